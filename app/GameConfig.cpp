@@ -1,0 +1,144 @@
+#include "app/GameConfig.h"
+
+#include <cstring>
+
+namespace {
+
+char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// A line shorter than the prefix never matches.
+bool StartsWithIgnoringCase(const std::string& line, const char* prefix) {
+    const size_t length = std::strlen(prefix);
+    if (line.size() < length)
+        return false;
+    for (size_t i = 0; i < length; ++i) {
+        if (AsciiLower(line[i]) != AsciiLower(prefix[i]))
+            return false;
+    }
+    return true;
+}
+
+// Replaces target by source. Deleting first matters: a plain move never
+// replaces an existing file.
+bool ReplaceFile(IConfigFiles& files, const char* source, const char* target) {
+    files.Delete(target);
+    return files.Move(source, target);
+}
+
+} // namespace
+
+std::vector<std::string> SplitConfigLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        size_t lineEnd = end;
+        if (lineEnd > start && text[lineEnd - 1] == '\r')
+            --lineEnd;
+        lines.push_back(text.substr(start, lineEnd - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
+std::string JoinConfigLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+StagedConfig StageConfigLines(const std::vector<std::string>& lines) {
+    StagedConfig staged;
+    for (const std::string& line : lines) {
+        if (StartsWithIgnoringCase(line, "bind") || StartsWithIgnoringCase(line, "unbindall"))
+            staged.extraLines.push_back(line);
+        else if (!StartsWithIgnoringCase(line, "seta jp"))
+            staged.mainLines.push_back(line);
+    }
+    return staged;
+}
+
+std::vector<std::string> RestoreConfigLines(const std::vector<std::string>& lines) {
+    std::vector<std::string> kept;
+    for (const std::string& line : lines) {
+        if (line.find("cp_clanPwd") == std::string::npos)
+            kept.push_back(line);
+    }
+    return kept;
+}
+
+void StageConfigFiles(IConfigFiles& files) {
+    using namespace game_files;
+    std::string source;
+    if (!files.ReadAll(kConfig, source))
+        return;
+    const StagedConfig staged = StageConfigLines(SplitConfigLines(source));
+    const bool hasExtra = !staged.extraLines.empty();
+
+    if (!files.WriteAll(kConfigTmp, JoinConfigLines(staged.mainLines))) {
+        files.Delete(kConfigTmp);
+        return;
+    }
+    const bool extraWritten = files.WriteAll(kExtraConfigTmp, JoinConfigLines(staged.extraLines));
+    if (!hasExtra) {
+        // Nothing to move out: the extra file of an earlier launch stays in force.
+        files.Delete(kExtraConfigTmp);
+    } else if (!extraWritten || !ReplaceFile(files, kExtraConfigTmp, kExtraConfig)) {
+        // The bindings could not be put in place, so they stay where they are:
+        // the main configuration is left untouched.
+        files.Delete(kExtraConfigTmp);
+        files.Delete(kConfigTmp);
+        return;
+    }
+    ReplaceFile(files, kConfigTmp, kConfig);
+}
+
+void RestoreConfigFiles(IConfigFiles& files) {
+    using namespace game_files;
+    std::string source;
+    if (!files.ReadAll(kConfig, source))
+        return;
+    const std::vector<std::string> kept = RestoreConfigLines(SplitConfigLines(source));
+    if (!files.WriteAll(kConfigTmp, JoinConfigLines(kept))) {
+        files.Delete(kConfigTmp);
+        return;
+    }
+    ReplaceFile(files, kConfigTmp, kConfig);
+}
+
+namespace {
+
+// The game splits its command line into console commands at every "+" outside
+// double quotes, ends a command at ";" or a line break, and splits a command
+// into values at blanks. The clan password comes from a web page, so a value
+// that holds any of these is passed in double quotes; double quotes and
+// control characters cannot be carried inside such a value at all and are
+// left out. An ordinary value is passed exactly as it is.
+std::string ClanPasswordValue(const std::string& password) {
+    std::string value;
+    bool needsQuotes = false;
+    for (char c : password) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F || c == '"')
+            continue;
+        // Bytes above 0x7F count as blanks to the game's tokenizer.
+        if (c == ' ' || c == '+' || c == ';' || byte > 0x7F)
+            needsQuotes = true;
+        value += c;
+    }
+    return needsQuotes ? "\"" + value + "\"" : value;
+}
+
+} // namespace
+
+std::string BuildGameCommandLine(const std::string& accessMid, const std::string& accessCode) {
+    return "jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg +set cp_clanPwd " +
+           ClanPasswordValue(accessMid + ":" + accessCode);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "identity/AccountRecord.h"
+#include "update/UpdateWorker.h"
+
+#include <string>
+
+// The record of one run of the launcher: built at start-up, shared with the
+// window and the worker threads while the window is open, read by the launch
+// phase after it closes.
+class LaunchSession {
+public:
+    LaunchSession();
+    ~LaunchSession() = default;
+    LaunchSession(const LaunchSession&) = delete;
+    LaunchSession& operator=(const LaunchSession&) = delete;
+
+    // Runs the launcher window modally and, when the player chose "Launch!",
+    // the launch phase.
+    void Run();
+
+    // 0 starts the game when the window closes, anything else does not.
+    void SetCancelled(int value) { m_cancelled = value; }
+    int IsCancelled() const { return m_cancelled; }
+    AccountRecord& GetAccount() { return m_account; }
+    const std::string& GetIniPath() const { return m_iniPath; }
+
+    // Asks the update worker to stop after its current chunk.
+    void RequestStop();
+    bool IsStopRequested();
+
+    // The launch phase, in this order.
+    void StageGameConfig();
+    void LaunchGame();
+    void RestoreGameConfig();
+
+private:
+    int m_cancelled;
+    std::string m_iniPath;
+    UpdateWorker m_updater;
+    AccountRecord m_account;
+};

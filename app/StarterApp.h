@@ -1,0 +1,18 @@
+#pragma once
+
+#include <cstdint>
+
+// The program's one application object. All of its work happens in
+// InitInstance; there is no message loop outside the launcher window.
+class StarterApp {
+public:
+    StarterApp() = default;
+    StarterApp(const StarterApp&) = delete;
+    StarterApp& operator=(const StarterApp&) = delete;
+
+    // Always false: the process ends when it returns.
+    bool InitInstance();
+
+private:
+    uintptr_t m_gdiplusToken = 0;
+};

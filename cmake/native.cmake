@@ -1,0 +1,14 @@
+# Native build: the portable logic under GoogleTest, optionally with sanitizers.
+find_package(GTest REQUIRED)
+
+if(VEMOR_SANITIZE)
+    add_compile_options(-fsanitize=${VEMOR_SANITIZE} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=${VEMOR_SANITIZE})
+endif()
+
+add_executable(unit_tests
+    tests/unit/GameConfigTest.cpp
+)
+target_link_libraries(unit_tests PRIVATE vemor_logic GTest::gtest_main)
+vemor_warnings(unit_tests)
+add_test(NAME unit_tests COMMAND unit_tests)

@@ -1,0 +1,72 @@
+# Windows builds (mingw-w64): the launcher, the stand-in programs and, in the
+# 64-bit build that runs under Wine here, the Windows tests.
+enable_language(RC)
+
+add_compile_definitions(STRICT NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
+# Players get one executable: nothing beyond the DLLs every Windows has.
+add_link_options(-static -static-libgcc -static-libstdc++)
+
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+    set(VEMOR_RUNS_HERE ON)
+    set(VEMOR_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/wine-run --prefix ${VEMOR_WINEPREFIX})
+endif()
+
+add_library(vemor_win STATIC
+    win/Window.cpp
+    win/Dialog.cpp
+    win/MessageBox.cpp
+    win/Thread.cpp
+    app/LaunchSession.cpp
+    app/Win32ConfigFiles.cpp
+    app/StandInDialog.cpp
+)
+target_link_libraries(vemor_win PUBLIC vemor_logic gdiplus comctl32 ole32 oleaut32 uuid)
+vemor_warnings(vemor_win)
+
+add_executable(vemor WIN32 app/StarterApp.cpp res/vemor.rc)
+target_link_libraries(vemor PRIVATE vemor_win)
+target_link_options(vemor PRIVATE -s)
+vemor_warnings(vemor)
+
+# Stand-ins for the game and the self-update program, and the test driver.
+add_executable(jamp WIN32 tools/standin/jamp.cpp)
+add_executable(eu WIN32 tools/standin/eu.cpp)
+add_executable(vemor-driver tools/driver/Driver.cpp)
+foreach(tool jamp eu vemor-driver)
+    vemor_warnings(${tool})
+endforeach()
+
+# Every DLL the launcher imports must be one that every Windows has.
+find_program(VEMOR_OBJDUMP ${VEMOR_MINGW_TRIPLE}-objdump REQUIRED)
+add_test(NAME imports_system_dlls_only
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/check-imports ${VEMOR_OBJDUMP} $<TARGET_FILE:vemor>)
+
+if(VEMOR_RUNS_HERE)
+    set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+    add_executable(win_tests
+        tests/win/ConfigFilesTest.cpp
+        tests/win/LaunchGameTest.cpp
+        tests/win/DialogTest.cpp
+        tests/win/TestFolder.cpp
+        tests/win/win_tests.rc
+    )
+    # Away from jamp.exe, so that the game search does not find the build's copy.
+    set_target_properties(win_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    target_link_libraries(win_tests PRIVATE vemor_win gtest_main)
+    target_compile_definitions(win_tests PRIVATE
+        VEMOR_JAMP_EXE="$<TARGET_FILE:jamp>")
+    vemor_warnings(win_tests)
+    add_dependencies(win_tests jamp)
+    add_test(NAME win_tests COMMAND win_tests)
+    set_tests_properties(win_tests PROPERTIES TIMEOUT 300)
+
+    # Whole-program scenarios: the real launcher against the demo community.
+    add_test(NAME e2e_launch
+        COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_scenarios.py
+                --build ${CMAKE_BINARY_DIR} --source ${CMAKE_SOURCE_DIR})
+    set_tests_properties(e2e_launch PROPERTIES TIMEOUT 600 RESOURCE_LOCK demo_ports)
+endif()

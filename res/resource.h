@@ -1,0 +1,11 @@
+#pragma once
+
+// Resource and control identifiers shared by the program and its resources.
+#define IDI_VEMOR 128
+#define IDS_STOP_UPDATING 132
+#define IDD_STANDIN 150
+
+#define IDC_PROGRESS 1000
+#define IDC_LAUNCH 1001
+#define IDC_STATUS 1002
+#define IDC_EXIT 1003

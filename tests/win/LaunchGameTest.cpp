@@ -1,0 +1,86 @@
+#include "TestFolder.h"
+
+#include "app/LaunchSession.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const char kBase[] = "jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg +set cp_clanPwd ";
+
+// The command line the stand-in game recorded in jamp-started.txt.
+std::string RecordedCommandLine() {
+    const std::string record = ReadFileBytes("jamp-started.txt");
+    if (record.compare(0, 8, "cmdline ") != 0)
+        return "<no record>";
+    const size_t newline = record.find('\n');
+    const size_t length = std::stoul(record.substr(8, newline - 8));
+    return record.substr(newline + 1, length);
+}
+
+void CopyStandInGame() {
+    ASSERT_TRUE(::CopyFileA(WindowsPathOf(VEMOR_JAMP_EXE).c_str(), "jamp.exe", FALSE));
+}
+
+class Environment {
+public:
+    Environment(const char* name, const char* value) : m_name(name) {
+        ::SetEnvironmentVariableA(name, value);
+    }
+    ~Environment() { ::SetEnvironmentVariableA(m_name, nullptr); }
+
+private:
+    const char* m_name;
+};
+
+TEST(LaunchGame, StartsTheGameWithTheClanPasswordAndWaitsForItsEnd) {
+    TestFolder folder;
+    CopyStandInGame();
+    WriteFileBytes("japlus\\jampconfig.cfg", "seta name P\r\n");
+    // The stand-in saves its configuration as it ends, like the game: the line
+    // is there when LaunchGame returns only if it waited for the game.
+    Environment save("JAMP_STANDIN_SAVE", "1");
+    Environment wait("JAMP_STANDIN_WAIT_MS", "700");
+
+    LaunchSession session;
+    session.GetAccount().m_accessMid = "m1";
+    session.GetAccount().m_accessCode = "c2";
+    const DWORD handlesBefore = [] {
+        DWORD count = 0;
+        ::GetProcessHandleCount(::GetCurrentProcess(), &count);
+        return count;
+    }();
+    session.LaunchGame();
+    DWORD handlesAfter = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &handlesAfter);
+
+    EXPECT_EQ(RecordedCommandLine(), std::string(kBase) + "m1:c2");
+    EXPECT_EQ(ReadFileBytes("japlus\\jampconfig.cfg"), "seta name P\r\nseta cp_clanPwd \"m1:c2\"\r\n");
+    // The process and thread handles of the game are closed again.
+    EXPECT_EQ(handlesAfter, handlesBefore);
+}
+
+TEST(LaunchGame, AnInjectedValueStaysOneValueOfTheClanPassword) {
+    TestFolder folder;
+    CopyStandInGame();
+    LaunchSession session;
+    session.GetAccount().m_accessMid = "x +exec other.cfg";
+    session.GetAccount().m_accessCode = "c;quit";
+    session.LaunchGame();
+    EXPECT_EQ(RecordedCommandLine(), std::string(kBase) + "\"x +exec other.cfg:c;quit\"");
+    // How the game splits it: three commands, the last one setting the value.
+    EXPECT_EQ(ReadFileBytes("jamp-commands.txt"),
+              "set\tfs_game\tjaplus\nexec\tjampconfig_ex.cfg\n"
+              "set\tcp_clanPwd\tx +exec other.cfg:c;quit\n");
+}
+
+TEST(LaunchGame, MissingGameReturnsAtOnce) {
+    TestFolder folder;
+    LaunchSession session;
+    session.LaunchGame();
+    EXPECT_FALSE(FileExists("jamp-started.txt"));
+}
+
+} // namespace
