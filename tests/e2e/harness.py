@@ -3,6 +3,7 @@ launcher in it, the launcher started under Wine, the Windows test driver, and
 screenshots of the X display the launcher draws on."""
 import os
 import re
+import signal
 import shutil
 import subprocess
 import time
@@ -44,7 +45,7 @@ class Harness:
         env.update(extra_env or {})
         process = subprocess.Popen(self.wine_run + [os.path.join(folder, "vemor.exe")],
                                    cwd=folder, env=env, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
+                                   stderr=subprocess.DEVNULL, start_new_session=True)
         self.started.append(process)
         return process
 
@@ -53,7 +54,7 @@ class Harness:
         message box would hold the single-instance mutex for the next one)."""
         for process in self.started:
             if process.poll() is None:
-                process.kill()
+                os.killpg(process.pid, signal.SIGTERM)
                 process.wait()
         self.started = []
 
@@ -61,7 +62,7 @@ class Harness:
         try:
             return process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
-            process.kill()
+            os.killpg(process.pid, signal.SIGTERM)
             raise Failed(f"{what} did not end within {timeout} s")
 
     def driver(self, *args, expect_ok=True):

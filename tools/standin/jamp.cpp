@@ -14,6 +14,7 @@
 //                        cwd <N>\n<N bytes>\n
 //                        file japlus\jampconfig.cfg <N or -1>\n<N bytes>\n
 //                        file japlus\jampconfig_ex.cfg <N or -1>\n<N bytes>\n
+//                        thread <main thread id>\n
 //                        end\n
 //   jamp-commands.txt  rewritten per start: one parsed console command a line,
 //                      its tokens separated by one TAB, lines end with LF.
@@ -276,6 +277,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     addBlock(record, "cwd", currentDirectory());
     addFileBlock(record, kConfigFile);
     addFileBlock(record, kConfigExFile);
+    // Lets a test see whether the launcher still holds a handle to this thread.
+    record += "thread " + std::to_string(GetCurrentThreadId()) + "\n";
     record += "end\n";
     appendRecord(kStartedFile, record);
 
