@@ -6,9 +6,7 @@ if(VEMOR_SANITIZE)
     add_link_options(-fsanitize=${VEMOR_SANITIZE})
 endif()
 
-add_executable(unit_tests
-    tests/unit/GameConfigTest.cpp
-)
+add_executable(unit_tests ${VEMOR_UNIT_TEST_SOURCES})
 target_link_libraries(unit_tests PRIVATE vemor_logic GTest::gtest_main)
 vemor_warnings(unit_tests)
 add_test(NAME unit_tests COMMAND unit_tests)

@@ -17,11 +17,9 @@ add_library(vemor_win STATIC
     win/Dialog.cpp
     win/MessageBox.cpp
     win/Thread.cpp
-    app/LaunchSession.cpp
-    app/Win32ConfigFiles.cpp
-    app/StandInDialog.cpp
+    ${VEMOR_WIN_SOURCES}
 )
-target_link_libraries(vemor_win PUBLIC vemor_logic gdiplus comctl32 ole32 oleaut32 uuid)
+target_link_libraries(vemor_win PUBLIC vemor_logic ${VEMOR_WIN_LIBRARIES} gdiplus comctl32 ole32 oleaut32 uuid)
 vemor_warnings(vemor_win)
 
 add_executable(vemor WIN32 app/StarterApp.cpp res/vemor.rc)
@@ -48,11 +46,10 @@ if(VEMOR_RUNS_HERE)
     add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
     add_executable(win_tests
-        tests/win/ConfigFilesTest.cpp
-        tests/win/LaunchGameTest.cpp
         tests/win/DialogTest.cpp
         tests/win/TestFolder.cpp
         tests/win/win_tests.rc
+        ${VEMOR_WIN_TEST_SOURCES}
     )
     # Away from jamp.exe, so that the game search does not find the build's copy.
     set_target_properties(win_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

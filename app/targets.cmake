@@ -1,0 +1,5 @@
+if(VEMOR_BENCH)
+    add_executable(bench_config bench/ConfigBench.cpp)
+    target_link_libraries(bench_config PRIVATE vemor_logic)
+    vemor_warnings(bench_config)
+endif()

@@ -1,0 +1,1 @@
+# Portal bridge: files of this subsystem (see the top-level CMakeLists.txt).

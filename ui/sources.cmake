@@ -1,0 +1,1 @@
+# Launcher window: files of this subsystem (see the top-level CMakeLists.txt).
