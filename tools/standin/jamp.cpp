@@ -24,6 +24,8 @@
 //                         japlus\jampconfig.cfg, value from `set cp_clanPwd ...`.
 // Exit code is always 0, like a game that quit normally.
 
+#include "StartRecord.h"
+
 #include <windows.h>
 
 #include <cstdlib>
@@ -31,6 +33,11 @@
 #include <vector>
 
 namespace {
+
+using standin::addBlock;
+using standin::appendRecord;
+using standin::currentDirectory;
+using standin::writeAll;
 
 const char kStartedFile[] = "jamp-started.txt";
 const char kCommandsFile[] = "jamp-commands.txt";
@@ -62,44 +69,6 @@ bool readWholeFile(const char* path, std::string& data) {
     return ok;
 }
 
-bool writeAll(HANDLE file, const std::string& data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        DWORD written = 0;
-        DWORD chunk = static_cast<DWORD>(data.size() - done);
-        if (!WriteFile(file, data.data() + done, chunk, &written, nullptr) || written == 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
-
-// Appends the whole record with one write so that two starts close together
-// cannot interleave their records in the shared file.
-void appendRecord(const char* path, const std::string& record) {
-    HANDLE file = INVALID_HANDLE_VALUE;
-    for (int attempt = 0; attempt < 50 && file == INVALID_HANDLE_VALUE; ++attempt) {
-        file = CreateFileA(path, FILE_APPEND_DATA,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            Sleep(20);
-    }
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    writeAll(file, record);
-    CloseHandle(file);
-}
-
-void addBlock(std::string& record, const std::string& header, const std::string& body) {
-    record += header;
-    record += ' ';
-    record += std::to_string(body.size());
-    record += '\n';
-    record += body;
-    record += '\n';
-}
-
 void addFileBlock(std::string& record, const char* path) {
     std::string data;
     const std::string header = std::string("file ") + path;
@@ -108,16 +77,6 @@ void addFileBlock(std::string& record, const char* path) {
     } else {
         record += header + " -1\n\n";
     }
-}
-
-std::string currentDirectory() {
-    DWORD needed = GetCurrentDirectoryA(0, nullptr);
-    if (needed == 0)
-        return std::string();
-    std::string dir(needed, '\0');
-    DWORD len = GetCurrentDirectoryA(needed, &dir[0]);
-    dir.resize(len < needed ? len : 0);
-    return dir;
 }
 
 // The game receives everything after the program name; the program name ends at
