@@ -572,9 +572,11 @@ int cmdKey(const Options& options) {
     const UINT scan = MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
     const LPARAM down = static_cast<LPARAM>(1 | (scan << 16));
     const LPARAM up = static_cast<LPARAM>(1 | (scan << 16) | (1u << 30) | (1u << 31));
-    if (!PostMessageA(target, WM_KEYDOWN, static_cast<WPARAM>(vk), down) ||
-        !PostMessageA(target, WM_KEYUP, static_cast<WPARAM>(vk), up))
+    if (!PostMessageA(target, WM_KEYDOWN, static_cast<WPARAM>(vk), down))
         throw Failure{"cannot post the key"};
+    // The key press itself may close the window (Escape does), so the release
+    // can find it gone; that is not a failure.
+    PostMessageA(target, WM_KEYUP, static_cast<WPARAM>(vk), up);
     printLine("keyed vk=" + std::to_string(vk) + " hwnd=" + hex(target));
     return kExitOk;
 }
