@@ -13,8 +13,8 @@ namespace {
 
 using namespace drive_io;
 
-const int kDriveNumbers = 16;
-const int kScsiPorts = 16;
+// Physical drives and SCSI ports are each tried by the numbers 0 to 15.
+const int kDeviceNumbers = 16;
 const int kIdeDrives = 8;
 const int kIdeAttempts = 10;
 const uint8_t kIdentifyDevice = 0xec;
@@ -63,119 +63,121 @@ void RecordIdentifyData(int32_t /*driveNumber*/, const IdentifyWords& words) {
     CopyText(g_driveModel, model);
 }
 
-bool ProbeSmartIdentify(IDriveQuery& query) {
-    bool found = false;
-    for (int drive = 0; drive < kDriveNumbers; ++drive) {
-        const auto device =
-            query.Open(DeviceName("\\\\.\\PhysicalDrive%d", drive), kGenericRead | kGenericWrite,
-                       kShareRead | kShareWrite, kOpenExisting, 0);
-        if (!device)
-            continue;
-        GetVersionInParams version = {};
-        if (!device->Control(kSmartGetVersion, nullptr, 0, &version, sizeof version))
-            version = GetVersionInParams();
-        if (version.bIDEDeviceMap == 0)
-            continue;
+namespace {
 
-        SendCmdInParams command = {};
-        unsigned char answer[kSmartOutputSize] = {};
-        command.cBufferSize = kIdentifyBlockSize;
-        command.irDriveRegs.bSectorCountReg = 1;
-        command.irDriveRegs.bDriveHeadReg = static_cast<uint8_t>((drive & 1) ? 0xb0 : 0xa0);
-        // The device map marks ATAPI drives (CD, DVD) with bit 4 onwards.
-        command.irDriveRegs.bCommandReg =
-            ((version.bIDEDeviceMap >> drive) & 0x10) ? kIdentifyPacketDevice : kIdentifyDevice;
-        command.bDriveNumber = static_cast<uint8_t>(drive);
-        if (device->Control(kSmartRcvDriveData, &command, sizeof command - 1, answer,
-                            sizeof answer)) {
-            RecordIdentifyData(drive, IdentifyWordsFromBytes(answer + kIdentifyDataOffset));
+const char kPhysicalDrive[] = "\\\\.\\PhysicalDrive%d";
+const char kScsiPort[] = "\\\\.\\Scsi%d:";
+
+// Opens each of the 16 devices of a kind in turn, hands the open ones to
+// `visit` and closes each before the next; true when any visit got data.
+template <typename Visit>
+bool ForEachDevice(IDriveQuery& query, const char* format, uint32_t access, uint32_t share,
+                   Visit visit) {
+    bool found = false;
+    for (int number = 0; number < kDeviceNumbers; ++number) {
+        const auto device = query.Open(DeviceName(format, number), access, share, kOpenExisting, 0);
+        if (device && visit(*device, number))
             found = true;
-        }
     }
     return found;
+}
+
+} // namespace
+
+bool ProbeSmartIdentify(IDriveQuery& query) {
+    return ForEachDevice(
+        query, kPhysicalDrive, kGenericRead | kGenericWrite, kShareRead | kShareWrite,
+        [](IDriveDevice& device, int drive) {
+            GetVersionInParams version = {};
+            if (!device.Control(kSmartGetVersion, nullptr, 0, &version, sizeof version))
+                version = GetVersionInParams();
+            if (version.bIDEDeviceMap == 0)
+                return false;
+
+            SendCmdInParams command = {};
+            unsigned char answer[kSmartOutputSize] = {};
+            command.cBufferSize = kIdentifyBlockSize;
+            command.irDriveRegs.bSectorCountReg = 1;
+            command.irDriveRegs.bDriveHeadReg = static_cast<uint8_t>((drive & 1) ? 0xb0 : 0xa0);
+            // The device map marks ATAPI drives (CD, DVD) with bit 4 onwards.
+            command.irDriveRegs.bCommandReg =
+                ((version.bIDEDeviceMap >> drive) & 0x10) ? kIdentifyPacketDevice : kIdentifyDevice;
+            command.bDriveNumber = static_cast<uint8_t>(drive);
+            if (!device.Control(kSmartRcvDriveData, &command, sizeof command - 1, answer,
+                                sizeof answer))
+                return false;
+            RecordIdentifyData(drive, IdentifyWordsFromBytes(answer + kIdentifyDataOffset));
+            return true;
+        });
 }
 
 bool ProbeScsiMiniport(IDriveQuery& query) {
-    bool found = false;
-    for (int port = 0; port < kScsiPorts; ++port) {
-        const auto device =
-            query.Open(DeviceName("\\\\.\\Scsi%d:", port), kGenericRead | kGenericWrite,
-                       kShareRead | kShareWrite, kOpenExisting, 0);
-        if (!device)
-            continue;
-        for (int drive = 0; drive < 2; ++drive) {
-            unsigned char buffer[kScsiBufferSize] = {};
-            SrbIoControl header = {};
-            header.HeaderLength = sizeof header;
-            std::memcpy(header.Signature, "SCSIDISK", sizeof header.Signature);
-            header.Timeout = 10000;
-            header.ControlCode = kScsiMiniportIdentify;
-            header.Length = kScsiBufferSize - sizeof header;
-            SendCmdInParams command = {};
-            command.irDriveRegs.bCommandReg = kIdentifyDevice;
-            command.bDriveNumber = static_cast<uint8_t>(drive);
-            std::memcpy(buffer, &header, sizeof header);
-            std::memcpy(buffer + sizeof header, &command, sizeof command);
+    return ForEachDevice(
+        query, kScsiPort, kGenericRead | kGenericWrite, kShareRead | kShareWrite,
+        [](IDriveDevice& device, int port) {
+            bool found = false;
+            for (int drive = 0; drive < 2; ++drive) {
+                unsigned char buffer[kScsiBufferSize] = {};
+                SrbIoControl header = {};
+                header.HeaderLength = sizeof header;
+                std::memcpy(header.Signature, "SCSIDISK", sizeof header.Signature);
+                header.Timeout = 10000;
+                header.ControlCode = kScsiMiniportIdentify;
+                header.Length = kScsiBufferSize - sizeof header;
+                SendCmdInParams command = {};
+                command.irDriveRegs.bCommandReg = kIdentifyDevice;
+                command.bDriveNumber = static_cast<uint8_t>(drive);
+                std::memcpy(buffer, &header, sizeof header);
+                std::memcpy(buffer + sizeof header, &command, sizeof command);
 
-            const unsigned char* data = buffer + sizeof header + kIdentifyDataOffset;
-            if (device->Control(kScsiMiniport, buffer, sizeof header + sizeof command - 1, buffer,
-                                sizeof buffer) &&
-                data[kModelOffset] != 0) {
-                RecordIdentifyData(port * 2 + drive, IdentifyWordsFromBytes(data));
-                found = true;
+                const unsigned char* data = buffer + sizeof header + kIdentifyDataOffset;
+                if (device.Control(kScsiMiniport, buffer, sizeof header + sizeof command - 1,
+                                   buffer, sizeof buffer) &&
+                    data[kModelOffset] != 0) {
+                    RecordIdentifyData(port * 2 + drive, IdentifyWordsFromBytes(data));
+                    found = true;
+                }
             }
-        }
-    }
-    return found;
+            return found;
+        });
 }
 
 bool ProbeStorageQuery(IDriveQuery& query) {
-    bool found = false;
-    for (int drive = 0; drive < kDriveNumbers; ++drive) {
-        const auto device = query.Open(DeviceName("\\\\.\\PhysicalDrive%d", drive), 0,
-                                       kShareRead | kShareWrite, kOpenExisting, 0);
-        if (!device)
-            continue;
-        const StoragePropertyQuery request = {};
-        std::vector<unsigned char> buffer(kDescriptorBufferSize);
-        if (!device->Control(kStorageQueryProperty, &request, sizeof request, buffer.data(),
-                             kDescriptorBufferSize))
-            continue;
-        StorageDeviceDescriptor descriptor;
-        std::memcpy(&descriptor, buffer.data(), sizeof descriptor);
-        char model[kDescriptorTextSize];
-        char serial[kDescriptorTextSize];
-        DecodeDescriptorText(buffer.data(), buffer.size(),
-                             static_cast<int32_t>(descriptor.ProductIdOffset), false, model);
-        DecodeDescriptorText(buffer.data(), buffer.size(),
-                             static_cast<int32_t>(descriptor.SerialNumberOffset), true, serial);
-        if (RecordDescriptorData(serial, model))
-            found = true;
-    }
-    return found;
+    return ForEachDevice(
+        query, kPhysicalDrive, 0, kShareRead | kShareWrite, [](IDriveDevice& device, int) {
+            const StoragePropertyQuery request = {};
+            std::vector<unsigned char> buffer(kDescriptorBufferSize);
+            if (!device.Control(kStorageQueryProperty, &request, sizeof request, buffer.data(),
+                                kDescriptorBufferSize))
+                return false;
+            StorageDeviceDescriptor descriptor;
+            std::memcpy(&descriptor, buffer.data(), sizeof descriptor);
+            char model[kDescriptorTextSize];
+            char serial[kDescriptorTextSize];
+            DecodeDescriptorText(buffer.data(), buffer.size(),
+                                 static_cast<int32_t>(descriptor.ProductIdOffset), false, model);
+            DecodeDescriptorText(buffer.data(), buffer.size(),
+                                 static_cast<int32_t>(descriptor.SerialNumberOffset), true, serial);
+            return RecordDescriptorData(serial, model);
+        });
 }
 
 bool ProbeSmartShared(IDriveQuery& query) {
-    bool found = false;
-    for (int drive = 0; drive < kDriveNumbers; ++drive) {
-        const auto device =
-            query.Open(DeviceName("\\\\.\\PhysicalDrive%d", drive), kGenericRead | kGenericWrite,
-                       kShareRead | kShareWrite | kShareDelete, kOpenExisting, 0);
-        if (!device)
-            continue;
-        GetVersionInParams version = {};
-        if (!device->Control(kSmartGetVersion, nullptr, 0, &version, sizeof version))
-            continue;
-        std::vector<unsigned char> buffer(kSmartSharedBufferSize);
-        buffer[offsetof(SendCmdInParams, irDriveRegs) + offsetof(IdeRegisters, bCommandReg)] =
-            kIdentifyDevice;
-        if (device->Control(kSmartRcvDriveData, buffer.data(), sizeof(SendCmdInParams),
-                            buffer.data(), kSmartSharedBufferSize)) {
+    return ForEachDevice(
+        query, kPhysicalDrive, kGenericRead | kGenericWrite,
+        kShareRead | kShareWrite | kShareDelete, [](IDriveDevice& device, int drive) {
+            GetVersionInParams version = {};
+            if (!device.Control(kSmartGetVersion, nullptr, 0, &version, sizeof version))
+                return false;
+            std::vector<unsigned char> buffer(kSmartSharedBufferSize);
+            buffer[offsetof(SendCmdInParams, irDriveRegs) + offsetof(IdeRegisters, bCommandReg)] =
+                kIdentifyDevice;
+            if (!device.Control(kSmartRcvDriveData, buffer.data(), sizeof(SendCmdInParams),
+                                buffer.data(), kSmartSharedBufferSize))
+                return false;
             RecordIdentifyData(drive, IdentifyWordsFromBytes(buffer.data() + kIdentifyDataOffset));
-            found = true;
-        }
-    }
-    return found;
+            return true;
+        });
 }
 
 bool ProbeIdeVxd(IDriveQuery& query) {

@@ -1,4 +1,5 @@
 #include "identity/AccountRecord.h"
+#include "tests/unit/IdentityCookieLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -45,16 +46,6 @@ std::unique_ptr<AccountRecord> Record(Disk& disk, const std::string& serial = "a
     return std::make_unique<AccountRecord>(serial, std::make_unique<FakeCookieFile>(disk));
 }
 
-// One 64-byte field of the file: the value cut to 64 characters, zero-padded,
-// and for the access values every byte XORed with the key, restarting per field.
-std::string Field(const std::string& value, const std::string& key) {
-    std::string field = value.substr(0, 64);
-    field.resize(64, '\0');
-    for (size_t i = 0; i < 64 && !key.empty(); ++i)
-        field[i] = static_cast<char>(field[i] ^ key[i % key.size()]);
-    return field;
-}
-
 TEST(AccountRecord, MachineIdentifierIsTheDigestOfTheTrimmedSerial) {
     Disk disk;
     EXPECT_EQ(Record(disk, " \tabc  ")->m_machineId, "900150983cd24fb0d6963f7d28e17f72");
@@ -69,8 +60,9 @@ TEST(AccountRecord, SaveWritesTheLayoutByteForByte) {
     record->m_accessCode = std::string(64, 'c');
     record->m_lang = std::string(65, 'L');
     record->Save();
-    EXPECT_EQ(disk.bytes, Field("m1", kKeyOfAbc) + Field(std::string(64, 'c'), kKeyOfAbc) +
-                              Field(std::string(64, 'L'), ""));
+    EXPECT_EQ(disk.bytes, CookieField("m1", kKeyOfAbc) +
+                              CookieField(std::string(64, 'c'), kKeyOfAbc) +
+                              CookieField(std::string(64, 'L'), ""));
 
     record->m_accessMid.clear();
     record->m_accessCode.clear();
@@ -112,14 +104,15 @@ TEST(AccountRecord, ShortFilesLoadTheirMissingBytesAsZero) {
     EXPECT_EQ(empty->m_lang, "");
 
     // Cut inside the access code: its first 4 bytes, then key characters.
-    disk.bytes = Field("mid", kKeyOfAbc) + Field("code", kKeyOfAbc).substr(0, 4);
+    disk.bytes = CookieField("mid", kKeyOfAbc) + CookieField("code", kKeyOfAbc).substr(0, 4);
     auto torn = Record(disk);
     EXPECT_EQ(torn->m_accessMid, "mid");
     EXPECT_EQ(torn->m_accessCode, "code" + kKeyOfAbc.substr(4) + kKeyOfAbc);
     EXPECT_EQ(torn->m_lang, "");
 
     // Longer than the layout: the rest is not read.
-    disk.bytes = Field("", kKeyOfAbc) + Field("", kKeyOfAbc) + Field("de", "") + "trailing";
+    disk.bytes = CookieField("", kKeyOfAbc) + CookieField("", kKeyOfAbc) + CookieField("de", "") +
+                 "trailing";
     EXPECT_EQ(Record(disk)->m_lang, "de");
 }
 

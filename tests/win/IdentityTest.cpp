@@ -1,6 +1,7 @@
 #include "TestFolder.h"
 
 #include "identity/AccountRecord.h"
+#include "tests/unit/IdentityCookieLayout.h"
 #include "identity/DriveProbe.h"
 #include "identity/TextDigest.h"
 #include "identity/Win32CookieFile.h"
@@ -17,14 +18,6 @@
 namespace {
 
 const char kKeyOfAbc[] = "85349a721878b7b77821d0897ff6e4b7";
-
-std::string Field(const std::string& value, const std::string& key) {
-    std::string field = value.substr(0, 64);
-    field.resize(64, '\0');
-    for (size_t i = 0; i < 64 && !key.empty(); ++i)
-        field[i] = static_cast<char>(field[i] ^ key[i % key.size()]);
-    return field;
-}
 
 std::unique_ptr<AccountRecord> RecordOfAbc() {
     return std::make_unique<AccountRecord>("abc", std::make_unique<Win32CookieFile>());
@@ -77,7 +70,7 @@ TEST(CookieOnDisk, SaveReplacesTheWholeFileAndLeavesNothingBeside) {
     record->m_lang = "en";
     record->Save();
     EXPECT_EQ(ReadFileBytes("cookie.dat"),
-              Field("m1", kKeyOfAbc) + Field("c2", kKeyOfAbc) + Field("en", ""));
+              CookieField("m1", kKeyOfAbc) + CookieField("c2", kKeyOfAbc) + CookieField("en", ""));
     EXPECT_FALSE(FileExists("cookie.tmp"));
 
     auto loaded = RecordOfAbc();
@@ -88,7 +81,8 @@ TEST(CookieOnDisk, SaveReplacesTheWholeFileAndLeavesNothingBeside) {
 
 TEST(CookieOnDisk, AFileThatCannotBeReplacedStaysAsItWas) {
     TestFolder folder;
-    const std::string before = Field("old", kKeyOfAbc) + Field("old", kKeyOfAbc) + Field("de", "");
+    const std::string before =
+        CookieField("old", kKeyOfAbc) + CookieField("old", kKeyOfAbc) + CookieField("de", "");
     WriteFileBytes("cookie.dat", before);
     // Another program holds the file open without letting it be replaced.
     win::ScopedHandle holder(::CreateFileA("cookie.dat", GENERIC_READ, FILE_SHARE_READ, nullptr,
@@ -112,7 +106,7 @@ TEST(CookieOnDisk, AFileThatCannotBeReplacedStaysAsItWas) {
 TEST(CookieOnDisk, AShortFileLoadsAsFarAsItGoes) {
     TestFolder folder;
     WriteFileBytes("cookie.dat",
-                   (Field("mid", kKeyOfAbc) + Field("code", kKeyOfAbc)).substr(0, 66));
+                   (CookieField("mid", kKeyOfAbc) + CookieField("code", kKeyOfAbc)).substr(0, 66));
     auto record = RecordOfAbc();
     EXPECT_EQ(record->m_accessMid, "mid");
     EXPECT_EQ(record->m_accessCode, "co" + std::string(kKeyOfAbc).substr(2) + kKeyOfAbc);
