@@ -40,6 +40,10 @@ TEST(DriveProbeOnThisSystem, ReadsTheSameSerialEveryTimeAndDerivesTheIdentifier)
     TestFolder folder;
     AccountRecord record;
     EXPECT_EQ(record.m_machineId, TrimmedDigest(serial));
+    Win32DriveQuery query;
+    std::printf("paths: SMART %d, SCSI miniport %d, storage query %d, shared SMART %d\n",
+                ProbeSmartIdentify(query), ProbeScsiMiniport(query), ProbeStorageQuery(query),
+                ProbeSmartShared(query));
     std::printf("drive serial [%s], model [%s], machine identifier %s\n", serial.c_str(),
                 g_driveModel, record.m_machineId.c_str());
     ::testing::Test::RecordProperty("drive_serial", serial);
