@@ -3,7 +3,6 @@
 #include "identity/AccountRecord.h"
 #include "tests/unit/IdentityCookieLayout.h"
 #include "identity/DriveProbe.h"
-#include "identity/TextDigest.h"
 #include "identity/Win32CookieFile.h"
 #include "identity/Win32DriveQuery.h"
 #include "win/Handle.h"
@@ -23,23 +22,20 @@ std::unique_ptr<AccountRecord> RecordOfAbc() {
     return std::make_unique<AccountRecord>("abc", std::make_unique<Win32CookieFile>());
 }
 
-std::string TrimmedDigest(std::string serial) {
-    const size_t first = serial.find_first_not_of(" \t\r\n\v\f");
-    serial = first == std::string::npos
-                 ? std::string()
-                 : serial.substr(first, serial.find_last_not_of(" \t\r\n\v\f") - first + 1);
-    TextDigest digest;
-    digest.SetAlgorithm(5);
-    digest.SetText(serial);
-    return digest.GetDigestText();
-}
-
 TEST(DriveProbeOnThisSystem, ReadsTheSameSerialEveryTimeAndDerivesTheIdentifier) {
     const std::string serial = ReadDriveSerial();
     EXPECT_EQ(std::string(ReadDriveSerial()), serial);
     TestFolder folder;
     AccountRecord record;
-    EXPECT_EQ(record.m_machineId, TrimmedDigest(serial));
+    // The default record is the one built from what the probe reads.
+    EXPECT_EQ(record.m_machineId,
+              AccountRecord(serial, std::make_unique<Win32CookieFile>()).m_machineId);
+    record.m_accessMid = "m1";
+    record.m_lang = "en";
+    record.Save();
+    AccountRecord nextStart;
+    EXPECT_EQ(nextStart.m_accessMid, "m1");
+    EXPECT_EQ(nextStart.m_lang, "en");
     Win32DriveQuery query;
     std::printf("paths: SMART %d, SCSI miniport %d, storage query %d, shared SMART %d\n",
                 ProbeSmartIdentify(query), ProbeScsiMiniport(query), ProbeStorageQuery(query),
