@@ -1,17 +1,42 @@
 #pragma once
 
+#include "identity/CookieFile.h"
+
+#include <memory>
 #include <string>
 
 // The stored account and identity values of this installation: the two
-// portal access values and the language the portal reported, and the machine
-// identifier. The record starts empty; reading the drive serial, the digests
-// and "cookie.dat" are added with the identity work.
+// portal access values and the language the portal reported, kept in
+// "cookie.dat", and the machine identifier derived from the drive serial.
+// The access values are scrambled in the file with a key derived from the
+// same serial, so they read back only on the machine that wrote them.
 class AccountRecord {
 public:
-    AccountRecord() = default;
+    // Reads the drive serial, derives the identifier and the key, and loads
+    // "cookie.dat" of the current directory (Win32 shell).
+    AccountRecord();
+    // The same from a given serial and file.
+    AccountRecord(const std::string& driveSerial, std::unique_ptr<ICookieFile> file);
     AccountRecord(const AccountRecord&) = delete;
     AccountRecord& operator=(const AccountRecord&) = delete;
 
+    void Load();
+    // Never leaves a torn file: the new bytes replace the file as a whole or
+    // not at all.
+    void Save();
+
+    static constexpr size_t kFieldSize = 64;
+    static constexpr size_t kFileSize = 3 * kFieldSize;
+
+private:
+    void ScrambleBuffer();
+    void FillBuffer(const std::string& value);
+
+    std::unique_ptr<ICookieFile> m_cookieFile;
+    char m_cookieBuffer[kFieldSize + 1];
+    std::string m_cookieKey;
+
+public:
     std::string m_accessMid;
     std::string m_accessCode;
     std::string m_lang;

@@ -1,0 +1,23 @@
+#include "identity/TextDigest.h"
+
+#include "identity/Md5.h"
+
+std::string TextDigest::GetDigestText() const {
+    if (m_algorithm != kMd5)
+        return std::string();
+    Md5Context context;
+    Md5Init(context);
+    // Texts here are drive serials and keys, far below 4 GiB.
+    Md5Update(context, reinterpret_cast<const unsigned char*>(m_text.data()),
+              static_cast<uint32_t>(m_text.size()));
+    Md5Final(context);
+
+    static const char kHex[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(32);
+    for (unsigned char byte : context.digest) {
+        text += kHex[byte >> 4];
+        text += kHex[byte & 15];
+    }
+    return text;
+}

@@ -1,0 +1,148 @@
+#include "identity/AccountRecord.h"
+#include "tests/unit/IdentityCookieLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+namespace {
+
+// MD5 of "abc" followed by "qz73MRA", as md5sum gives it: the key of a
+// machine whose drive serial is "abc".
+const std::string kKeyOfAbc = "85349a721878b7b77821d0897ff6e4b7";
+const std::string kKeyOfNoSerial = "e9a39d404938dd351f608c4fd055babe";
+
+// "cookie.dat" as a test holds it; shared with the record under test.
+struct Disk {
+    bool exists = false;
+    std::string bytes;
+    bool failReads = false;
+    size_t readableBytes = 0; // with failReads: what arrives before the error
+    int replaces = 0;
+};
+
+struct FakeCookieFile : ICookieFile {
+    explicit FakeCookieFile(Disk& disk) : disk(disk) {}
+    ReadResult ReadStart(std::string& bytes, size_t limit) override {
+        if (!disk.exists)
+            return ReadResult::Missing;
+        bytes = disk.bytes.substr(0, limit);
+        if (disk.failReads) {
+            bytes = bytes.substr(0, disk.readableBytes);
+            return ReadResult::Failed;
+        }
+        return ReadResult::Read;
+    }
+    void Replace(const std::string& bytes) override {
+        disk.exists = true;
+        disk.bytes = bytes;
+        ++disk.replaces;
+    }
+    Disk& disk;
+};
+
+std::unique_ptr<AccountRecord> Record(Disk& disk, const std::string& serial = "abc") {
+    return std::make_unique<AccountRecord>(serial, std::make_unique<FakeCookieFile>(disk));
+}
+
+TEST(AccountRecord, MachineIdentifierIsTheDigestOfTheTrimmedSerial) {
+    Disk disk;
+    EXPECT_EQ(Record(disk, " \tabc  ")->m_machineId, "900150983cd24fb0d6963f7d28e17f72");
+    EXPECT_EQ(Record(disk, "")->m_machineId, "d41d8cd98f00b204e9800998ecf8427e");
+    EXPECT_EQ(disk.replaces, 0); // building the record never writes
+}
+
+TEST(AccountRecord, SaveWritesTheLayoutByteForByte) {
+    Disk disk;
+    auto record = Record(disk);
+    record->m_accessMid = "m1";
+    record->m_accessCode = std::string(64, 'c');
+    record->m_lang = std::string(65, 'L');
+    record->Save();
+    EXPECT_EQ(disk.bytes, CookieField("m1", kKeyOfAbc) +
+                              CookieField(std::string(64, 'c'), kKeyOfAbc) +
+                              CookieField(std::string(64, 'L'), ""));
+
+    record->m_accessMid.clear();
+    record->m_accessCode.clear();
+    record->m_lang = "ru";
+    record->Save();
+    ASSERT_EQ(disk.bytes.size(), 192u);
+    EXPECT_EQ(disk.bytes.substr(0, 128), kKeyOfAbc + kKeyOfAbc + kKeyOfAbc + kKeyOfAbc);
+    EXPECT_EQ(disk.bytes.substr(128), "ru" + std::string(62, '\0'));
+}
+
+TEST(AccountRecord, ValuesReadBackCutTo64Characters) {
+    Disk disk;
+    auto record = Record(disk);
+    // '8' and '5' are the key's first two characters: stored as zero bytes.
+    record->m_accessMid = "85" + std::string(62, 'x');
+    record->m_accessCode = std::string(65, 'y');
+    record->m_lang = "en";
+    record->Save();
+    EXPECT_EQ(disk.bytes.substr(0, 2), std::string(2, '\0'));
+
+    auto again = Record(disk);
+    EXPECT_EQ(again->m_accessMid, "85" + std::string(62, 'x'));
+    EXPECT_EQ(again->m_accessCode, std::string(64, 'y'));
+    EXPECT_EQ(again->m_lang, "en");
+
+    // On another machine the key differs: the access values come out as
+    // other bytes, the plain language does not.
+    auto elsewhere = Record(disk, "another drive");
+    EXPECT_NE(elsewhere->m_accessMid, again->m_accessMid);
+    EXPECT_EQ(elsewhere->m_lang, "en");
+}
+
+TEST(AccountRecord, ShortFilesLoadTheirMissingBytesAsZero) {
+    Disk disk;
+    disk.exists = true;
+    auto empty = Record(disk, "");
+    EXPECT_EQ(empty->m_accessMid, kKeyOfNoSerial + kKeyOfNoSerial);
+    EXPECT_EQ(empty->m_accessCode, kKeyOfNoSerial + kKeyOfNoSerial);
+    EXPECT_EQ(empty->m_lang, "");
+
+    // Cut inside the access code: its first 4 bytes, then key characters.
+    disk.bytes = CookieField("mid", kKeyOfAbc) + CookieField("code", kKeyOfAbc).substr(0, 4);
+    auto torn = Record(disk);
+    EXPECT_EQ(torn->m_accessMid, "mid");
+    EXPECT_EQ(torn->m_accessCode, "code" + kKeyOfAbc.substr(4) + kKeyOfAbc);
+    EXPECT_EQ(torn->m_lang, "");
+
+    // Longer than the layout: the rest is not read.
+    disk.bytes = CookieField("", kKeyOfAbc) + CookieField("", kKeyOfAbc) + CookieField("de", "") +
+                 "trailing";
+    EXPECT_EQ(Record(disk)->m_lang, "de");
+}
+
+TEST(AccountRecord, MissingOrUnreadableFileKeepsTheValuesItHad) {
+    Disk disk;
+    auto record = Record(disk);
+    EXPECT_EQ(record->m_accessMid, "");
+    EXPECT_EQ(record->m_lang, "");
+
+    record->m_accessMid = "mid";
+    record->m_accessCode = "code";
+    record->m_lang = "fr";
+    record->Save();
+    record->m_accessCode = "kept";
+    record->m_lang = "kept too";
+
+    // A read error after the first field: that one loads, the others are
+    // unknown and stay as they were rather than turning into key characters.
+    disk.failReads = true;
+    disk.readableBytes = 100;
+    record->m_accessMid = "replaced";
+    record->Load();
+    EXPECT_EQ(record->m_accessMid, "mid");
+    EXPECT_EQ(record->m_accessCode, "kept");
+    EXPECT_EQ(record->m_lang, "kept too");
+
+    disk.readableBytes = 0;
+    auto fresh = Record(disk);
+    EXPECT_EQ(fresh->m_accessMid, "");
+    EXPECT_EQ(fresh->m_accessCode, "");
+}
+
+} // namespace
