@@ -146,9 +146,15 @@ bool CTranslucentDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESU
                            GET_Y_LPARAM(lParam), 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         return false;
     case WM_SIZE:
-        if (m_pChild && m_pChild->GetSafeHwnd())
-            ::SetWindowPos(m_pChild->GetSafeHwnd(), nullptr, 0, 0, LOWORD(lParam), HIWORD(lParam),
+        if (m_pChild && m_pChild->GetSafeHwnd()) {
+            HWND child = m_pChild->GetSafeHwnd();
+            ::SetWindowPos(child, nullptr, 0, 0, LOWORD(lParam), HIWORD(lParam),
                            SWP_NOMOVE | SWP_NOZORDER);
+            // The popup's background is erased without clipping its controls:
+            // controls moved into the newly uncovered part must paint again
+            // after it, or they vanish under the key colour.
+            ::RedrawWindow(child, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+        }
         return false;
     case WM_CLOSE:
         OnClose();

@@ -83,12 +83,13 @@ public:
         RECT frame;
         RECT popup;
         RECT client;
+        COLORREF exitButton; // a pixel inside the "Exit" button
     };
     std::vector<Snapshot> snapshots;
     int closesSeen = -1;
     bool skinAfterClose = true;
     bool skinBeforeClose = false;
-    std::string screenshot;
+    std::string artifacts;
 
     TestPopup* Popup() const { return static_cast<TestPopup*>(m_pChild); }
 
@@ -103,12 +104,12 @@ protected:
         Snap();
         switch (wParam) {
         case 0: // compact, as created
+            SaveScreenshot("frame-compact.bmp");
             SetSizeAndCenter(635, 522);
             Popup()->LayOut(476);
             break;
         case 1: // full; the player drags the frame
-            if (!screenshot.empty())
-                uitest::SaveScreenRect(WindowRect(m_hWnd), screenshot);
+            SaveScreenshot("frame-full.bmp");
             ::MoveWindow(m_hWnd, 100, 120, 635, 522, TRUE);
             break;
         default: // moved; the popup closes the pair
@@ -131,13 +132,19 @@ private:
         s.frame = WindowRect(m_hWnd);
         s.popup = WindowRect(m_pChild->GetSafeHwnd());
         ::GetClientRect(m_hWnd, &s.client);
+        s.exitButton = uitest::PixelAt(::GetDlgItem(m_pChild->GetSafeHwnd(), IDC_EXIT), 20, 16);
         snapshots.push_back(s);
+    }
+
+    void SaveScreenshot(const char* name) {
+        if (!artifacts.empty())
+            uitest::SaveScreenRect(WindowRect(m_hWnd), artifacts + "/" + name);
     }
 };
 
 TEST(TranslucentFrame, SizesPositionsAndCloseOrder) {
     TestFrame frame;
-    frame.screenshot = std::string(VEMOR_UI_ARTIFACTS) + "/frame-full.bmp";
+    frame.artifacts = VEMOR_UI_ARTIFACTS;
     ::CreateDirectoryA((std::string(VEMOR_UI_ARTIFACTS) + "/..").c_str(), nullptr);
     ::CreateDirectoryA(VEMOR_UI_ARTIFACTS, nullptr);
     EXPECT_EQ(IDCANCEL, frame.DoModal());
@@ -157,6 +164,7 @@ TEST(TranslucentFrame, SizesPositionsAndCloseOrder) {
     EXPECT_EQ(635, compact.client.right); // no caption or border is left
     EXPECT_EQ(277, compact.client.bottom);
     EXPECT_TRUE(SameRect(compact.frame, compact.popup));
+    EXPECT_NE(RGB(0, 255, 0), compact.exitButton); // the button's image, not the key colour
 
     // Full: the whole skin, re-centred on the screen above the taskbar allowance.
     const auto& full = frame.snapshots[1];
@@ -165,6 +173,8 @@ TEST(TranslucentFrame, SizesPositionsAndCloseOrder) {
     EXPECT_EQ(635, full.frame.right - full.frame.left);
     EXPECT_EQ(522, full.frame.bottom - full.frame.top);
     EXPECT_TRUE(SameRect(full.frame, full.popup));
+    // Moved into the part the resize uncovered, the buttons still show.
+    EXPECT_NE(RGB(0, 255, 0), full.exitButton);
 
     // Moved: the popup follows the frame.
     const auto& moved = frame.snapshots[2];
