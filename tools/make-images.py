@@ -29,6 +29,7 @@ BUTTONS_X = (151, 326)
 BUTTON_W, BUTTON_H = 158, 33
 COMPACT_BUTTONS_Y = 231
 FULL_BUTTONS_Y = 476
+COMPACT_BOTTOM = 277
 
 
 def magick(*args):
@@ -54,7 +55,7 @@ def skin(path, work):
     # The body: a deep night gradient with a faint starfield and a lit header.
     magick("-size", f"{W}x{H}", "gradient:#1c1838-#05050b",
            "(", "-size", f"{W}x{H}", "xc:black", "+noise", "Random", "-channel", "G",
-           "-threshold", "99.6%", "-separate", "+channel", "-blur", "0x0.4", "-fill",
+           "-threshold", "99.75%", "-separate", "+channel", "-blur", "0x0.4", "-fill",
            "#c8c4ff", "-opaque", "white", ")", "-compose", "Screen", "-composite",
            "(", "-size", "700x700", "radial-gradient:#5a3fb890-#00000000", "-geometry",
            "-32-480", ")", "-compose", "Over", "-composite",
@@ -67,6 +68,11 @@ def skin(path, work):
            # the portal's well
            "-fill", "#0a0914", "-draw",
            f"roundrectangle {PORTAL[0] - 3},{PORTAL[1] - 3} {PORTAL[2] + 2},{PORTAL[3] + 2} 6,6",
+           # the compact window's lower rim, which the portal covers once shown
+           "-fill", "none", "-stroke", "#3a3470", "-strokewidth", "3", "-draw",
+           f"line {PORTAL[0] + 4},{COMPACT_BOTTOM - 3} {PORTAL[2] - 5},{COMPACT_BOTTOM - 3}",
+           "-stroke", "#8d7ef0", "-strokewidth", "1", "-draw",
+           f"line {PORTAL[0] + 24},{COMPACT_BOTTOM - 3} {PORTAL[2] - 25},{COMPACT_BOTTOM - 3}",
            # the button sockets of the full layout
            "-fill", "#100e20", "-stroke", "#2c2852", "-draw",
            f"roundrectangle {BUTTONS_X[0] - 4},{FULL_BUTTONS_Y - 4} "
