@@ -8,11 +8,9 @@ DejaVu fonts, and writes them into res/:
 and the small probe image the button tests use (tests/win/button-probe.png).
 The images are committed as data; run this again only to change them."""
 import os
-import struct
 import subprocess
 import sys
 import tempfile
-import zlib
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 FONTS = "/usr/share/fonts/truetype/dejavu/"
@@ -53,7 +51,7 @@ def skin(path, work):
            "-compose", "CopyOpacity", "-composite", "-channel", "A", "-evaluate", "multiply",
            "0.55", "+channel", glow)
     # The body: a deep night gradient with a faint starfield and a lit header.
-    magick("-size", f"{W}x{H}", "gradient:#1c1838-#05050b",
+    magick("-seed", "1701", "-size", f"{W}x{H}", "gradient:#1c1838-#05050b",
            "(", "-size", f"{W}x{H}", "xc:black", "+noise", "Random", "-channel", "G",
            "-threshold", "99.75%", "-separate", "+channel", "-blur", "0x0.4", "-fill",
            "#c8c4ff", "-opaque", "white", ")", "-compose", "Screen", "-composite",
@@ -113,31 +111,12 @@ def button(path, label, work):
            "-alpha", "off", "-strip", f"PNG24:{path}")
 
 
-def png(width, height, rgba):
-    def chunk(kind, data):
-        body = kind + data
-        return struct.pack(">I", len(data)) + body + struct.pack(">I", zlib.crc32(body))
-
-    raw = b"".join(b"\0" + rgba[y * width * 4:(y + 1) * width * 4] for y in range(height))
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) +
-            chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
-
-
 def probe(path):
     """16 x 8: the left half fully transparent, the right half opaque white,
     except one opaque mid-grey column at x 12."""
-    pixels = bytearray()
-    for _ in range(8):
-        for x in range(16):
-            if x < 8:
-                pixels += bytes((0, 0, 0, 0))
-            elif x == 12:
-                pixels += bytes((100, 100, 100, 255))
-            else:
-                pixels += bytes((255, 255, 255, 255))
-    with open(path, "wb") as out:
-        out.write(png(16, 8, bytes(pixels)))
+    magick("-size", "16x8", "xc:none", "-fill", "white", "-draw", "rectangle 8,0 15,7",
+           "-fill", "rgb(100,100,100)", "-draw", "rectangle 12,0 12,7", "-strip",
+           f"PNG32:{path}")
 
 
 def main():

@@ -96,21 +96,12 @@ void CTranslucentDialog::UpdateLayered() {
     ::GetWindowRect(m_hWnd, &window);
     POINT destination = {window.left, window.top};
 
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = m_width;
-    info.bmiHeader.biHeight = m_height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    info.bmiHeader.biSizeImage =
-        static_cast<DWORD>(m_height) * static_cast<DWORD>(((m_width * 32 + 31) >> 5) * 4);
     void* bits = nullptr;
-    win::GdiObject<HBITMAP> bitmap(
-        ::CreateDIBSection(windowDC.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win::GdiObject<HBITMAP> bitmap(win::CreateDib(windowDC.Get(), m_width, m_height, 32, &bits));
     if (!bitmap.Get() || !bits)
         return;
-    ZeroMemory(bits, info.bmiHeader.biSizeImage);
+    // Fully transparent wherever the skin does not reach.
+    ZeroMemory(bits, win::DibImageSize(m_width, m_height, 32));
 
     win::SelectGuard selected(memoryDC.Get(), bitmap.Get());
     {

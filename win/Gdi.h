@@ -4,6 +4,26 @@
 
 namespace win {
 
+// Bytes of a DIB's pixels: rows padded to whole 32-bit words.
+inline DWORD DibImageSize(int width, int height, WORD bitCount) {
+    return static_cast<DWORD>(height) * static_cast<DWORD>(((width * bitCount + 31) >> 5) * 4);
+}
+
+// A bottom-up device-independent bitmap of the given depth; its pixels are
+// at *bits. Null when it could not be made.
+inline HBITMAP CreateDib(HDC dc, int width, int height, WORD bitCount, void** bits) {
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = bitCount;
+    info.bmiHeader.biCompression = BI_RGB;
+    info.bmiHeader.biSizeImage = DibImageSize(width, height, bitCount);
+    *bits = nullptr;
+    return ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
 // Owns a GDI object (bitmap, brush, pen, font, region) and deletes it once.
 // Deselect it first: GDI refuses to delete an object still selected into a DC.
 template <class T> class GdiObject {

@@ -6,6 +6,8 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 using uitest::PixelAt;
@@ -52,6 +54,15 @@ protected:
                     ++count;
             }
         return count;
+    }
+
+    std::vector<COLORREF> Interior() {
+        ::InvalidateRect(hwnd, nullptr, FALSE);
+        std::vector<COLORREF> pixels;
+        for (int x = 2; x < 102; ++x)
+            for (int y = 2; y < 22; ++y)
+                pixels.push_back(PixelAt(hwnd, x, y));
+        return pixels;
     }
 
     uitest::HostWindow host;
@@ -150,20 +161,11 @@ TEST_F(ProgressFixture, PercentageIsAppendedToTheWindowText) {
     Colour();
     Send(PBM_SETPOS, 45);
     ::SetWindowTextA(hwnd, "Load");
-    ::InvalidateRect(hwnd, nullptr, FALSE);
-    std::vector<COLORREF> withPercent;
-    for (int x = 2; x < 102; ++x)
-        for (int y = 2; y < 22; ++y)
-            withPercent.push_back(PixelAt(hwnd, x, y));
+    const std::vector<COLORREF> withPercent = Interior();
 
     Send(ui::TPCM_SHOWPERCENT, 0);
     ::SetWindowTextA(hwnd, "Load45%");
-    ::InvalidateRect(hwnd, nullptr, FALSE);
-    std::vector<COLORREF> spelledOut;
-    for (int x = 2; x < 102; ++x)
-        for (int y = 2; y < 22; ++y)
-            spelledOut.push_back(PixelAt(hwnd, x, y));
-    EXPECT_EQ(withPercent, spelledOut);
+    EXPECT_EQ(withPercent, Interior());
     EXPECT_GT(CountNear(kText, 2, 102) + CountNear(kTextOverBar, 2, 102), 0);
 
     // No percentage and no window text: no text at all.

@@ -93,16 +93,8 @@ bool SaveScreenRect(const RECT& rect, const std::string& path) {
     const int height = rect.bottom - rect.top;
     win::ClientDC screen(nullptr);
     win::MemoryDC memory(screen.Get());
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    win::GdiObject<HBITMAP> bitmap(
-        ::CreateDIBSection(screen.Get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    win::GdiObject<HBITMAP> bitmap(win::CreateDib(screen.Get(), width, height, 24, &bits));
     if (!bitmap.Get())
         return false;
     {
@@ -110,17 +102,21 @@ bool SaveScreenRect(const RECT& rect, const std::string& path) {
         ::BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY);
     }
     ::GdiFlush();
-    const DWORD stride = static_cast<DWORD>((width * 3 + 3) & ~3);
-    const DWORD imageSize = stride * static_cast<DWORD>(height);
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biSizeImage = win::DibImageSize(width, height, 24);
     BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + imageSize;
-    info.bmiHeader.biSizeImage = imageSize;
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + header.biSizeImage;
     std::ofstream out(path, std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(static_cast<const char*>(bits), imageSize);
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(static_cast<const char*>(bits), header.biSizeImage);
     return static_cast<bool>(out);
 }
 
