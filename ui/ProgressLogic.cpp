@@ -1,6 +1,7 @@
 #include "ui/ProgressLogic.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -40,6 +41,12 @@ int SetPosition(ProgressState& state, int pos, bool marquee) {
     if (state.m_nPos > upper)
         state.m_nPos = upper;
     return previous;
+}
+
+int DeltaPosition(ProgressState& state, int delta, bool marquee) {
+    const long long target = static_cast<long long>(state.m_nPos) + delta;
+    return SetPosition(state, static_cast<int>(std::clamp<long long>(target, INT_MIN, INT_MAX)),
+                       marquee);
 }
 
 int StepPosition(ProgressState& state, bool marquee) {

@@ -52,6 +52,10 @@ int MarqueeLimit(const ProgressState& state);
 // marquee is set); returns the previous position.
 int SetPosition(ProgressState& state, int pos, bool marquee);
 
+// Moves by delta (clamped as above, without int overflow); returns the
+// previous position.
+int DeltaPosition(ProgressState& state, int delta, bool marquee);
+
 // Advances by the step, wrapping around at either end; returns the previous
 // position.
 int StepPosition(ProgressState& state, bool marquee);

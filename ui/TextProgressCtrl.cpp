@@ -136,7 +136,8 @@ bool CTextProgressCtrl::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
         result = SetPos(static_cast<int>(wParam));
         return true;
     case PBM_DELTAPOS:
-        result = SetPos(m_state.m_nPos + static_cast<int>(wParam));
+        result = DeltaPosition(m_state, static_cast<int>(wParam), IsMarquee());
+        Repaint();
         return true;
     case PBM_SETSTEP:
         result = m_state.m_nStep;

@@ -17,6 +17,12 @@ TEST(ProgressPosition, ClampsToRangeOrToTheMarqueeOverrun) {
     EXPECT_EQ(100, ui::SetPosition(state, -5, false));
     EXPECT_EQ(0, state.m_nPos);
 
+    EXPECT_EQ(0, ui::DeltaPosition(state, 30, false));
+    EXPECT_EQ(30, ui::DeltaPosition(state, INT_MAX, false));
+    EXPECT_EQ(100, state.m_nPos);
+    ui::DeltaPosition(state, INT_MIN, false);
+    EXPECT_EQ(0, state.m_nPos);
+
     // A marquee block of 20 % runs up to 120 of 100 before it turns.
     ui::SetPosition(state, 150, true);
     EXPECT_EQ(120, state.m_nPos);
