@@ -6,6 +6,7 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -172,6 +173,33 @@ TEST_F(ProgressFixture, PercentageIsAppendedToTheWindowText) {
     ::SetWindowTextA(hwnd, "");
     ::InvalidateRect(hwnd, nullptr, FALSE);
     EXPECT_EQ(0, CountNear(kText, 2, 102) + CountNear(kTextOverBar, 2, 102));
+}
+
+TEST(ProgressVertical, FillsFromTheBottomAndTheMarqueeTicks) {
+    uitest::HostWindow host(RGB(40, 40, 40), 100, 140);
+    HWND hwnd = host.AddChild(PROGRESS_CLASSA, PBS_SMOOTH | PBS_VERTICAL, 10, 10, 24, 104, 1000);
+    ui::CTextProgressCtrl bar;
+    bar.SubclassWindow(hwnd);
+    bar.SetLineBorder(RGB(22, 37, 51), RGB(0, 0, 0));
+    ::SendMessageA(hwnd, PBM_SETBARCOLOR, 0, kBar);
+    ::SendMessageA(hwnd, PBM_SETBKCOLOR, 0, kBack);
+    ::SendMessageA(hwnd, ui::TPCM_SHOWPERCENT, 0, 0);
+    ::SendMessageA(hwnd, PBM_SETPOS, 50, 0); // interior rows 2..101: bar from row 52
+    EXPECT_EQ(kBack, PixelAt(hwnd, 12, 51));
+    EXPECT_EQ(kBar, PixelAt(hwnd, 12, 52));
+    EXPECT_EQ(kBar, PixelAt(hwnd, 12, 101));
+
+    // The marquee moves the block one position per tick of timer 1 (in the
+    // direction all bars share).
+    ::SendMessageA(hwnd, PBM_SETMARQUEE, 1, 1);
+    auto moved = [&] { return std::abs(::SendMessageA(hwnd, PBM_GETPOS, 0, 0) - 50); };
+    const DWORD start = ::GetTickCount();
+    while (moved() < 3 && ::GetTickCount() - start < 5000) {
+        uitest::Pump();
+        ::Sleep(1);
+    }
+    EXPECT_GE(moved(), 3);
+    ::SendMessageA(hwnd, PBM_SETMARQUEE, 0, 0);
 }
 
 TEST_F(ProgressFixture, EmptyRangePaintsNothing) {
