@@ -143,8 +143,9 @@ void CGdipButton::BuildStateImages(HDC dc) {
             ::BitBlt(target, 0, 0, width, height, m_dcBackground.Get(), 0, 0, SRCCOPY);
             if (matrix)
                 DrawThroughMatrix(graphics, image, *matrix);
-            else
-                graphics.DrawImage(image, 0, 0);
+            else // at its pixel size, whatever resolution the file states
+                graphics.DrawImage(image, 0, 0, static_cast<INT>(image->GetWidth()),
+                                   static_cast<INT>(image->GetHeight()));
             graphics.Flush(Gdiplus::FlushIntentionSync);
             if (look.Create(target, width, height))
                 ::BitBlt(look.Get(), 0, 0, width, height, target, 0, 0, SRCCOPY);
