@@ -1,0 +1,199 @@
+#include "ui/FrameLayout.h"
+#include "ui/ProgressLogic.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+namespace {
+
+using ui::ProgressState;
+using ui::Rect;
+
+TEST(ProgressPosition, ClampsToRangeOrToTheMarqueeOverrun) {
+    ProgressState state;
+    EXPECT_EQ(0, ui::SetPosition(state, 150, false));
+    EXPECT_EQ(100, state.m_nPos);
+    EXPECT_EQ(100, ui::SetPosition(state, -5, false));
+    EXPECT_EQ(0, state.m_nPos);
+
+    EXPECT_EQ(0, ui::DeltaPosition(state, 30, false));
+    EXPECT_EQ(30, ui::DeltaPosition(state, INT_MAX, false));
+    EXPECT_EQ(100, state.m_nPos);
+    ui::DeltaPosition(state, INT_MIN, false);
+    EXPECT_EQ(0, state.m_nPos);
+
+    // A marquee block of 20 % runs up to 120 of 100 before it turns.
+    ui::SetPosition(state, 150, true);
+    EXPECT_EQ(120, state.m_nPos);
+    state.m_nBlockPercent = 35;
+    EXPECT_EQ(135, ui::MarqueeLimit(state));
+}
+
+TEST(ProgressPosition, StepWrapsAroundAtBothEnds) {
+    ProgressState state;
+    state.m_nPos = 95;
+    EXPECT_EQ(95, ui::StepPosition(state, false));
+    EXPECT_EQ(5, state.m_nPos);
+
+    state.m_nStep = -10;
+    state.m_nPos = 3;
+    ui::StepPosition(state, false);
+    EXPECT_EQ(93, state.m_nPos);
+
+    // Steps near the int limits wrap instead of overflowing.
+    state.m_nStep = INT_MAX;
+    state.m_nPos = 100;
+    ui::StepPosition(state, false);
+    EXPECT_GE(state.m_nPos, 0);
+    EXPECT_LE(state.m_nPos, 100);
+}
+
+TEST(ProgressPosition, RangeIsStoredAsGivenAndReportsThePreviousPair) {
+    ProgressState state;
+    EXPECT_EQ(0x00640000u, ui::SetRange(state, 10, 200));
+    EXPECT_EQ(0x00C8000Au, ui::SetRange(state, 5, 5));
+    EXPECT_TRUE(ui::IsRangeEmpty(state));
+    ui::SetRange(state, 9, 3);
+    EXPECT_TRUE(ui::IsRangeEmpty(state));
+}
+
+TEST(ProgressMarquee, TurnsAtTheOverrunAndAtTheLowerBound) {
+    ProgressState state;
+    int direction = 1;
+    state.m_nPos = 50;
+    EXPECT_EQ(51, ui::NextMarqueePosition(state, direction));
+    state.m_nPos = 120;
+    EXPECT_EQ(119, ui::NextMarqueePosition(state, direction));
+    EXPECT_EQ(-1, direction);
+    state.m_nPos = 0;
+    EXPECT_EQ(1, ui::NextMarqueePosition(state, direction));
+    EXPECT_EQ(1, direction);
+}
+
+TEST(ProgressText, AppendsTheRoundedPercentageWithoutSeparator) {
+    ProgressState state;
+    state.m_nPos = 45;
+    EXPECT_EQ("Loading45%", ui::ProgressText("Loading", state));
+    state.m_nPos = 0;
+    EXPECT_EQ("0%", ui::ProgressText("", state));
+
+    // 2 of 0..3 is 66.67 %, shown rounded.
+    ui::SetRange(state, 0, 3);
+    state.m_nPos = 2;
+    EXPECT_EQ("67%", ui::ProgressText("", state));
+
+    state.m_bAppendPercent = 0;
+    EXPECT_EQ("Downloading", ui::ProgressText("Downloading", state));
+    EXPECT_EQ("", ui::ProgressText("", state));
+}
+
+TEST(ProgressAreas, NormalBarIsTruncatedAndTheRestFollowsIt) {
+    const Rect interior{2, 2, 102, 22};
+    ProgressState state;
+    ui::SetRange(state, 0, 3);
+    state.m_nPos = 2;
+    ui::ProgressAreas areas = ui::LayOutAreas(interior, state, false, false);
+    EXPECT_FALSE(areas.hasLead);
+    EXPECT_EQ((Rect{2, 2, 68, 22}), areas.bar);
+    EXPECT_TRUE(areas.hasRest);
+    EXPECT_EQ((Rect{68, 2, 102, 22}), areas.rest);
+
+    state.m_nPos = 0;
+    EXPECT_EQ(2, ui::LayOutAreas(interior, state, false, false).bar.right);
+    state.m_nPos = 3;
+    EXPECT_EQ(102, ui::LayOutAreas(interior, state, false, false).bar.right);
+
+    // A vertical bar fills from the bottom.
+    state.m_nPos = 1;
+    areas = ui::LayOutAreas(Rect{0, 0, 10, 90}, state, true, false);
+    EXPECT_EQ((Rect{0, 60, 10, 90}), areas.bar);
+    EXPECT_EQ((Rect{0, 0, 10, 60}), areas.rest);
+}
+
+TEST(ProgressAreas, PositionOutsideAChangedRangeStaysInsideTheFrame) {
+    const Rect interior{2, 2, 102, 22};
+    ProgressState state;
+    state.m_nPos = 100;
+    ui::SetRange(state, 0, 10); // the position is not clamped by a range change
+    ui::ProgressAreas areas = ui::LayOutAreas(interior, state, false, false);
+    EXPECT_EQ(102, areas.bar.right);
+    EXPECT_EQ(102, areas.rest.left);
+    EXPECT_EQ("1000%", ui::ProgressText("", state));
+
+    ui::SetRange(state, 500, 600);
+    areas = ui::LayOutAreas(interior, state, false, false);
+    EXPECT_EQ(2, areas.bar.right);
+    EXPECT_EQ(2, areas.rest.left);
+    areas = ui::LayOutAreas(interior, state, false, true);
+    EXPECT_GE(areas.bar.left, interior.left);
+    EXPECT_LE(areas.bar.right, interior.right);
+
+    state.m_nBlockPercent = INT_MAX;
+    ui::SetRange(state, 0, INT_MAX);
+    state.m_nPos = INT_MAX;
+    areas = ui::LayOutAreas(interior, state, false, true);
+    EXPECT_EQ(interior.left, areas.bar.left);
+    EXPECT_EQ(interior.right, areas.bar.right);
+}
+
+TEST(ProgressAreas, MarqueeBlockEntersRunsAndLeaves) {
+    const Rect interior{0, 0, 200, 20};
+    ProgressState state; // block of 20 % = 40 pixels
+    state.m_nPos = 10;   // the block is still entering: no lead
+    ui::ProgressAreas areas = ui::LayOutAreas(interior, state, false, true);
+    EXPECT_FALSE(areas.hasLead);
+    EXPECT_EQ((Rect{0, 0, 20, 20}), areas.bar);
+    EXPECT_EQ((Rect{20, 0, 200, 20}), areas.rest);
+
+    state.m_nPos = 50;
+    areas = ui::LayOutAreas(interior, state, false, true);
+    EXPECT_EQ((Rect{0, 0, 60, 20}), areas.lead);
+    EXPECT_EQ((Rect{60, 0, 100, 20}), areas.bar);
+    EXPECT_EQ((Rect{100, 0, 200, 20}), areas.rest);
+
+    state.m_nPos = 110; // leaving past the end: no rest
+    areas = ui::LayOutAreas(interior, state, false, true);
+    EXPECT_FALSE(areas.hasRest);
+    EXPECT_EQ((Rect{180, 0, 200, 20}), areas.bar);
+
+    // Vertical: the block climbs from the bottom.
+    state.m_nPos = 50;
+    areas = ui::LayOutAreas(Rect{0, 0, 20, 200}, state, true, true);
+    EXPECT_EQ((Rect{0, 100, 20, 140}), areas.bar);
+    EXPECT_EQ((Rect{0, 140, 20, 200}), areas.lead);
+    EXPECT_EQ((Rect{0, 0, 20, 100}), areas.rest);
+}
+
+TEST(ProgressText, PlacementFollowsTheAlignment) {
+    const Rect interior{2, 2, 102, 22};
+    EXPECT_EQ(4, ui::PlaceText(interior, 0, false, 40, 13).x);
+    EXPECT_EQ(59, ui::PlaceText(interior, 2, false, 40, 13).x);
+    const ui::Point centred = ui::PlaceText(interior, 1, false, 41, 13);
+    EXPECT_EQ(31, centred.x); // 2 + 59 / 2, truncated
+    EXPECT_EQ(5, centred.y);  // 2 + 7 / 2
+    EXPECT_EQ(31, ui::PlaceText(interior, 7, false, 41, 13).x);
+
+    // Vertical text runs upwards from its origin.
+    const Rect column{0, 0, 20, 100};
+    EXPECT_EQ(97, ui::PlaceText(column, 0, true, 30, 12).y);
+    EXPECT_EQ(32, ui::PlaceText(column, 2, true, 30, 12).y);
+    EXPECT_EQ(65, ui::PlaceText(column, 1, true, 30, 12).y);
+    EXPECT_EQ(4, ui::PlaceText(column, 1, true, 30, 12).x);
+}
+
+TEST(FrameLayout, CentringTruncatesTowardZero) {
+    EXPECT_EQ(322, ui::CenterIn(0, 1280, 635));
+    // A window larger than the screen starts before its left edge, by half
+    // the overhang truncated toward zero (-17, not -18).
+    EXPECT_EQ(-17, ui::CenterIn(0, 600, 635));
+    EXPECT_EQ(30 + 100, ui::CenterIn(30, 835, 635));
+
+    const ui::Placement full = ui::CenterOnScreen(1280, 1024, 635, 522);
+    EXPECT_EQ(322, full.x);
+    EXPECT_EQ(231, full.y);
+    const ui::Placement compact = ui::CenterOnScreen(1280, 1024, 635, 277);
+    EXPECT_EQ(353, compact.y);
+}
+
+} // namespace

@@ -1,0 +1,123 @@
+#include "UiTestWindow.h"
+
+#include "win/Gdi.h"
+#include "win/Subclass.h"
+
+#include <fstream>
+#include <vector>
+
+namespace uitest {
+
+namespace {
+
+const char kClassName[] = "VemorUiTestHost";
+
+} // namespace
+
+HostWindow::HostWindow(COLORREF background, int width, int height)
+    : m_brush(::CreateSolidBrush(background)) {
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = &HostWindow::Proc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.lpszClassName = kClassName;
+    ::RegisterClassA(&wc);
+    m_hwnd = ::CreateWindowExA(0, kClassName, "host", WS_POPUP | WS_VISIBLE, 40, 40, width, height,
+                               nullptr, nullptr, wc.hInstance, this);
+    ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    Pump();
+}
+
+HostWindow::~HostWindow() {
+    ::DestroyWindow(m_hwnd);
+    ::DeleteObject(m_brush);
+}
+
+HWND HostWindow::AddChild(const char* className, DWORD style, int x, int y, int width, int height,
+                          int id) {
+    return ::CreateWindowExA(0, className, "", WS_CHILD | WS_VISIBLE | style, x, y, width, height,
+                             m_hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             ::GetModuleHandleA(nullptr), nullptr);
+}
+
+LRESULT CALLBACK HostWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        ::SetWindowLongPtrA(hwnd, GWLP_USERDATA,
+                            reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* self = reinterpret_cast<HostWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    LRESULT result = 0;
+    if (self) {
+        switch (msg) {
+        case WM_ERASEBKGND: {
+            RECT r;
+            ::GetClientRect(hwnd, &r);
+            ::FillRect(reinterpret_cast<HDC>(wParam), &r, self->m_brush);
+            return 1;
+        }
+        case WM_COMMAND:
+            if (HIWORD(wParam) == BN_CLICKED)
+                ++self->m_clicks;
+            return 0;
+        case WM_DRAWITEM:
+        case WM_CTLCOLORBTN:
+            if (win::Control::Reflect(msg, wParam, lParam, result) &&
+                (msg == WM_DRAWITEM || result != 0))
+                return result;
+            break;
+        default:
+            break;
+        }
+    }
+    return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+void Pump() {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!win::Window::PreTranslateChain(msg)) {
+            ::TranslateMessage(&msg);
+            ::DispatchMessageA(&msg);
+        }
+    }
+}
+
+COLORREF PixelAt(HWND hwnd, int x, int y) {
+    ::UpdateWindow(hwnd);
+    win::ClientDC dc(hwnd);
+    return ::GetPixel(dc.Get(), x, y);
+}
+
+bool SaveScreenRect(const RECT& rect, const std::string& path) {
+    const int width = rect.right - rect.left;
+    const int height = rect.bottom - rect.top;
+    win::ClientDC screen(nullptr);
+    win::MemoryDC memory(screen.Get());
+    void* bits = nullptr;
+    win::GdiObject<HBITMAP> bitmap(win::CreateDib(screen.Get(), width, height, 24, &bits));
+    if (!bitmap.Get())
+        return false;
+    {
+        win::SelectGuard selected(memory.Get(), bitmap.Get());
+        ::BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY);
+    }
+    ::GdiFlush();
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    header.biSizeImage = win::DibImageSize(width, height, 24);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42; // "BM"
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + header.biSizeImage;
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(&file), sizeof file);
+    out.write(reinterpret_cast<const char*>(&header), sizeof header);
+    out.write(static_cast<const char*>(bits), header.biSizeImage);
+    return static_cast<bool>(out);
+}
+
+} // namespace uitest
