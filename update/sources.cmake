@@ -1,1 +1,23 @@
 # Updates and server list: files of this subsystem (see the top-level CMakeLists.txt).
+list(APPEND VEMOR_LOGIC_SOURCES
+    update/Crc32.cpp
+    update/FtpDownload.cpp
+    update/GamePath.cpp
+    update/ListenerGate.cpp
+    update/Manifest.cpp
+    update/NetAddress.cpp
+    update/ServerCache.cpp
+    update/ServerList.cpp
+    update/TextLines.cpp
+    update/UpdateCheck.cpp
+    update/UpdateRun.cpp
+)
+list(APPEND VEMOR_WIN_SOURCES
+    update/HttpFetch.cpp
+    update/UpdateMessageRelay.cpp
+    update/UpdateThreads.cpp
+    update/Win32GameFolder.cpp
+    update/Win32ServerList.cpp
+    update/WinFtp.cpp
+)
+list(APPEND VEMOR_WIN_LIBRARIES wininet ws2_32)
