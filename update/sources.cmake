@@ -21,3 +21,9 @@ list(APPEND VEMOR_WIN_SOURCES
     update/WinFtp.cpp
 )
 list(APPEND VEMOR_WIN_LIBRARIES wininet ws2_32)
+list(APPEND VEMOR_UNIT_TEST_SOURCES
+    tests/unit/Crc32Test.cpp
+    tests/unit/ManifestTest.cpp
+    tests/unit/ServerCacheTest.cpp
+    tests/unit/UpdateRunTest.cpp
+)
