@@ -30,6 +30,9 @@ bool IsReservedDeviceName(std::string_view component) {
 }
 
 bool IsUsableComponent(std::string_view component) {
+    // An empty component is what rooted paths ("\\Windows\\win.ini", "/x"),
+    // shares ("\\\\host\\share"), the device and namespace forms ("\\\\.\\",
+    // "\\\\?\\") and a trailing separator all have.
     if (component.empty() || component == ".")
         return component == ".";
     // Windows strips trailing dots and blanks, so "a.pk3." would land on "a.pk3"
@@ -48,10 +51,6 @@ bool IsUsableComponent(std::string_view component) {
 } // namespace
 
 bool IsInsideGameFolder(std::string_view path) {
-    // Rooted ("\\Windows\\win.ini", "/x"), shares ("\\\\host\\share") and the
-    // device and namespace forms ("\\\\.\\", "\\\\?\\") all begin with a separator.
-    if (path.empty() || IsSeparator(path.front()) || IsSeparator(path.back()))
-        return false;
     if (path.find(':') != std::string_view::npos || path.find("..") != std::string_view::npos)
         return false;
     size_t start = 0;
