@@ -27,3 +27,4 @@ list(APPEND VEMOR_UNIT_TEST_SOURCES
     tests/unit/ServerCacheTest.cpp
     tests/unit/UpdateRunTest.cpp
 )
+list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/UpdateNetworkTest.cpp)
