@@ -8,6 +8,7 @@ import sys
 import traceback
 
 from harness import Failed, Harness, fields, folder_snapshot, read_records, wait_for
+import update_scenarios
 
 TITLE = ["--title", "Vemor Academy", "--class", "#32770"]
 LAUNCH, EXIT = 1001, 1003
@@ -48,8 +49,11 @@ def read(path):
 
 
 def open_launcher(h, folder, extra_env=None):
+    """The launcher with its update ended: no demo portal runs here, so it
+    fails at once and "Launch!" is enabled."""
     process = h.start_launcher(folder, extra_env)
     h.driver("find", *TITLE, "--visible", "--timeout", 30000)
+    h.driver("wait-control", *TITLE, "--id", LAUNCH, "--enabled", 1, "--timeout", 30000)
     return process
 
 
@@ -130,7 +134,7 @@ def scenario_exit(h):
                f"files under japlus changed ({way})")
 
 
-SCENARIOS = [scenario_launch, scenario_second_instance, scenario_exit]
+SCENARIOS = [scenario_launch, scenario_second_instance, scenario_exit] + update_scenarios.SCENARIOS
 
 
 def main():
