@@ -1,5 +1,7 @@
 #include "update/Crc32.h"
 
+#include "update/Crc32Clmul.h"
+
 #include <cstring>
 
 namespace {
@@ -44,6 +46,14 @@ uint32_t Crc32UpdateBytewise(uint32_t state, const void* data, size_t length) {
 }
 
 uint32_t Crc32Update(uint32_t state, const void* data, size_t length) {
+    // Chosen once, from what the processor offers.
+    static const bool clmul = Crc32ClmulAvailable();
+    if (clmul && length >= 64)
+        return Crc32UpdateClmul(state, data, length);
+    return Crc32UpdateSlicing(state, data, length);
+}
+
+uint32_t Crc32UpdateSlicing(uint32_t state, const void* data, size_t length) {
     const auto* p = static_cast<const unsigned char*>(data);
     const auto& t = kTables.table;
     while (length >= 8) {

@@ -12,8 +12,12 @@ inline uint32_t Crc32Finish(uint32_t state) {
     return ~state;
 }
 
-// Feeds bytes into a running state, eight bytes per step.
+// Feeds bytes into a running state: carry-less multiplication when the
+// processor has it, eight bytes per step otherwise.
 uint32_t Crc32Update(uint32_t state, const void* data, size_t length);
+
+// The portable eight-bytes-per-step path.
+uint32_t Crc32UpdateSlicing(uint32_t state, const void* data, size_t length);
 
 // The classic one-byte-per-step loop; the reference the fast path must match.
 uint32_t Crc32UpdateBytewise(uint32_t state, const void* data, size_t length);

@@ -1,6 +1,7 @@
 # Updates and server list: files of this subsystem (see the top-level CMakeLists.txt).
 list(APPEND VEMOR_LOGIC_SOURCES
     update/Crc32.cpp
+    update/Crc32Clmul.cpp
     update/FtpDownload.cpp
     update/GamePath.cpp
     update/ListenerGate.cpp

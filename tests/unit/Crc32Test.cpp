@@ -1,4 +1,5 @@
 #include "update/Crc32.h"
+#include "update/Crc32Clmul.h"
 
 #include <gtest/gtest.h>
 
@@ -14,18 +15,26 @@ TEST(Crc32Test, KnownValues) {
     EXPECT_EQ(Crc32("The quick brown fox jumps over the lazy dog", 43), 0x414FA339u);
 }
 
-// The eight-byte path must give the byte loop's result for every length and
-// every starting alignment, and chunked feeding must equal one call.
-TEST(Crc32Test, FastPathMatchesByteLoopForEveryLengthAndAlignment) {
+// Every path must give the byte loop's result for every length, every
+// starting alignment and every starting state, and chunked feeding must
+// equal one call.
+TEST(Crc32Test, EveryPathMatchesTheByteLoop) {
     std::mt19937 random(7);
     std::vector<unsigned char> data(4096 + 16);
     for (auto& b : data)
         b = static_cast<unsigned char>(random());
-    for (size_t offset = 0; offset < 8; ++offset) {
-        for (size_t length = 0; length <= 600; ++length) {
-            const uint32_t fast = Crc32Update(kCrc32Start, data.data() + offset, length);
-            const uint32_t slow = Crc32UpdateBytewise(kCrc32Start, data.data() + offset, length);
-            ASSERT_EQ(fast, slow) << "offset " << offset << " length " << length;
+    const bool clmul = Crc32ClmulAvailable();
+    for (uint32_t start : {kCrc32Start, 0u, 0x12345678u}) {
+        for (size_t offset = 0; offset < 16; ++offset) {
+            for (size_t length = 0; length <= 700; ++length) {
+                const unsigned char* p = data.data() + offset;
+                const uint32_t slow = Crc32UpdateBytewise(start, p, length);
+                ASSERT_EQ(Crc32UpdateSlicing(start, p, length), slow) << offset << " " << length;
+                ASSERT_EQ(Crc32Update(start, p, length), slow) << offset << " " << length;
+                if (clmul && length >= 64) {
+                    ASSERT_EQ(Crc32UpdateClmul(start, p, length), slow) << offset << " " << length;
+                }
+            }
         }
     }
     const uint32_t whole = Crc32(data.data(), 4096);
