@@ -28,4 +28,4 @@ list(APPEND VEMOR_UNIT_TEST_SOURCES
     tests/unit/ServerCacheTest.cpp
     tests/unit/UpdateRunTest.cpp
 )
-list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/UpdateNetworkTest.cpp)
+list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/UpdateNetworkTest.cpp tests/win/UpdateShellTest.cpp)
