@@ -44,3 +44,10 @@ if(NOT WIN32 AND VEMOR_SANITIZE MATCHES "address" AND VEMOR_CLANGXX)
                     ${CMAKE_SOURCE_DIR}/tests/fuzz/${corpus}-corpus)
     endforeach()
 endif()
+
+# The FTP download benchmark's Windows half (bench/ftp_download.sh runs it).
+if(VEMOR_RUNS_HERE)
+    add_executable(bench_ftp_download bench/FtpDownloadBench.cpp)
+    target_link_libraries(bench_ftp_download PRIVATE vemor_win)
+    vemor_warnings(bench_ftp_download)
+endif()
