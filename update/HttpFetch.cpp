@@ -1,6 +1,5 @@
 #include "update/HttpFetch.h"
 
-#include "update/TextLines.h"
 #include "win/Internet.h"
 
 namespace {
@@ -30,20 +29,12 @@ bool HttpFetch::Fetch(const std::string& url, std::string& text) {
                            INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_ASCII, 1));
     if (!request || !AnsweredWithSuccess(request.Get()))
         return false;
-    // One read may return less than the server sent: read until the limit or
-    // the end, so that a text is never cut by chance.
-    char buffer[kPortalTextLimit];
-    DWORD total = 0;
-    while (total < sizeof buffer) {
-        DWORD got = 0;
-        if (!::InternetReadFile(request.Get(), buffer + total, sizeof buffer - total, &got)) {
-            text.clear();
-            return false;
-        }
-        if (got == 0)
-            break;
-        total += got;
-    }
-    text.assign(buffer, total);
-    return true;
+    return ReadPortalText(
+        [&](char* buffer, size_t size) -> long long {
+            DWORD got = 0;
+            if (!::InternetReadFile(request.Get(), buffer, static_cast<DWORD>(size), &got))
+                return -1;
+            return got;
+        },
+        text);
 }

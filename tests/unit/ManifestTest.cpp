@@ -1,8 +1,10 @@
 #include "update/GamePath.h"
 #include "update/Manifest.h"
+#include "update/TextFetch.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -108,6 +110,35 @@ TEST(ManifestTest, OnlyTheFirstTenThousandBytesCount) {
     EXPECT_EQ(m.items[0].size, 3u); // "34" cut after its first digit
     std::string longLine = "#\r\n" + std::string(20000, 'q') + "|1|1\r\nx|1|1\r\n";
     EXPECT_TRUE(ParseManifest(longLine).items.empty());
+}
+
+} // namespace
+
+namespace {
+
+// A response arriving in pieces is read whole, up to the limit; an error
+// leaves no text.
+TEST(PortalTextTest, ReadsUntilTheLimitOrTheEnd) {
+    const std::string body = std::string(6000, 'a') + std::string(6000, 'b');
+    for (size_t piece : {size_t{1}, size_t{7}, size_t{1000}, size_t{20000}}) {
+        size_t pos = 0;
+        std::string text;
+        ASSERT_TRUE(ReadPortalText(
+            [&](char* buffer, size_t size) -> long long {
+                const size_t n = std::min({piece, size, body.size() - pos});
+                body.copy(buffer, n, pos);
+                pos += n;
+                return static_cast<long long>(n);
+            },
+            text));
+        EXPECT_EQ(text, body.substr(0, 10000)) << piece;
+    }
+    std::string text = "stale";
+    int calls = 0;
+    EXPECT_FALSE(ReadPortalText(
+        [&](char* buffer, size_t) -> long long { return ++calls == 1 ? (buffer[0] = 'x', 1) : -1; },
+        text));
+    EXPECT_EQ(text, "");
 }
 
 } // namespace
