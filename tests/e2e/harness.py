@@ -110,6 +110,22 @@ class Harness:
         return path
 
 
+def expect(condition, message):
+    if not condition:
+        raise Failed(message)
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
 def fields(line):
     """Parses a driver line "k=v k=v ... text=rest of line"; a message box
     line is "caption=... text=... buttons=..."."""

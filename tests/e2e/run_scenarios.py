@@ -7,7 +7,8 @@ import os
 import sys
 import traceback
 
-from harness import Failed, Harness, fields, folder_snapshot, read_records, wait_for
+from harness import (Harness, expect, fields, folder_snapshot, read, read_records,
+                     wait_for, write)
 import update_scenarios
 
 TITLE = ["--title", "Vemor Academy", "--class", "#32770"]
@@ -30,22 +31,6 @@ STAGED_MAIN = (b"// written by the game\r\n"
                b" bind x y\r\n"
                b"seta cl_maxpackets \"30\"\r\n")
 STAGED_EXTRA = b"unbindall\r\nbind w \"+forward\"\r\nBIND MOUSE1 \"+attack\"\r\n"
-
-
-def expect(condition, message):
-    if not condition:
-        raise Failed(message)
-
-
-def write(path, data):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "wb") as f:
-        f.write(data)
-
-
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
 
 
 def open_launcher(h, folder, extra_env=None):

@@ -5,27 +5,11 @@ import shutil
 import struct
 import time
 
-from harness import Failed, fields, read_records, wait_for
+from harness import expect, fields, read, read_records, wait_for, write
 
 TITLE = ["--title", "Vemor Academy", "--class", "#32770"]
 PROGRESS, LAUNCH, STATUS, EXIT = 1000, 1001, 1002, 1003
 IDYES, IDNO = 6, 7
-
-
-def expect(condition, message):
-    if not condition:
-        raise Failed(message)
-
-
-def write(path, data):
-    os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "wb") as f:
-        f.write(data)
-
-
-def read(path):
-    with open(path, "rb") as f:
-        return f.read()
 
 
 def pattern(size, seed):
