@@ -145,6 +145,18 @@ TEST(FtpDownloadTest, AStopDuringTheThirdOfFiveFiles) {
     EXPECT_EQ(d.recorder.statuses.size(), 3u);
 }
 
+// The server ends the transfer early: the piece never replaces the old copy.
+TEST(FtpDownloadTest, AConnectionLostInTheMiddleOfAFile) {
+    NEED_SERVERS();
+    Download d(Setting("VEMOR_TEST_DROP_FTP_PORT"));
+    WriteFileBytes("drop.bin", "the old good copy");
+    d.job.m_files = {"drop.bin", "f1.bin"};
+    EXPECT_EQ(d.job.Run(), DownloadResult::kFailed);
+    EXPECT_EQ(ReadFileBytes("drop.bin"), "the old good copy");
+    EXPECT_FALSE(FileExists("drop.bin.part"));
+    EXPECT_FALSE(FileExists("f1.bin"));
+}
+
 TEST(FtpDownloadTest, AServerThatIsDown) {
     NEED_SERVERS();
     Download d(Setting("VEMOR_TEST_DOWN_PORT"));

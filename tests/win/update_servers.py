@@ -49,6 +49,43 @@ class Trickle(http.server.BaseHTTPRequestHandler):
         pass
 
 
+def start_dropping_ftp(root):
+    """An FTP server that lists "drop.bin" at its full size but ends every
+    transfer of it after 100000 bytes, as a connection lost in the middle of
+    a file looks to the client."""
+    from pyftpdlib.authorizers import DummyAuthorizer
+    from pyftpdlib.filesystems import AbstractedFS
+    from pyftpdlib.handlers import FTPHandler
+    from pyftpdlib.servers import FTPServer
+
+    class Cut:
+        def __init__(self, f):
+            self.f, self.left, self.name, self.closed = f, 100000, f.name, False
+
+        def read(self, n=-1):
+            data = self.f.read(min(n, self.left) if n >= 0 else self.left)
+            self.left -= len(data)
+            return data
+
+        def close(self):
+            self.closed = True
+            self.f.close()
+
+    class DroppingFS(AbstractedFS):
+        def open(self, filename, mode):
+            f = super().open(filename, mode)
+            return Cut(f) if filename.endswith("drop.bin") else f
+
+    authorizer = DummyAuthorizer()
+    authorizer.add_user("kel", "tQwa3mxp", root, perm="elr")
+    handler = type("Handler", (FTPHandler,), {"authorizer": authorizer,
+                                              "abstracted_fs": DroppingFS,
+                                              "masquerade_address": "127.0.0.1"})
+    server = FTPServer(("127.0.0.1", 0), handler)
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    return server
+
+
 def closed_port():
     with socket.socket() as s:
         s.bind(("127.0.0.1", 0))
@@ -73,6 +110,8 @@ def main():
         with open(os.path.join(root, "sub", "dir", "a.bin"), "wb") as f:
             f.write(bytes((i * 7 + i // 251) & 0xFF for i in range(5000)))
         open(os.path.join(root, "empty.dat"), "wb").close()
+        with open(os.path.join(root, "drop.bin"), "wb") as f:
+            f.write(bytes(range(256)) * 1000)
         for n in range(1, 6):
             with open(os.path.join(root, "f%d.bin" % n), "wb") as f:
                 f.write(bytes([n]) * 300000)
@@ -91,6 +130,8 @@ def main():
         env["VEMOR_TEST_TRICKLE"] = "127.0.0.1:%d" % trickle.server_address[1]
         env["VEMOR_TEST_FTP_PORT"] = str(ftp_port)
         env["VEMOR_TEST_DOWN_PORT"] = str(closed_port())
+        dropping = start_dropping_ftp(root)
+        env["VEMOR_TEST_DROP_FTP_PORT"] = str(dropping.address[1])
         result = subprocess.run(command, env=env)
         trickle.shutdown()
         return result.returncode
