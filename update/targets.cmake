@@ -45,9 +45,13 @@ if(NOT WIN32 AND VEMOR_SANITIZE MATCHES "address" AND VEMOR_CLANGXX)
     endforeach()
 endif()
 
-# The FTP download benchmark's Windows half (bench/ftp_download.sh runs it).
+# The Windows halves of the benchmarks that run under Wine
+# (bench/ftp_download.sh, bench/update_check_wine.sh).
 if(VEMOR_RUNS_HERE)
     add_executable(bench_ftp_download bench/FtpDownloadBench.cpp)
-    target_link_libraries(bench_ftp_download PRIVATE vemor_win)
-    vemor_warnings(bench_ftp_download)
+    add_executable(bench_update_check_wine bench/UpdateCheckWinBench.cpp)
+    foreach(program bench_ftp_download bench_update_check_wine)
+        target_link_libraries(${program} PRIVATE vemor_win)
+        vemor_warnings(${program})
+    endforeach()
 endif()
