@@ -3,6 +3,7 @@
 // size, in the same run. The check's folder reads as the Win32 one does:
 // sequential reads of one block size, each block fed into the CRC.
 #include "BenchTiming.h"
+#include "SampleGameFolder.h"
 
 #include "update/Crc32.h"
 #include "update/UpdateCheck.h"
@@ -66,25 +67,15 @@ size_t ReadAll(const std::vector<std::string>& paths) {
 int main() {
     const std::string dir = "/tmp/vemor-update-check-bench";
     mkdir(dir.c_str(), 0755);
-    const size_t fileSize = 8u << 20;
-    Manifest manifest;
-    manifest.valid = true;
+    const Manifest manifest =
+        MakeSampleGameFolder(dir + "/", [](const std::string& path, const void* data, size_t size) {
+            std::FILE* out = std::fopen(path.c_str(), "wb");
+            std::fwrite(data, 1, size, out);
+            std::fclose(out);
+        });
     std::vector<std::string> paths;
-    std::vector<unsigned char> bytes(fileSize);
-    for (int f = 0; f < 64; ++f) {
-        for (size_t i = 0; i < fileSize; ++i)
-            bytes[i] = static_cast<unsigned char>((i + f) * 2654435761u >> 11);
-        const std::string path = dir + "/file" + std::to_string(f) + ".pk3";
-        std::FILE* out = std::fopen(path.c_str(), "wb");
-        std::fwrite(bytes.data(), 1, fileSize, out);
-        std::fclose(out);
-        ManifestItem item;
-        item.name = path;
-        item.size = static_cast<uint32_t>(fileSize);
-        item.crc = Crc32(bytes.data(), fileSize);
-        manifest.items.push_back(item);
-        paths.push_back(path);
-    }
+    for (const ManifestItem& item : manifest.items)
+        paths.push_back(item.name);
     PosixFolder folder;
     for (size_t block : {size_t{4096}, size_t{1} << 20}) {
         g_block = block;

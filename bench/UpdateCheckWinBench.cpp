@@ -2,8 +2,8 @@
 // 8 MiB (in the page cache) through the launcher's Win32 game folder, against
 // merely reading the same files with the same 4096-byte block, in one run.
 #include "BenchTiming.h"
+#include "SampleGameFolder.h"
 
-#include "update/Crc32.h"
 #include "update/UpdateCheck.h"
 #include "update/Win32GameFolder.h"
 #include "win/Handle.h"
@@ -31,26 +31,16 @@ size_t ReadAll(const std::vector<std::string>& paths) {
 } // namespace
 
 int main() {
-    const size_t fileSize = 8u << 20;
-    Manifest manifest;
-    manifest.valid = true;
+    const Manifest manifest =
+        MakeSampleGameFolder("", [](const std::string& path, const void* data, size_t size) {
+            win::ScopedHandle out(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+            DWORD written = 0;
+            ::WriteFile(out.Get(), data, static_cast<DWORD>(size), &written, nullptr);
+        });
     std::vector<std::string> paths;
-    std::vector<unsigned char> bytes(fileSize);
-    for (int f = 0; f < 64; ++f) {
-        for (size_t i = 0; i < fileSize; ++i)
-            bytes[i] = static_cast<unsigned char>((i + f) * 2654435761u >> 11);
-        const std::string path = "check" + std::to_string(f) + ".pk3";
-        win::ScopedHandle out(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL, nullptr));
-        DWORD written = 0;
-        ::WriteFile(out.Get(), bytes.data(), static_cast<DWORD>(fileSize), &written, nullptr);
-        ManifestItem item;
-        item.name = path;
-        item.size = static_cast<uint32_t>(fileSize);
-        item.crc = Crc32(bytes.data(), fileSize);
-        manifest.items.push_back(item);
-        paths.push_back(path);
-    }
+    for (const ManifestItem& item : manifest.items)
+        paths.push_back(item.name);
     Win32GameFolder folder;
     volatile size_t sink = ReadAll(paths);
     bool current = true;
