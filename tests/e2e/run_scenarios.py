@@ -111,7 +111,10 @@ def scenario_exit(h):
         elif way == "close":
             h.driver("close", *TITLE)
         else:
-            h.driver("key", *TITLE, "--vk", 0x1B)
+            # Escape can close the window before the driver posts the key's
+            # release, which the driver reports as a failure; the launcher
+            # ending below is what proves the key worked.
+            h.driver("key", *TITLE, "--vk", 0x1B, expect_ok=False)
         expect(h.wait_exit(process, f"the launcher ({way})") == 0, "launcher exit code")
         expect(not os.path.exists(os.path.join(folder, "jamp-started.txt")),
                f"the game was started ({way})")
