@@ -3,6 +3,7 @@
 #include "app/GameConfig.h"
 #include "app/StandInDialog.h"
 #include "app/Win32ConfigFiles.h"
+#include "update/UpdateThreads.h"
 #include "win/Handle.h"
 
 #include <windows.h>
@@ -19,7 +20,8 @@ namespace {
 std::string CurrentDirectory() {
     std::vector<char> buffer(MAX_PATH);
     for (;;) {
-        const DWORD length = ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
+        const DWORD length =
+            ::GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());
         if (length == 0)
             return std::string();
         if (length < buffer.size())
@@ -31,16 +33,22 @@ std::string CurrentDirectory() {
 
 } // namespace
 
-LaunchSession::LaunchSession() {
+LaunchSession::LaunchSession() : m_updater(std::make_shared<UpdateWorker>()) {
     // The suffix always brings its separator, so a drive root gives "C:\\vemor.ini",
     // which the file functions accept.
     m_iniPath = CurrentDirectory() + "\\vemor.ini";
     m_cancelled = 1;
 }
 
+LaunchSession::~LaunchSession() {
+    m_updater->m_gate.Detach();
+}
+
 void LaunchSession::Run() {
     StandInDialog window(this);
     window.DoModal(nullptr);
+    // The window is gone: a worker still running reports to nobody from here on.
+    m_updater->m_gate.Detach();
     if (m_cancelled != 0)
         return;
     ::DeleteFileA(game_files::kRedirectCache);
@@ -49,14 +57,25 @@ void LaunchSession::Run() {
     RestoreGameConfig();
 }
 
+void LaunchSession::StartWorkers(IUpdateListener* listener) {
+    // No worker runs yet, so nothing needs the lock here.
+    m_updater->m_gate.Attach(listener);
+    m_updater->m_listener = &m_updater->m_gate;
+    m_updater->m_stopRequested = false;
+    StartUpdateThread(m_updater);
+    StartServerListThread();
+}
+
+void LaunchSession::StartServerListThread() {
+    ::StartServerListThread(m_iniPath);
+}
+
 void LaunchSession::RequestStop() {
-    std::lock_guard<std::mutex> lock(m_updater.m_lock);
-    m_updater.m_stopRequested = true;
+    m_updater->RequestStop();
 }
 
 bool LaunchSession::IsStopRequested() {
-    std::lock_guard<std::mutex> lock(m_updater.m_lock);
-    return m_updater.m_stopRequested;
+    return m_updater->IsStopRequested();
 }
 
 void LaunchSession::StageGameConfig() {

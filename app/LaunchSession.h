@@ -3,6 +3,7 @@
 #include "identity/AccountRecord.h"
 #include "update/UpdateWorker.h"
 
+#include <memory>
 #include <string>
 
 // The record of one run of the launcher: built at start-up, shared with the
@@ -11,7 +12,7 @@
 class LaunchSession {
 public:
     LaunchSession();
-    ~LaunchSession() = default;
+    ~LaunchSession();
     LaunchSession(const LaunchSession&) = delete;
     LaunchSession& operator=(const LaunchSession&) = delete;
 
@@ -25,6 +26,13 @@ public:
     AccountRecord& GetAccount() { return m_account; }
     const std::string& GetIniPath() const { return m_iniPath; }
 
+    // Called once by the launcher window, as the last step of its set-up:
+    // starts the update thread, reporting to listener, and the server-list
+    // thread. The listener is called until the window phase ends (Run
+    // detaches it), never after.
+    void StartWorkers(IUpdateListener* listener);
+    void StartServerListThread();
+
     // Asks the update worker to stop after its current chunk.
     void RequestStop();
     bool IsStopRequested();
@@ -37,6 +45,7 @@ public:
 private:
     int m_cancelled;
     std::string m_iniPath;
-    UpdateWorker m_updater;
+    // Shared with the update thread, which may outlive the session.
+    std::shared_ptr<UpdateWorker> m_updater;
     AccountRecord m_account;
 };

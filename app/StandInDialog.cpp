@@ -16,8 +16,34 @@ BOOL StandInDialog::OnInitDialog() {
     HWND progress = ::GetDlgItem(m_hWnd, IDC_PROGRESS);
     ::SendMessageA(progress, PBM_SETRANGE32, 0, 100);
     ::SendMessageA(progress, PBM_SETPOS, 0, 0);
-    ::SetDlgItemTextA(m_hWnd, IDC_STATUS, "Ready");
+    ::SetDlgItemTextA(m_hWnd, IDC_STATUS, "");
+    // "Launch!" waits for the update to end.
+    ::EnableWindow(::GetDlgItem(m_hWnd, IDC_LAUNCH), FALSE);
+    m_relay.SetWindow(m_hWnd);
+    m_pSession->StartWorkers(&m_relay);
     return TRUE;
+}
+
+bool StandInDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM, LRESULT& result) {
+    result = 0;
+    switch (msg) {
+    case UpdateMessageRelay::kProgressMessage:
+        ::SendDlgItemMessageA(m_hWnd, IDC_PROGRESS, PBM_SETPOS, wParam, 0);
+        return true;
+    case UpdateMessageRelay::kStatusMessage:
+        ::SetDlgItemTextA(m_hWnd, IDC_STATUS, m_relay.Status().c_str());
+        return true;
+    case UpdateMessageRelay::kFinishedMessage:
+        ::EnableWindow(::GetDlgItem(m_hWnd, IDC_LAUNCH), TRUE);
+        m_bUpdateDone = true;
+        return true;
+    case UpdateMessageRelay::kSelfUpdateMessage:
+        // "eu.exe" replaces the launcher now: close without launching.
+        EndDialog(IDCANCEL);
+        return true;
+    default:
+        return false;
+    }
 }
 
 bool StandInDialog::PreTranslateMessage(MSG& msg) {
@@ -45,7 +71,9 @@ void StandInDialog::OnLaunch() {
 }
 
 // Enter closes the window without deciding anything: the flag stays as it is.
-void StandInDialog::OnOK() { EndDialog(IDOK); }
+void StandInDialog::OnOK() {
+    EndDialog(IDOK);
+}
 
 void StandInDialog::OnCancel() {
     if (!m_bUpdateDone && win::ShowMessage(IDS_STOP_UPDATING, MB_YESNO) != IDYES)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "update/UpdateMessageRelay.h"
 #include "win/Dialog.h"
 
 class LaunchSession;
@@ -7,6 +8,8 @@ class LaunchSession;
 // A plain window with "Launch!" and "Exit" that decides the run exactly as the
 // skinned launcher window does: "Launch!" clears the session's cancel flag and
 // closes; every other way out stops the update work and leaves the flag set.
+// It shows the update's progress and status as the skinned window will,
+// through the same relay.
 class StandInDialog : public win::Dialog {
 public:
     explicit StandInDialog(LaunchSession* session);
@@ -18,12 +21,14 @@ protected:
     void OnOK() override;
     void OnCancel() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
     void OnLaunch();
 
     LaunchSession* m_pSession;
     HICON m_hIcon;
-    // No update work runs yet, so leaving never needs the player's confirmation.
-    bool m_bUpdateDone = true;
+    UpdateMessageRelay m_relay;
+    // Leaving while the update runs needs the player's confirmation.
+    bool m_bUpdateDone = false;
 };

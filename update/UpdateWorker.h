@@ -1,26 +1,32 @@
 #pragma once
 
+#include "update/ListenerGate.h"
+
 #include <mutex>
 
-// How the update thread reports to the window. All calls arrive on the update
-// thread; the text of OnStatusText is valid only during the call.
-class IUpdateListener {
-public:
-    virtual void OnProgress(float percent) = 0;
-    virtual void OnStatusText(const char* text) = 0;
-    // The update work has ended (also when the check failed or found nothing).
-    virtual void OnUpdateFinished() = 0;
-    // A new launcher was stored as "vemor.new" and "eu.exe" started: close.
-    virtual void OnSelfUpdateStarted() = 0;
-
-protected:
-    ~IUpdateListener() = default;
-};
+// The status line of an update that could not be done: the manifest could not
+// be fetched or read, or the download broke off. The worker reports it just
+// before OnUpdateFinished, which then keeps it instead of "Up to date".
+constexpr const char kUpdateFailedText[] = "Update failed";
+constexpr const char kUpToDateText[] = "Up to date";
 
 // The update worker's shared state. m_lock guards m_stopRequested and nothing
-// else; the listener is set before the thread starts and never changes.
+// else; the listener is set before the thread starts and never changes. The
+// session and the running update thread share it, so it lives as long as
+// either needs it; m_listener points at m_gate, which forwards to the window
+// only while the window is attached.
 struct UpdateWorker {
     IUpdateListener* m_listener = nullptr;
     std::mutex m_lock;
     bool m_stopRequested = false;
+    ListenerGate m_gate;
+
+    bool IsStopRequested() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_stopRequested;
+    }
+    void RequestStop() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_stopRequested = true;
+    }
 };

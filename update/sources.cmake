@@ -1,1 +1,31 @@
 # Updates and server list: files of this subsystem (see the top-level CMakeLists.txt).
+list(APPEND VEMOR_LOGIC_SOURCES
+    update/Crc32.cpp
+    update/Crc32Clmul.cpp
+    update/FtpDownload.cpp
+    update/GamePath.cpp
+    update/ListenerGate.cpp
+    update/Manifest.cpp
+    update/NetAddress.cpp
+    update/ServerCache.cpp
+    update/ServerList.cpp
+    update/TextLines.cpp
+    update/UpdateCheck.cpp
+    update/UpdateRun.cpp
+)
+list(APPEND VEMOR_WIN_SOURCES
+    update/HttpFetch.cpp
+    update/UpdateMessageRelay.cpp
+    update/UpdateThreads.cpp
+    update/Win32GameFolder.cpp
+    update/Win32ServerList.cpp
+    update/WinFtp.cpp
+)
+list(APPEND VEMOR_WIN_LIBRARIES wininet ws2_32)
+list(APPEND VEMOR_UNIT_TEST_SOURCES
+    tests/unit/Crc32Test.cpp
+    tests/unit/ManifestTest.cpp
+    tests/unit/ServerCacheTest.cpp
+    tests/unit/UpdateRunTest.cpp
+)
+list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/UpdateNetworkTest.cpp tests/win/UpdateShellTest.cpp)

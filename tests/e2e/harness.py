@@ -28,6 +28,7 @@ class Harness:
             env[key] = value
         self.env = env
         self.started = []
+        self.servers = []
 
     # ---------------------------------------------------------- game folder
     def game_folder(self, name):
@@ -51,12 +52,40 @@ class Harness:
 
     def cleanup(self):
         """Ends whatever a failed scenario left running (a copy waiting on a
-        message box would hold the single-instance mutex for the next one)."""
+        message box would hold the single-instance mutex for the next one)
+        and the demo servers it started."""
         for process in self.started:
             if process.poll() is None:
                 os.killpg(process.pid, signal.SIGTERM)
                 process.wait()
         self.started = []
+        for process in self.servers:
+            process.terminate()
+            process.wait()
+        self.servers = []
+
+    # ---------------------------------------------------------- demo community
+    def start_demo(self, data, rate=0, portal_port=8111, ftp_port=2121):
+        """The demo portal (data folder with files/ inside) and FTP server on the
+        ports the launcher was built for; stopped by cleanup()."""
+        demo = os.path.join(self.source, "tools", "demo")
+        files = os.path.join(data, "files")
+        commands = [
+            [os.path.join(demo, "portal_server.py"), "--data", data, "--port", str(portal_port)],
+            [os.path.join(demo, "ftp_server.py"), "--root", files, "--port", str(ftp_port)]
+            + (["--rate", str(rate)] if rate else []),
+        ]
+        for command in commands:
+            ready = os.path.join(data, "ready-%d" % len(self.servers))
+            if os.path.exists(ready):
+                os.remove(ready)
+            process = subprocess.Popen(["/usr/bin/python3"] + command + ["--ready-file", ready],
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.servers.append(process)
+            wait_for(lambda: os.path.exists(ready) or process.poll() is not None,
+                     "a demo server")
+            if process.poll() is not None:
+                raise Failed("demo server did not start: " + " ".join(command))
 
     def wait_exit(self, process, what, timeout=60):
         try:
@@ -79,6 +108,22 @@ class Harness:
         subprocess.run(["import", "-window", "root", "-display", self.env["DISPLAY"], path],
                        env=self.env, check=False, capture_output=True, timeout=60)
         return path
+
+
+def expect(condition, message):
+    if not condition:
+        raise Failed(message)
+
+
+def write(path, data):
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
 
 
 def fields(line):

@@ -14,8 +14,8 @@ class FakeFiles : public IConfigFiles {
 public:
     std::map<std::string, std::string> files;
     std::set<std::string> unreadable;
-    std::set<std::string> uncreatable;    // creation fails, nothing written
-    std::set<std::string> failHalfway;    // half the text lands, then the write fails
+    std::set<std::string> uncreatable; // creation fails, nothing written
+    std::set<std::string> failHalfway; // half the text lands, then the write fails
     std::set<std::string> undeletable;
 
     bool ReadAll(const std::string& path, std::string& text) override {
@@ -63,20 +63,33 @@ TEST(ConfigLines, SplitsOnCrLfAndLoneLfAndKeepsALastLineWithoutEnd) {
 
 TEST(ConfigLines, StagingSortsByCaseInsensitivePrefixWithoutTrimming) {
     const StagedConfig staged = StageConfigLines({
-        "unbindall", "bind w +forward", "seta jp_x 1", "seta name Player", // the usual file
-        "BIND x y", "UnBindAll", " bind x y", "bind", "binder x", "unbind x", "bin",
-        "SETA JPX 2", "set jp_x 1", "seta  jp_x 1", "seta j", "", "unbindallx",
+        "unbindall",
+        "bind w +forward",
+        "seta jp_x 1",
+        "seta name Player", // the usual file
+        "BIND x y",
+        "UnBindAll",
+        " bind x y",
+        "bind",
+        "binder x",
+        "unbind x",
+        "bin",
+        "SETA JPX 2",
+        "set jp_x 1",
+        "seta  jp_x 1",
+        "seta j",
+        "",
+        "unbindallx",
     });
-    EXPECT_EQ(staged.extraLines,
-              (Lines{"unbindall", "bind w +forward", "BIND x y", "UnBindAll", "bind", "binder x",
-                     "unbindallx"}));
+    EXPECT_EQ(staged.extraLines, (Lines{"unbindall", "bind w +forward", "BIND x y", "UnBindAll",
+                                        "bind", "binder x", "unbindallx"}));
     EXPECT_EQ(staged.mainLines, (Lines{"seta name Player", " bind x y", "unbind x", "bin",
                                        "set jp_x 1", "seta  jp_x 1", "seta j", ""}));
 }
 
 TEST(ConfigLines, RestoreDropsClanPasswordLinesCaseSensitively) {
-    EXPECT_EQ(RestoreConfigLines({"seta cp_clanPwd \"m1:c2\"", "seta name x",
-                                  "echo xcp_clanPwdx", "seta CP_CLANPWD y", ""}),
+    EXPECT_EQ(RestoreConfigLines({"seta cp_clanPwd \"m1:c2\"", "seta name x", "echo xcp_clanPwdx",
+                                  "seta CP_CLANPWD y", ""}),
               (Lines{"seta name x", "seta CP_CLANPWD y", ""}));
 }
 
@@ -124,10 +137,14 @@ TEST(ConfigFiles, AFailingTemporaryFileNeverCostsTheConfiguration) {
         const char* what;
         void (*arrange)(FakeFiles&);
     } cases[] = {
-        {"main temporary not creatable", [](FakeFiles& f) { f.uncreatable.insert("japlus\\jampconfig.tmp"); }},
-        {"main temporary fails halfway", [](FakeFiles& f) { f.failHalfway.insert("japlus\\jampconfig.tmp"); }},
-        {"extra temporary not creatable", [](FakeFiles& f) { f.uncreatable.insert("japlus\\jampconfig_ex.tmp"); }},
-        {"extra temporary fails halfway", [](FakeFiles& f) { f.failHalfway.insert("japlus\\jampconfig_ex.tmp"); }},
+        {"main temporary not creatable",
+         [](FakeFiles& f) { f.uncreatable.insert("japlus\\jampconfig.tmp"); }},
+        {"main temporary fails halfway",
+         [](FakeFiles& f) { f.failHalfway.insert("japlus\\jampconfig.tmp"); }},
+        {"extra temporary not creatable",
+         [](FakeFiles& f) { f.uncreatable.insert("japlus\\jampconfig_ex.tmp"); }},
+        {"extra temporary fails halfway",
+         [](FakeFiles& f) { f.failHalfway.insert("japlus\\jampconfig_ex.tmp"); }},
         {"extra file locked", [](FakeFiles& f) { f.undeletable.insert(kEx); }},
     };
     for (const Case& c : cases) {
@@ -160,7 +177,8 @@ TEST(ConfigFiles, RestoreKeepsTheConfigurationWhenItsTemporaryFails) {
 }
 
 TEST(GameCommandLine, OrdinaryValuesGiveTheCommandLineUnchanged) {
-    const std::string base = "jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg +set cp_clanPwd ";
+    const std::string base =
+        "jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg +set cp_clanPwd ";
     EXPECT_EQ(BuildGameCommandLine("m1", "c2"), base + "m1:c2");
     EXPECT_EQ(BuildGameCommandLine("", ""), base + ":");
     EXPECT_EQ(BuildGameCommandLine("a-b_c.d/e", "0x7F\\~"), base + "a-b_c.d/e:0x7F\\~");
@@ -169,7 +187,8 @@ TEST(GameCommandLine, OrdinaryValuesGiveTheCommandLineUnchanged) {
 // A value that could end the password and start another argument or console
 // command reaches the game in quotes, as one value.
 TEST(GameCommandLine, ValuesFromThePageCannotAddCommands) {
-    const std::string base = "jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg +set cp_clanPwd ";
+    const std::string base =
+        "jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg +set cp_clanPwd ";
     EXPECT_EQ(BuildGameCommandLine("x +exec other.cfg", "c"), base + "\"x +exec other.cfg:c\"");
     EXPECT_EQ(BuildGameCommandLine("m+quit", "c"), base + "\"m+quit:c\"");
     EXPECT_EQ(BuildGameCommandLine("m;quit", "c"), base + "\"m;quit:c\"");

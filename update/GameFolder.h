@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+// A local file being written by the download.
+class ILocalFile {
+public:
+    virtual ~ILocalFile() = default;
+    virtual bool Write(const void* data, size_t length) = 0;
+    // Flushes and closes; false when the system refused the data.
+    virtual bool Close() = 0;
+};
+
+// The game folder as the update sees it. Paths are relative to it (the
+// current directory) and have passed the manifest's path rules.
+class IGameFolder {
+public:
+    // False when the file is missing or its attributes cannot be read.
+    virtual bool GetLocalFileSize(const std::string& path, uint32_t& size) = 0;
+    // The CRC-32 of whatever could be read (0 when nothing); 0 as the result
+    // when the file was read, a system error code otherwise.
+    virtual uint32_t ComputeFileCrc32(const std::string& path, uint32_t& crc) = 0;
+    virtual void DeleteLocalFile(const std::string& path) = 0;
+    // Creates or truncates a file; null when it cannot be created.
+    virtual std::unique_ptr<ILocalFile> CreateLocalFile(const std::string& path) = 0;
+    // Replaces target with the finished file from.
+    virtual bool MoveIntoPlace(const std::string& from, const std::string& target) = 0;
+
+protected:
+    ~IGameFolder() = default;
+};

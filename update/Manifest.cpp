@@ -1,0 +1,84 @@
+#include "update/Manifest.h"
+
+#include "update/GamePath.h"
+#include "update/TextLines.h"
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+std::string_view Trim(std::string_view line) {
+    while (!line.empty() && IsBlank(line.front()))
+        line.remove_prefix(1);
+    while (!line.empty() && IsBlank(line.back()))
+        line.remove_suffix(1);
+    return line;
+}
+
+// NAME "|" CRC "|" SIZE with a non-empty NAME and SIZE; CRC may be empty.
+bool ParseEntry(std::string_view line, ManifestItem& item) {
+    const size_t p1 = line.find('|');
+    if (p1 == std::string_view::npos || p1 < 1 || p1 + 3 > line.size())
+        return false;
+    const size_t p2 = line.find('|', p1 + 1);
+    if (p2 == std::string_view::npos || p2 + 2 > line.size())
+        return false;
+    item.name = std::string(line.substr(0, p1));
+    item.crc = ParseManifestNumber(line.substr(p1 + 1, p2 - p1 - 1));
+    item.size = ParseManifestNumber(line.substr(p2 + 1));
+    return true;
+}
+
+} // namespace
+
+uint32_t ParseManifestNumber(std::string_view field) {
+    size_t i = 0;
+    while (i < field.size() && IsBlank(field[i]))
+        ++i;
+    bool negative = false;
+    if (i < field.size() && (field[i] == '+' || field[i] == '-'))
+        negative = field[i++] == '-';
+    uint64_t value = 0;
+    bool overflow = false;
+    for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
+        value = value * 10 + static_cast<uint64_t>(field[i] - '0');
+        if (value > 0xFFFFFFFFu) {
+            overflow = true;
+            value = 0xFFFFFFFFu;
+        }
+    }
+    if (overflow)
+        return 0xFFFFFFFFu;
+    const auto magnitude = static_cast<uint32_t>(value);
+    return negative ? 0u - magnitude : magnitude;
+}
+
+Manifest ParseManifest(std::string_view text) {
+    Manifest manifest;
+    const PortalLines split = SplitPortalLines(text);
+    if (!split.hasLineEnd || split.lines.front() != "#")
+        return manifest;
+    manifest.valid = true;
+    bool deleteSection = false;
+    for (size_t i = 1; i < split.lines.size(); ++i) {
+        const std::string_view line = Trim(split.lines[i]);
+        if (line == "#DELETE") {
+            deleteSection = true;
+            continue;
+        }
+        if (line.empty() || line.find(':') != std::string_view::npos ||
+            line.find("..") != std::string_view::npos)
+            continue;
+        ManifestItem item;
+        item.isDelete = deleteSection;
+        if (deleteSection)
+            item.name = std::string(line);
+        else if (!ParseEntry(line, item))
+            continue;
+        if (IsInsideGameFolder(item.name))
+            manifest.items.push_back(std::move(item));
+    }
+    return manifest;
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// One usable line of the update manifest, in manifest order: a file to check
+// (NAME|CRC|SIZE) or, after "#DELETE", a path to delete.
+struct ManifestItem {
+    bool isDelete = false;
+    std::string name;
+    uint32_t crc = 0;
+    uint32_t size = 0;
+};
+
+struct Manifest {
+    // False when the header line is not exactly "#": then nothing is done.
+    bool valid = false;
+    std::vector<ManifestItem> items;
+};
+
+// Reads the manifest text served as "/files.php". Lines that are empty, hold
+// ":" or "..", name anything outside the game folder, or are malformed
+// entries are skipped without a message.
+Manifest ParseManifest(std::string_view text);
+
+// A decimal field read as strtoul reads it into a 32-bit unsigned long:
+// leading white space and a sign are taken, digits until the first other
+// character, 0 without digits, 4294967295 for anything larger.
+uint32_t ParseManifestNumber(std::string_view field);

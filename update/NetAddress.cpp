@@ -1,0 +1,121 @@
+#include "update/NetAddress.h"
+
+#include <climits>
+#include <cstring>
+#include <string>
+
+namespace {
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// A group that is not two hexadecimal digits makes the whole IPX address
+// unusable rather than storing a byte nobody wrote.
+bool ReadIpx(const char* host, uint8_t ipx[10]) {
+    static const int kGroups[10] = {0, 2, 4, 6, 9, 11, 13, 15, 17, 19};
+    for (int g = 0; g < 10; ++g) {
+        const int high = HexDigit(host[kGroups[g]]);
+        const int low = HexDigit(host[kGroups[g] + 1]);
+        if (high < 0 || low < 0)
+            return false;
+        ipx[g] = static_cast<uint8_t>(high * 16 + low);
+    }
+    return true;
+}
+
+// atoi without its undefined overflow: out-of-range values saturate.
+int ReadPort(const char* text) {
+    while (*text == ' ' || (*text >= '\t' && *text <= '\r'))
+        ++text;
+    bool negative = false;
+    if (*text == '+' || *text == '-')
+        negative = *text++ == '-';
+    long long value = 0;
+    for (; *text >= '0' && *text <= '9'; ++text)
+        if (value <= INT_MAX)
+            value = value * 10 + (*text - '0');
+    if (negative)
+        value = -value;
+    if (value > INT_MAX)
+        return INT_MAX;
+    if (value < INT_MIN)
+        return INT_MIN;
+    return static_cast<int>(value);
+}
+
+void MarkBad(NetAddress& address) {
+    std::memset(&address, 0, sizeof address);
+    address.type = kAddressBad;
+}
+
+} // namespace
+
+bool ResolveHost(const char* host, NetAddress& address, IHostResolver& resolver) {
+    std::memset(&address, 0, sizeof address);
+    if (std::strlen(host) == 21 && host[8] == '.') {
+        address.type = kAddressIpx;
+        return ReadIpx(host, address.ipx);
+    }
+    if (host[0] >= '0' && host[0] <= '9') {
+        address.type = kAddressIp;
+        resolver.ParseNumeric(host, address.ip);
+        return true;
+    }
+    if (!resolver.LookupName(host, address.ip))
+        return false;
+    address.type = kAddressIp;
+    return true;
+}
+
+bool ParseNetAddress(const char* text, NetAddress& address, IHostResolver& resolver) {
+    if (std::strcmp(text, "localhost") == 0) {
+        std::memset(&address, 0, sizeof address);
+        address.type = kAddressLoopback;
+        return true;
+    }
+    std::string host(text, strnlen(text, 1023));
+    const char* portText = nullptr;
+    const size_t colon = host.find(':');
+    std::string portPart;
+    if (colon != std::string::npos) {
+        portPart = host.substr(colon + 1);
+        host.resize(colon);
+        portText = portPart.c_str();
+    }
+    if (!ResolveHost(host.c_str(), address, resolver)) {
+        MarkBad(address);
+        return false;
+    }
+    if (address.type == kAddressIp && address.ip[0] == 255 && address.ip[1] == 255 &&
+        address.ip[2] == 255 && address.ip[3] == 255) {
+        MarkBad(address);
+        return false;
+    }
+    const auto port = static_cast<uint16_t>(
+        portText ? static_cast<unsigned>(ReadPort(portText)) & 0xFFFFu : kDefaultServerPort);
+    address.port[0] = static_cast<uint8_t>(port >> 8);
+    address.port[1] = static_cast<uint8_t>(port & 0xFF);
+    return true;
+}
+
+bool SameAddress(const NetAddress& a, const NetAddress& b) {
+    if (a.type != b.type)
+        return false;
+    switch (a.type) {
+    case kAddressLoopback:
+        return true;
+    case kAddressIp:
+        return std::memcmp(a.ip, b.ip, 4) == 0 && std::memcmp(a.port, b.port, 2) == 0;
+    case kAddressIpx:
+        return std::memcmp(a.ipx, b.ipx, 10) == 0 && std::memcmp(a.port, b.port, 2) == 0;
+    default:
+        return false;
+    }
+}

@@ -1,0 +1,122 @@
+#include "update/ServerCache.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+long long WriteToFile(void* sink, const void* data, size_t length) {
+    return static_cast<long long>(std::fwrite(data, 1, length, static_cast<std::FILE*>(sink)));
+}
+
+// Closes the cache file also when a write raised an error.
+class CacheFile {
+public:
+    explicit CacheFile(const char* path) : m_file(std::fopen(path, "wb")) {}
+    ~CacheFile() {
+        if (m_file)
+            std::fclose(m_file);
+    }
+    CacheFile(const CacheFile&) = delete;
+    CacheFile& operator=(const CacheFile&) = delete;
+
+    std::FILE* Get() const { return m_file; }
+
+private:
+    std::FILE* m_file;
+};
+
+} // namespace
+
+void Q_strncpyz(char* dest, const char* src, int size) {
+    if (!src)
+        throw ServerCacheError("Q_strncpyz: NULL src");
+    if (size < 1)
+        return;
+    const size_t room = static_cast<size_t>(size) - 1;
+    const size_t length = strnlen(src, room);
+    std::memcpy(dest, src, length);
+    std::memset(dest + length, 0, static_cast<size_t>(size) - length);
+}
+
+void ResetServerCache(ServerCache& cache, const char* path) {
+    std::remove(path);
+    cache.m_count1 = 0;
+    cache.m_count2 = -1;
+    cache.m_count3 = 0;
+    std::memset(cache.m_table1, 0, sizeof cache.m_table1);
+    std::memset(cache.m_table2, 0, sizeof cache.m_table2);
+    std::memset(cache.m_table3, 0, sizeof cache.m_table3);
+}
+
+int AddServer(ServerCache& cache, int source, const char* address, const char* name,
+              IHostResolver& resolver) {
+    ServerEntry* table = nullptr;
+    int32_t* count = nullptr;
+    int capacity = 0;
+    switch (source) {
+    case 1:
+        table = cache.m_table1, count = &cache.m_count1, capacity = ServerCache::kCapacity1;
+        break;
+    case 2:
+        table = cache.m_table2, count = &cache.m_count2, capacity = ServerCache::kCapacity2;
+        break;
+    case 3:
+        table = cache.m_table3, count = &cache.m_count3, capacity = ServerCache::kCapacity3;
+        break;
+    default:
+        return -1;
+    }
+    if (*count >= capacity)
+        return -1;
+    NetAddress parsed;
+    // An address that does not resolve is still stored, as a bad one.
+    ParseNetAddress(address, parsed, resolver);
+    for (int i = 0; i < *count; ++i)
+        if (SameAddress(table[i].address, parsed))
+            return 0;
+    // Source 2 counts -1 when empty; its first entry goes to index 0.
+    ServerEntry& entry = table[*count < 0 ? 0 : *count];
+    std::memset(&entry, 0, sizeof entry);
+    entry.address = parsed;
+    Q_strncpyz(entry.name, name, sizeof entry.name);
+    Q_strncpyz(entry.text1, "", sizeof entry.text1);
+    Q_strncpyz(entry.text2, "", sizeof entry.text2);
+    entry.added = 1;
+    *count = (*count < 0 ? 0 : *count) + 1;
+    return 1;
+}
+
+size_t FS_Write(const void* data, size_t length, CacheWriteFn write, void* sink) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    size_t remaining = length;
+    bool forgiven = false;
+    while (remaining > 0) {
+        const long long written = write(sink, bytes, remaining);
+        if (written == 0) {
+            if (forgiven)
+                throw ServerCacheError("FS_Write: 0 bytes written\n");
+            forgiven = true;
+            continue;
+        }
+        if (written < 0)
+            throw ServerCacheError("FS_Write: -1 bytes written\n");
+        bytes += written;
+        remaining -= static_cast<size_t>(written);
+    }
+    return length;
+}
+
+void SaveServerCache(const ServerCache& cache, const char* path) {
+    CacheFile file(path);
+    if (!file.Get())
+        return;
+    const int32_t tablesSize = kServerTablesSize;
+    FS_Write(&cache.m_count2, 4, WriteToFile, file.Get());
+    FS_Write(&cache.m_count1, 4, WriteToFile, file.Get());
+    FS_Write(&cache.m_count3, 4, WriteToFile, file.Get());
+    FS_Write(&tablesSize, 4, WriteToFile, file.Get());
+    FS_Write(cache.m_table2, sizeof cache.m_table2, WriteToFile, file.Get());
+    FS_Write(cache.m_table1, sizeof cache.m_table1, WriteToFile, file.Get());
+    FS_Write(cache.m_table3, sizeof cache.m_table3, WriteToFile, file.Get());
+}

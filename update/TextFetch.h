@@ -1,0 +1,36 @@
+#pragma once
+
+#include "update/TextLines.h"
+
+#include <string>
+
+// The text of one URL: at most its first 10000 bytes. False (and an empty
+// text) when the server could not be reached or did not answer with success.
+class ITextFetch {
+public:
+    virtual bool Fetch(const std::string& url, std::string& text) = 0;
+
+protected:
+    ~ITextFetch() = default;
+};
+
+// Reads a response until the 10000-byte limit or its end. One read may return
+// fewer bytes than the server sent, so a single read could cut a text by
+// chance. read(buffer, size) returns the bytes read, 0 at the end, -1 on an
+// error; false (and an empty text) after an error.
+template <typename Read> bool ReadPortalText(Read read, std::string& text) {
+    char buffer[kPortalTextLimit];
+    size_t total = 0;
+    while (total < sizeof buffer) {
+        const long long got = read(buffer + total, sizeof buffer - total);
+        if (got < 0) {
+            text.clear();
+            return false;
+        }
+        if (got == 0)
+            break;
+        total += static_cast<size_t>(got);
+    }
+    text.assign(buffer, total);
+    return true;
+}

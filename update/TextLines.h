@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string_view>
+#include <vector>
+
+// The portal's texts (manifest and server list) end their lines with CR LF.
+// Of every line followed by "\n" the last character is dropped unseen (the
+// CR); the text after the last "\n" is kept whole. hasLineEnd tells whether
+// the text held any "\n" at all: without one there is no header line.
+struct PortalLines {
+    std::vector<std::string_view> lines;
+    bool hasLineEnd = false;
+};
+
+// Only the first 10000 bytes of a fetched text count, and it ends at its
+// first NUL byte, as the fetch hands it over as a C string.
+constexpr size_t kPortalTextLimit = 10000;
+
+PortalLines SplitPortalLines(std::string_view text);

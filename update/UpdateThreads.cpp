@@ -1,0 +1,82 @@
+#include "update/UpdateThreads.h"
+
+#include "BuildConfig.h"
+#include "update/HttpFetch.h"
+#include "update/ServerList.h"
+#include "update/UpdateRun.h"
+#include "update/Win32GameFolder.h"
+#include "update/Win32ServerList.h"
+#include "update/WinFtp.h"
+#include "win/Handle.h"
+#include "win/Thread.h"
+
+#include <windows.h>
+
+namespace {
+
+std::string PortalUrl(const char* path) {
+    return std::string("http://") + build_config::kPortalHost + path;
+}
+
+class Win32SelfUpdate : public ISelfUpdateStarter {
+public:
+    void StartSelfUpdate() override { ::StartSelfUpdate(); }
+};
+
+// The game's server cache image: 377 KB, in static storage, used by the
+// server-list thread alone. Plain data, so nothing is destroyed under a
+// thread that still runs while the process ends.
+ServerCache g_serverCache;
+
+} // namespace
+
+int StartSelfUpdate() {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    char commandLine[1] = {'\0'};
+    const BOOL started = ::CreateProcessA("eu.exe", commandLine, nullptr, nullptr, FALSE,
+                                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    win::ScopedHandle processHandle(process.hProcess);
+    win::ScopedHandle threadHandle(process.hThread);
+    return started;
+}
+
+unsigned UpdateThreadProc(void* param) {
+    const std::unique_ptr<std::shared_ptr<UpdateWorker>> owner(
+        static_cast<std::shared_ptr<UpdateWorker>*>(param));
+    HttpFetch http;
+    WinFtpConnector ftp(build_config::kFtpHost, build_config::kFtpPort);
+    Win32GameFolder folder;
+    Win32SelfUpdate selfUpdate;
+    UpdateServices services{http, ftp, folder, selfUpdate, PortalUrl("/files.php")};
+    RunUpdate(**owner, services);
+    return 0;
+}
+
+unsigned ServerListThreadProc(void* param) {
+    const std::unique_ptr<std::string> iniPath(static_cast<std::string*>(param));
+    HttpFetch http;
+    ProfileStampStore stamps(*iniPath);
+    WinsockResolver resolver;
+    ServerListServices services{http, stamps, resolver, PortalUrl("/INFO/serverlist.inf"),
+                                "servercache.dat"};
+    RefreshServerList(g_serverCache, services);
+    return 0;
+}
+
+bool StartUpdateThread(const std::shared_ptr<UpdateWorker>& worker) {
+    auto* param = new std::shared_ptr<UpdateWorker>(worker);
+    if (win::StartThread(&UpdateThreadProc, param, THREAD_PRIORITY_TIME_CRITICAL))
+        return true;
+    delete param;
+    return false;
+}
+
+bool StartServerListThread(const std::string& iniPath) {
+    auto* param = new std::string(iniPath);
+    if (win::StartThread(&ServerListThreadProc, param, THREAD_PRIORITY_TIME_CRITICAL))
+        return true;
+    delete param;
+    return false;
+}
