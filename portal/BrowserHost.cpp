@@ -37,6 +37,13 @@ void SetCancel(VARIANT& argument, bool cancel) {
         *argument.pboolVal = cancel ? VARIANT_TRUE : VARIANT_FALSE;
 }
 
+// The answer to a request for an object the host does not have.
+template <class T> HRESULT NoObject(T** out, HRESULT failure) {
+    if (out)
+        *out = nullptr;
+    return failure;
+}
+
 } // namespace
 
 BrowserHost::BrowserHost(HWND window, IBrowserEvents* events)
@@ -84,14 +91,10 @@ HRESULT BrowserHost::SaveObject() {
     return E_NOTIMPL;
 }
 HRESULT BrowserHost::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
-    if (moniker)
-        *moniker = nullptr;
-    return E_NOTIMPL;
+    return NoObject(moniker, E_NOTIMPL);
 }
 HRESULT BrowserHost::GetContainer(IOleContainer** container) {
-    if (container)
-        *container = nullptr;
-    return E_NOINTERFACE;
+    return NoObject(container, E_NOINTERFACE);
 }
 HRESULT BrowserHost::ShowObject() {
     return S_OK;
@@ -222,29 +225,19 @@ HRESULT BrowserHost::TranslateAccelerator(LPMSG, const GUID*, DWORD) {
     return S_FALSE;
 }
 HRESULT BrowserHost::GetOptionKeyPath(LPOLESTR* key, DWORD) {
-    if (key)
-        *key = nullptr;
-    return E_NOTIMPL;
+    return NoObject(key, E_NOTIMPL);
 }
 HRESULT BrowserHost::GetDropTarget(IDropTarget*, IDropTarget** result) {
-    if (result)
-        *result = nullptr;
-    return E_NOTIMPL;
+    return NoObject(result, E_NOTIMPL);
 }
 HRESULT BrowserHost::GetExternal(IDispatch** external) {
-    if (external)
-        *external = nullptr;
-    return E_NOTIMPL;
+    return NoObject(external, E_NOTIMPL);
 }
 HRESULT BrowserHost::TranslateUrl(DWORD, LPWSTR, LPWSTR* out) {
-    if (out)
-        *out = nullptr;
-    return S_FALSE;
+    return NoObject(out, S_FALSE);
 }
 HRESULT BrowserHost::FilterDataObject(IDataObject*, IDataObject** out) {
-    if (out)
-        *out = nullptr;
-    return S_FALSE;
+    return NoObject(out, S_FALSE);
 }
 
 HRESULT BrowserHost::GetTypeInfoCount(UINT* count) {
@@ -253,9 +246,7 @@ HRESULT BrowserHost::GetTypeInfoCount(UINT* count) {
     return S_OK;
 }
 HRESULT BrowserHost::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
-    if (info)
-        *info = nullptr;
-    return E_NOTIMPL;
+    return NoObject(info, E_NOTIMPL);
 }
 HRESULT BrowserHost::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
     return DISP_E_UNKNOWNNAME;

@@ -1,7 +1,6 @@
 #include "portal/HTMLView.h"
 
 #include "win/Bstr.h"
-#include "win/WindowClass.h"
 
 #include <shellapi.h>
 
@@ -16,13 +15,7 @@ HTMLView::~HTMLView() {
 }
 
 bool HTMLView::Create(HWND parent, const RECT& rect, int id) {
-    if (!win::EnsureWindowClass(kViewClass, &HTMLView::WindowProc))
-        return false;
-    HWND hwnd = ::CreateWindowExA(
-        0, kViewClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN, rect.left, rect.top,
-        rect.right - rect.left, rect.bottom - rect.top, parent,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ::GetModuleHandleA(nullptr), this);
-    if (!hwnd)
+    if (!CreateChild(kViewClass, parent, WS_VISIBLE | WS_CLIPCHILDREN, rect, id))
         return false;
     if (!EmbedBrowser()) {
         Destroy();
@@ -33,8 +26,7 @@ bool HTMLView::Create(HWND parent, const RECT& rect, int id) {
 
 void HTMLView::Destroy() {
     ReleaseBrowser();
-    if (m_hWnd)
-        ::DestroyWindow(m_hWnd);
+    DestroyChild();
 }
 
 bool HTMLView::EmbedBrowser() {
@@ -81,35 +73,20 @@ void HTMLView::ReleaseBrowser() {
     }
 }
 
-LRESULT CALLBACK HTMLView::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        static_cast<HTMLView*>(create->lpCreateParams)->Attach(hwnd);
-    }
-    auto* view = static_cast<HTMLView*>(FromHandle(hwnd));
-    if (view) {
-        switch (msg) {
-        case WM_SIZE:
-            if (view->m_pOleObject) {
-                win::ComPtr<IOleInPlaceObject> inPlace;
-                if (SUCCEEDED(view->m_pOleObject.QueryInto(IID_IOleInPlaceObject, inPlace))) {
-                    RECT client;
-                    ::GetClientRect(hwnd, &client);
-                    inPlace->SetObjectRects(&client, &client);
-                }
-            }
-            return 0;
-        case WM_DESTROY:
-            view->ReleaseBrowser();
-            break;
-        case WM_NCDESTROY:
-            view->Detach();
-            break;
-        default:
-            break;
+bool HTMLView::OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) {
+    if (msg == WM_SIZE && m_pOleObject) {
+        win::ComPtr<IOleInPlaceObject> inPlace;
+        if (SUCCEEDED(m_pOleObject.QueryInto(IID_IOleInPlaceObject, inPlace))) {
+            RECT client;
+            ::GetClientRect(m_hWnd, &client);
+            inPlace->SetObjectRects(&client, &client);
         }
+        result = 0;
+        return true;
     }
-    return ::DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (msg == WM_DESTROY)
+        ReleaseBrowser();
+    return false;
 }
 
 bool HTMLView::Navigate(const std::string& url) {

@@ -5,7 +5,7 @@
 #include "portal/HtmlViewState.h"
 #include "portal/IPortalPage.h"
 #include "win/ComPtr.h"
-#include "win/Window.h"
+#include "win/ChildWindow.h"
 
 // The embedded web-browser view that shows the community portal: the
 // platform's WebBrowser control in a child window of its own, hosted by
@@ -13,7 +13,7 @@
 // DecideNavigation), attaches the first loaded page to its script caller,
 // tells its listener when that page is ready and whenever a navigation
 // fails, hides the browser's error pages and ignores F5.
-class HTMLView : public win::Window,
+class HTMLView : public win::ChildWindow,
                  public CHtmlScript,
                  public IPortalPage,
                  private IBrowserEvents,
@@ -50,7 +50,7 @@ protected:
     void OnNavigateError(const std::string& url, unsigned long status, bool& cancel) override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool EmbedBrowser();
     void ReleaseBrowser();
     std::string CallForText(const char* name);

@@ -40,22 +40,21 @@ std::string ResultText(const VARIANT& value) {
 
 } // namespace
 
-bool CHtmlScript::AttachDocument(IHTMLDocument* document) {
-    if (!document) {
+template <class T> bool CHtmlScript::Hold(win::ComPtr<T>& field, T* object) {
+    if (!object) {
         RecordError("NULL pointer");
         return false;
     }
-    m_pDocument.Reset(document);
+    field.Reset(object);
     return true;
 }
 
+bool CHtmlScript::AttachDocument(IHTMLDocument* document) {
+    return Hold(m_pDocument, document);
+}
+
 bool CHtmlScript::AttachScript(IDispatch* script) {
-    if (!script) {
-        RecordError("NULL pointer");
-        return false;
-    }
-    m_pScript.Reset(script);
-    return true;
+    return Hold(m_pScript, script);
 }
 
 void CHtmlScript::RecordError(const std::string& text) {

@@ -37,11 +37,13 @@ public:
     static std::string SystemErrorText(HRESULT code);
 
 private:
+    // Replaces the held reference; a null object keeps it and records the error.
+    template <class T> bool Hold(win::ComPtr<T>& field, T* object);
     bool LookUp(const std::string& name, DISPID& id, HRESULT& failure) const;
     bool Invoke(DISPID id, DISPPARAMS& params, std::string* result);
 
-    // Declared so that the document goes before the script, as the page
-    // tears them down.
+    // Torn down in reverse order: the error text, the document, then the
+    // script object that belongs to it.
     win::ComPtr<IDispatch> m_pScript;
     win::ComPtr<IHTMLDocument> m_pDocument;
     std::string m_strLastError;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "portal/HTMLView.h"
-#include "win/Window.h"
+#include "win/ChildWindow.h"
 
 #include <memory>
 
@@ -9,19 +9,17 @@
 // keeps it filling its client area, so that the dialog only moves, shows
 // and hides the frame. It starts at (10,10)-(200,300); the dialog's layouts
 // place it later.
-class PortalFrame : public win::Window {
+class PortalFrame : public win::ChildWindow {
 public:
     // The frame and its view in dialog, with the listener set; null (and no
     // window left behind) when the browser control cannot be created, and
     // the dialog then works without the portal.
     static std::unique_ptr<PortalFrame> Create(HWND dialog, IHTMLViewListener* listener);
-    ~PortalFrame() override;
-
     HTMLView& View() { return m_view; }
 
 private:
     PortalFrame() = default;
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     HTMLView m_view;
 };

@@ -7,7 +7,7 @@ list(APPEND VEMOR_LOGIC_SOURCES
 )
 list(APPEND VEMOR_WIN_SOURCES
     win/Bstr.cpp
-    win/WindowClass.cpp
+    win/ChildWindow.cpp
     portal/HtmlScript.cpp
     portal/BrowserHost.cpp
     portal/HTMLView.cpp
