@@ -286,7 +286,7 @@ HRESULT BrowserHost::OnBrowserEvent(DISPID id, DISPPARAMS& params) {
     case DISPID_NAVIGATEERROR: { // (disp, url, frame, status, cancel)
         if (params.cArgs != 5 || !args)
             return E_INVALIDARG;
-        bool cancel = true;
+        bool cancel = false;
         if (m_pEvents)
             m_pEvents->OnNavigateError(TextOf(args[3]), StatusOf(args[1]), cancel);
         SetCancel(args[0], cancel);

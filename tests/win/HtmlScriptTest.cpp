@@ -1,4 +1,5 @@
 #include "portal/HtmlScript.h"
+#include "win/Bstr.h"
 
 #include <initguid.h>
 #include <activscp.h>
@@ -67,6 +68,28 @@ public:
         *result = script;
         if (script)
             script->AddRef();
+        return S_OK;
+    }
+};
+
+// A script object that records what each call hands it, down to the
+// strings' pointers, which a script engine would not show.
+class RecordingScript : public StandInDocument {
+public:
+    std::vector<std::string> seen;
+
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID* id) override {
+        *id = 1;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
+                                     EXCEPINFO*, UINT*) override {
+        for (UINT i = 0; i < params->cArgs; ++i) {
+            const VARIANT& arg = params->rgvarg[i];
+            seen.push_back(arg.vt != VT_BSTR ? "not a string"
+                           : arg.bstrVal     ? "\"" + win::BstrToAnsi(arg.bstrVal) + "\""
+                                             : "null");
+        }
         return S_OK;
     }
 };
@@ -211,6 +234,16 @@ TEST_F(PageScript, NullPointersKeepWhatIsAttached) {
     std::string result = "kept";
     EXPECT_FALSE(neverScripted.CallScript("yes", {}, &result));
     EXPECT_EQ(result, "kept");
+}
+
+TEST_F(PageScript, EmptyArgumentsArePassedAsEmptyStringsNeverNull) {
+    RecordingScript recorder;
+    m_document.script = &recorder;
+    ASSERT_TRUE(m_script->AttachDocument(&m_document));
+    EXPECT_TRUE(m_script->CallScript("authorize", {"", "code", ""}, nullptr));
+    // Slots in automation order: the last parameter first.
+    EXPECT_EQ(recorder.seen, (std::vector<std::string>{"\"\"", "\"code\"", "\"\""}));
+    m_script.reset(); // it holds the recorder, which goes first
 }
 
 } // namespace
