@@ -1,1 +1,26 @@
 # Portal bridge: files of this subsystem (see the top-level CMakeLists.txt).
+list(APPEND VEMOR_LOGIC_SOURCES
+    portal/NavigationPolicy.cpp
+    portal/PortalAddress.cpp
+    portal/HtmlViewState.cpp
+    portal/PortalHandshake.cpp
+)
+list(APPEND VEMOR_WIN_SOURCES
+    win/Bstr.cpp
+    win/ChildWindow.cpp
+    portal/HtmlScript.cpp
+    portal/BrowserHost.cpp
+    portal/HTMLView.cpp
+    portal/PortalFrame.cpp
+)
+list(APPEND VEMOR_UNIT_TEST_SOURCES
+    tests/unit/NavigationPolicyTest.cpp
+    tests/unit/PortalAddressTest.cpp
+    tests/unit/HtmlViewStateTest.cpp
+    tests/unit/PortalHandshakeTest.cpp
+)
+list(APPEND VEMOR_WIN_TEST_SOURCES
+    tests/win/HtmlScriptTest.cpp
+    tests/win/HtmlViewHostingTest.cpp
+)
+list(APPEND VEMOR_WIN_LIBRARIES shell32)

@@ -1,0 +1,298 @@
+#include "portal/BrowserHost.h"
+
+#include "win/Bstr.h"
+
+#include <exdispid.h>
+
+namespace {
+
+// Event arguments come by value or by reference to a variant, depending on
+// who raises the event; look through one level of reference.
+const VARIANT& Deref(const VARIANT& value) {
+    if (value.vt == (VT_BYREF | VT_VARIANT) && value.pvarVal)
+        return *value.pvarVal;
+    return value;
+}
+
+std::string TextOf(const VARIANT& argument) {
+    const VARIANT& value = Deref(argument);
+    if (value.vt == VT_BSTR)
+        return win::BstrToAnsi(value.bstrVal);
+    if (value.vt == (VT_BYREF | VT_BSTR) && value.pbstrVal)
+        return win::BstrToAnsi(*value.pbstrVal);
+    return std::string();
+}
+
+unsigned long StatusOf(const VARIANT& argument) {
+    const VARIANT& value = Deref(argument);
+    if (value.vt == VT_I4 || value.vt == VT_UI4)
+        return static_cast<unsigned long>(value.ulVal);
+    if (value.vt == (VT_BYREF | VT_I4) && value.plVal)
+        return static_cast<unsigned long>(*value.plVal);
+    return 0;
+}
+
+void SetCancel(VARIANT& argument, bool cancel) {
+    if (argument.vt == (VT_BYREF | VT_BOOL) && argument.pboolVal)
+        *argument.pboolVal = cancel ? VARIANT_TRUE : VARIANT_FALSE;
+}
+
+// The answer to a request for an object the host does not have.
+template <class T> HRESULT NoObject(T** out, HRESULT failure) {
+    if (out)
+        *out = nullptr;
+    return failure;
+}
+
+} // namespace
+
+BrowserHost::BrowserHost(HWND window, IBrowserEvents* events)
+    : m_window(window), m_pEvents(events) {}
+
+void BrowserHost::Disconnect() {
+    m_pEvents = nullptr;
+    m_window = nullptr;
+}
+
+HRESULT BrowserHost::QueryInterface(REFIID iid, void** object) {
+    if (!object)
+        return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IOleClientSite)
+        *object = static_cast<IOleClientSite*>(this);
+    else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite)
+        *object = static_cast<IOleInPlaceSite*>(this);
+    else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame)
+        *object = static_cast<IOleInPlaceFrame*>(this);
+    else if (iid == IID_IDocHostUIHandler)
+        *object = static_cast<IDocHostUIHandler*>(this);
+    else if (iid == IID_IDispatch || iid == DIID_DWebBrowserEvents2)
+        *object = static_cast<DWebBrowserEvents2*>(this);
+    else {
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+ULONG BrowserHost::AddRef() {
+    return static_cast<ULONG>(::InterlockedIncrement(&m_refs));
+}
+
+ULONG BrowserHost::Release() {
+    const LONG refs = ::InterlockedDecrement(&m_refs);
+    if (refs == 0)
+        delete this;
+    return static_cast<ULONG>(refs);
+}
+
+// IOleClientSite: the control is never stored, named or contained.
+HRESULT BrowserHost::SaveObject() {
+    return E_NOTIMPL;
+}
+HRESULT BrowserHost::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+    return NoObject(moniker, E_NOTIMPL);
+}
+HRESULT BrowserHost::GetContainer(IOleContainer** container) {
+    return NoObject(container, E_NOINTERFACE);
+}
+HRESULT BrowserHost::ShowObject() {
+    return S_OK;
+}
+HRESULT BrowserHost::OnShowWindow(BOOL) {
+    return S_OK;
+}
+HRESULT BrowserHost::RequestNewObjectLayout() {
+    return E_NOTIMPL;
+}
+
+HRESULT BrowserHost::GetWindow(HWND* window) {
+    if (!window)
+        return E_POINTER;
+    *window = m_window;
+    return m_window ? S_OK : E_FAIL;
+}
+HRESULT BrowserHost::ContextSensitiveHelp(BOOL) {
+    return E_NOTIMPL;
+}
+
+// IOleInPlaceSite: the control fills the view's window.
+HRESULT BrowserHost::CanInPlaceActivate() {
+    return m_window ? S_OK : S_FALSE;
+}
+HRESULT BrowserHost::OnInPlaceActivate() {
+    return S_OK;
+}
+HRESULT BrowserHost::OnUIActivate() {
+    return S_OK;
+}
+HRESULT BrowserHost::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                      LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
+    if (!frame || !document || !position || !clip || !info)
+        return E_POINTER;
+    *frame = static_cast<IOleInPlaceFrame*>(this);
+    AddRef();
+    *document = nullptr;
+    ::SetRectEmpty(position);
+    if (m_window)
+        ::GetClientRect(m_window, position);
+    *clip = *position;
+    info->fMDIApp = FALSE;
+    info->hwndFrame = m_window ? ::GetAncestor(m_window, GA_ROOT) : nullptr;
+    info->haccel = nullptr;
+    info->cAccelEntries = 0;
+    return S_OK;
+}
+HRESULT BrowserHost::Scroll(SIZE) {
+    return E_NOTIMPL;
+}
+HRESULT BrowserHost::OnUIDeactivate(BOOL) {
+    return S_OK;
+}
+HRESULT BrowserHost::OnInPlaceDeactivate() {
+    return S_OK;
+}
+HRESULT BrowserHost::DiscardUndoState() {
+    return E_NOTIMPL;
+}
+HRESULT BrowserHost::DeactivateAndUndo() {
+    return E_NOTIMPL;
+}
+HRESULT BrowserHost::OnPosRectChange(LPCRECT) {
+    return S_OK;
+}
+
+// IOleInPlaceFrame: no menus, toolbars or status bar to share.
+HRESULT BrowserHost::GetBorder(LPRECT) {
+    return INPLACE_E_NOTOOLSPACE;
+}
+HRESULT BrowserHost::RequestBorderSpace(LPCBORDERWIDTHS) {
+    return INPLACE_E_NOTOOLSPACE;
+}
+HRESULT BrowserHost::SetBorderSpace(LPCBORDERWIDTHS) {
+    return OLE_E_INVALIDRECT;
+}
+HRESULT BrowserHost::SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) {
+    return S_OK;
+}
+HRESULT BrowserHost::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) {
+    return E_NOTIMPL;
+}
+HRESULT BrowserHost::SetMenu(HMENU, HOLEMENU, HWND) {
+    return S_OK;
+}
+HRESULT BrowserHost::RemoveMenus(HMENU) {
+    return E_NOTIMPL;
+}
+HRESULT BrowserHost::SetStatusText(LPCOLESTR) {
+    return S_OK;
+}
+HRESULT BrowserHost::EnableModeless(BOOL) {
+    return S_OK;
+}
+HRESULT BrowserHost::TranslateAccelerator(LPMSG, WORD) {
+    return S_FALSE;
+}
+
+// IDocHostUIHandler: S_FALSE from ShowContextMenu lets the control show its
+// own default menu; everything else takes the control's defaults.
+HRESULT BrowserHost::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) {
+    return S_FALSE;
+}
+HRESULT BrowserHost::GetHostInfo(DOCHOSTUIINFO*) {
+    return E_NOTIMPL;
+}
+HRESULT BrowserHost::ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
+                            IOleInPlaceUIWindow*) {
+    return S_OK;
+}
+HRESULT BrowserHost::HideUI() {
+    return S_OK;
+}
+HRESULT BrowserHost::UpdateUI() {
+    return S_OK;
+}
+HRESULT BrowserHost::OnDocWindowActivate(BOOL) {
+    return S_OK;
+}
+HRESULT BrowserHost::OnFrameWindowActivate(BOOL) {
+    return S_OK;
+}
+HRESULT BrowserHost::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) {
+    return S_OK;
+}
+HRESULT BrowserHost::TranslateAccelerator(LPMSG, const GUID*, DWORD) {
+    return S_FALSE;
+}
+HRESULT BrowserHost::GetOptionKeyPath(LPOLESTR* key, DWORD) {
+    return NoObject(key, E_NOTIMPL);
+}
+HRESULT BrowserHost::GetDropTarget(IDropTarget*, IDropTarget** result) {
+    return NoObject(result, E_NOTIMPL);
+}
+HRESULT BrowserHost::GetExternal(IDispatch** external) {
+    return NoObject(external, E_NOTIMPL);
+}
+HRESULT BrowserHost::TranslateUrl(DWORD, LPWSTR, LPWSTR* out) {
+    return NoObject(out, S_FALSE);
+}
+HRESULT BrowserHost::FilterDataObject(IDataObject*, IDataObject** out) {
+    return NoObject(out, S_FALSE);
+}
+
+HRESULT BrowserHost::GetTypeInfoCount(UINT* count) {
+    if (count)
+        *count = 0;
+    return S_OK;
+}
+HRESULT BrowserHost::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    return NoObject(info, E_NOTIMPL);
+}
+HRESULT BrowserHost::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
+    return DISP_E_UNKNOWNNAME;
+}
+
+HRESULT BrowserHost::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,
+                            UINT*) {
+    if (id < 0 || !params)
+        return DISP_E_MEMBERNOTFOUND;
+    // Nothing may be thrown back into the control.
+    try {
+        return OnBrowserEvent(id, *params);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
+// Arguments stand in reverse order: rgvarg[0] is the event's last parameter.
+HRESULT BrowserHost::OnBrowserEvent(DISPID id, DISPPARAMS& params) {
+    VARIANT* args = params.rgvarg;
+    switch (id) {
+    case DISPID_BEFORENAVIGATE2: { // (disp, url, flags, target, postData, headers, cancel)
+        if (params.cArgs != 7 || !args)
+            return E_INVALIDARG;
+        bool cancel = false;
+        if (m_pEvents)
+            m_pEvents->OnBeforeNavigate2(TextOf(args[5]), cancel);
+        SetCancel(args[0], cancel);
+        return S_OK;
+    }
+    case DISPID_DOCUMENTCOMPLETE: // (disp, url)
+        if (params.cArgs != 2 || !args)
+            return E_INVALIDARG;
+        if (m_pEvents)
+            m_pEvents->OnDocumentComplete(TextOf(args[0]));
+        return S_OK;
+    case DISPID_NAVIGATEERROR: { // (disp, url, frame, status, cancel)
+        if (params.cArgs != 5 || !args)
+            return E_INVALIDARG;
+        bool cancel = false;
+        if (m_pEvents)
+            m_pEvents->OnNavigateError(TextOf(args[3]), StatusOf(args[1]), cancel);
+        SetCancel(args[0], cancel);
+        return S_OK;
+    }
+    default:
+        return S_OK;
+    }
+}

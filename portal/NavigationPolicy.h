@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string>
+
+// Where a navigation of the portal view goes.
+enum class NavigationDecision {
+    StayInView,     // the browser control follows it
+    OpenExternally, // cancelled in the view, handed to the user's browser or mail program
+    Refuse,         // cancelled in the view, nothing is started
+};
+
+// The view's navigation policy. Before the first page has loaded
+// (linkPolicy false) everything stays in the view. After it, only local
+// addresses ("http://localhost", "res://") and addresses carrying a '#'
+// stay; every other target leaves the view, and only a target that is safe
+// to open in the user's browser or mail program is handed to the system.
+NavigationDecision DecideNavigation(const std::string& url, bool linkPolicy);
+
+// True for targets that the system may open with the verb "open": an http,
+// https or mailto address, or about:blank, with no character that could
+// break out of the address on the command line of the program that opens it.
+// The launcher runs with administrator rights, so file paths, UNC paths,
+// file: addresses and other protocol handlers must never get this far.
+bool IsSafeExternalTarget(const std::string& url);

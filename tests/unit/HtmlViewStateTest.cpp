@@ -1,0 +1,103 @@
+#include "portal/HtmlViewState.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Records the listener calls in order, with whether the link policy was
+// already in force at the moment of the call.
+class RecordingListener : public IHTMLViewListener {
+public:
+    explicit RecordingListener(const HtmlViewState& state) : m_state(state) {}
+    std::vector<std::string> calls;
+
+    void OnPageReady() override {
+        calls.push_back(std::string("ready") + (m_state.IsLinkPolicy() ? "+policy" : ""));
+    }
+    void OnPageError(unsigned long status) override {
+        calls.push_back("error:" + std::to_string(status));
+    }
+
+private:
+    const HtmlViewState& m_state;
+};
+
+// The browser's current document, as a sequence of answers.
+class StandInDocuments : public IDocumentSource {
+public:
+    std::vector<DocumentAttach> answers;
+    std::size_t asked = 0;
+
+    DocumentAttach AttachCurrentDocument() override {
+        const DocumentAttach answer =
+            answers.at(asked < answers.size() ? asked : answers.size() - 1);
+        ++asked;
+        return answer;
+    }
+};
+
+struct ViewState : ::testing::Test {
+    HtmlViewState state;
+    RecordingListener listener{state};
+    StandInDocuments documents;
+    void SetUp() override { state.SetListener(&listener); }
+};
+
+TEST_F(ViewState, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyHolds) {
+    documents.answers = {DocumentAttach::Attached};
+    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/"), NavigationDecision::StayInView);
+
+    state.OnDocumentComplete(documents);
+    state.OnDocumentComplete(documents);
+
+    EXPECT_EQ(listener.calls, (std::vector<std::string>{"ready"}));
+    EXPECT_EQ(documents.asked, 1u);
+    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/"),
+              NavigationDecision::OpenExternally);
+    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/#x"), NavigationDecision::StayInView);
+    EXPECT_EQ(state.OnBeforeNavigate2("file:///C:/x.exe"), NavigationDecision::Refuse);
+}
+
+TEST_F(ViewState, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
+    documents.answers = {DocumentAttach::NotAnHtmlDocument, DocumentAttach::Attached};
+    state.OnDocumentComplete(documents);
+    EXPECT_TRUE(listener.calls.empty());
+    EXPECT_FALSE(state.IsLinkPolicy());
+    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/"), NavigationDecision::StayInView);
+
+    state.OnDocumentComplete(documents);
+    EXPECT_EQ(listener.calls, (std::vector<std::string>{"ready"}));
+    EXPECT_TRUE(state.IsLinkPolicy());
+}
+
+TEST_F(ViewState, ABrowserWithoutADocumentStillReportsThePageReady) {
+    documents.answers = {DocumentAttach::NoDocument};
+    state.OnDocumentComplete(documents);
+    EXPECT_EQ(listener.calls, (std::vector<std::string>{"ready"}));
+    EXPECT_TRUE(state.IsDocumentReady());
+}
+
+TEST_F(ViewState, EveryFailedNavigationIsReportedBeforeAndAfterTheFirstPage) {
+    documents.answers = {DocumentAttach::Attached};
+    state.OnNavigateError(0x800C0010ul);
+    state.OnDocumentComplete(documents);
+    state.OnNavigateError(0x80040154ul);
+    EXPECT_EQ(listener.calls,
+              (std::vector<std::string>{"error:" + std::to_string(0x800C0010ul), "ready",
+                                        "error:" + std::to_string(0x80040154ul)}));
+}
+
+TEST(ViewStateWithoutListener, EventsBehaveAlikeWithoutCalls) {
+    HtmlViewState state;
+    StandInDocuments documents;
+    documents.answers = {DocumentAttach::Attached};
+    state.OnNavigateError(1);
+    state.OnDocumentComplete(documents);
+    EXPECT_TRUE(state.IsLinkPolicy());
+    EXPECT_EQ(state.OnBeforeNavigate2("mailto:a@b.example"), NavigationDecision::OpenExternally);
+}
+
+} // namespace

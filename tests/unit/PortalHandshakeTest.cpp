@@ -1,0 +1,190 @@
+#include "portal/PortalHandshake.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The dialog's window with a simulated clock. Its timer repeats like the
+// system's until it is stopped, so a handler that forgot to stop it would
+// see extra attempts.
+class SimulatedWindow : public IHandshakeWindow {
+public:
+    long now = 0;
+    int closes = 0;
+    int portalShown = 0;
+
+    void StartTimer(unsigned id, unsigned milliseconds) override {
+        m_id = id;
+        m_period = static_cast<long>(milliseconds);
+        m_due = now + m_period;
+        m_armed = true;
+    }
+    void StopTimer(unsigned id) override {
+        if (id == m_id)
+            m_armed = false;
+    }
+    void CloseForSelfUpdate() override { ++closes; }
+    void ShowPortal() override { ++portalShown; }
+
+    bool Armed() const { return m_armed; }
+
+    // Lets time pass, delivering timer events to the handshake.
+    void Advance(long milliseconds, PortalHandshake& handshake) {
+        const long end = now + milliseconds;
+        while (m_armed && m_due <= end) {
+            now = m_due;
+            m_due += m_period;
+            handshake.OnTimer(m_id);
+        }
+        now = end;
+    }
+
+private:
+    bool m_armed = false;
+    unsigned m_id = 0;
+    long m_period = 0;
+    long m_due = 0;
+};
+
+// A portal page whose authorize function exists from a given moment on.
+class StandInPage : public IPortalPage {
+public:
+    explicit StandInPage(const SimulatedWindow& clock) : m_clock(clock) {}
+
+    bool document = true;
+    long authorizeFrom = 0; // -1: never defined
+    std::string mid = "page-mid", code = "page-code", lang = "ru";
+    std::vector<long> attempts;
+    std::vector<std::vector<std::string>> ran;
+
+    bool HasDocument() const override { return document; }
+    std::string GetAccessMid() override { return mid; }
+    std::string GetAccessCode() override { return code; }
+    std::string GetLang() override { return lang; }
+    bool Authorize(const std::string& m, const std::string& c, const std::string& id) override {
+        attempts.push_back(m_clock.now);
+        if (authorizeFrom < 0 || m_clock.now < authorizeFrom)
+            return false;
+        ran.push_back({m, c, id});
+        return true;
+    }
+
+private:
+    const SimulatedWindow& m_clock;
+};
+
+struct Handshake : ::testing::Test {
+    AccountRecord account;
+    SimulatedWindow window;
+    StandInPage page{window};
+    int saves = 0;
+    PortalHandshake handshake{account, &page, window, [this] { ++saves; }};
+};
+
+TEST_F(Handshake, APageWithAuthorizeFromTheStartGetsExactlyOneCall) {
+    account.m_accessMid = "mid";
+    account.m_accessCode = "code";
+    account.m_machineId = "0123456789abcdef0123456789abcdef";
+    handshake.OnPageReady();
+    window.Advance(5000, handshake);
+
+    EXPECT_EQ(page.attempts, (std::vector<long>{500}));
+    ASSERT_EQ(page.ran.size(), 1u);
+    EXPECT_EQ(page.ran[0],
+              (std::vector<std::string>{"mid", "code", "0123456789abcdef0123456789abcdef"}));
+    EXPECT_FALSE(window.Armed());
+    EXPECT_EQ(window.portalShown, 1);
+}
+
+TEST_F(Handshake, APageThatDefinesAuthorizeAfter700MillisecondsSeesTwoAttempts) {
+    page.authorizeFrom = 700;
+    handshake.OnPageReady();
+    window.Advance(5000, handshake);
+
+    EXPECT_EQ(page.attempts, (std::vector<long>{500, 1000}));
+    EXPECT_EQ(page.ran.size(), 1u);
+    // Without a stored account the page still gets three strings, empty ones.
+    EXPECT_EQ(page.ran[0], (std::vector<std::string>{"", "", ""}));
+}
+
+TEST_F(Handshake, APageThatNeverDefinesItSeesThreeAttemptsAndThenNoMore) {
+    page.authorizeFrom = -1;
+    handshake.OnPageReady();
+    window.Advance(60000, handshake);
+
+    EXPECT_EQ(page.attempts, (std::vector<long>{500, 1000, 1500}));
+    EXPECT_FALSE(window.Armed());
+}
+
+TEST_F(Handshake, OtherTimersAreNotTheHandshakes) {
+    page.authorizeFrom = 0;
+    EXPECT_FALSE(handshake.OnTimer(1224));
+    EXPECT_TRUE(page.attempts.empty());
+}
+
+TEST_F(Handshake, ASelfUpdateBeforeThePageIsReadyClosesWhenItIsReadyWithoutAuthorize) {
+    handshake.OnSelfUpdateStarted();
+    EXPECT_EQ(window.closes, 0);
+    handshake.OnPageReady();
+    window.Advance(5000, handshake);
+
+    EXPECT_EQ(window.closes, 1);
+    EXPECT_TRUE(page.attempts.empty());
+    EXPECT_EQ(window.portalShown, 0);
+}
+
+TEST_F(Handshake, ASelfUpdateAfterThePageIsReadyClosesAtOnce) {
+    handshake.OnPageReady();
+    handshake.OnSelfUpdateStarted();
+    EXPECT_EQ(window.closes, 1);
+}
+
+TEST_F(Handshake, ANavigationErrorKeepsThePortalHiddenButTheHandshakeStillRuns) {
+    handshake.OnPageError();
+    handshake.OnPageReady();
+    window.Advance(5000, handshake);
+
+    EXPECT_TRUE(handshake.IsPageError());
+    EXPECT_EQ(window.portalShown, 0);
+    EXPECT_EQ(page.attempts.size(), 1u);
+}
+
+TEST_F(Handshake, CaptureReplacesEveryValueFromALoadedPageAndSaves) {
+    account.m_accessMid = "old-mid";
+    account.m_accessCode = "old-code";
+    account.m_lang = "en";
+    account.m_machineId = "id";
+    page.lang = ""; // a page without get_lang gives an empty value
+    handshake.CapturePortalValues();
+
+    EXPECT_EQ(account.m_accessMid, "page-mid");
+    EXPECT_EQ(account.m_accessCode, "page-code");
+    EXPECT_EQ(account.m_lang, "");
+    EXPECT_EQ(account.m_machineId, "id");
+    EXPECT_EQ(saves, 1);
+}
+
+TEST_F(Handshake, CaptureWithoutAPageDocumentKeepsTheStoredLoginAndDoesNotSave) {
+    account.m_accessMid = "mid";
+    account.m_accessCode = "code";
+    account.m_lang = "pt-BR";
+    page.document = false;
+    handshake.OnPageError();
+    handshake.CapturePortalValues();
+
+    EXPECT_EQ(account.m_accessMid, "mid");
+    EXPECT_EQ(account.m_accessCode, "code");
+    EXPECT_EQ(account.m_lang, "pt-BR");
+    EXPECT_EQ(saves, 0);
+
+    // Without a view at all the same holds.
+    PortalHandshake noView(account, nullptr, window, [this] { ++saves; });
+    noView.CapturePortalValues();
+    EXPECT_EQ(account.m_accessMid, "mid");
+    EXPECT_EQ(saves, 0);
+}
+
+} // namespace
