@@ -1,8 +1,8 @@
 #include "app/LaunchSession.h"
 
 #include "app/GameConfig.h"
-#include "app/StandInDialog.h"
 #include "app/Win32ConfigFiles.h"
+#include "ui/MainTranslucentDialog.h"
 #include "update/UpdateThreads.h"
 #include "win/Handle.h"
 
@@ -45,7 +45,7 @@ LaunchSession::~LaunchSession() {
 }
 
 void LaunchSession::Run() {
-    StandInDialog window(this);
+    MainTranslucentDialog window(this);
     window.DoModal(nullptr);
     // The window is gone: a worker still running reports to nobody from here on.
     m_updater->m_gate.Detach();

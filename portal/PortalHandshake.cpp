@@ -9,7 +9,7 @@ PortalHandshake::PortalHandshake(AccountRecord& account, IPortalPage* page,
 void PortalHandshake::OnPageReady() {
     m_bPageReady = true;
     if (m_bExitPending) {
-        m_window.CloseForSelfUpdate();
+        CloseForSelfUpdate();
         return;
     }
     // After a navigation error the portal stays hidden, but a page that did
@@ -22,13 +22,25 @@ void PortalHandshake::OnPageReady() {
 
 void PortalHandshake::OnPageError() {
     m_bPageError = true;
+    // The page may never become ready now; the self-update program is waiting
+    // for the launcher to close.
+    if (m_bExitPending)
+        CloseForSelfUpdate();
 }
 
+// The close waits for a page that is still loading, but never for one that
+// failed or for a view that does not exist.
 void PortalHandshake::OnSelfUpdateStarted() {
-    if (m_bPageReady)
-        m_window.CloseForSelfUpdate();
-    else
-        m_bExitPending = true;
+    m_bExitPending = true;
+    if (m_bPageReady || m_bPageError || !m_pPage)
+        CloseForSelfUpdate();
+}
+
+void PortalHandshake::CloseForSelfUpdate() {
+    if (m_bClosedForSelfUpdate)
+        return;
+    m_bClosedForSelfUpdate = true;
+    m_window.CloseForSelfUpdate();
 }
 
 bool PortalHandshake::OnTimer(unsigned id) {

@@ -62,7 +62,10 @@ private:
     IHandshakeWindow& m_window;
     std::function<void()> m_save;
 
+    void CloseForSelfUpdate();
+
     bool m_bExitPending = false;
+    bool m_bClosedForSelfUpdate = false;
     bool m_bPageReady = false;
     bool m_bPageError = false;
     int m_nAuthorizeTries = 0;

@@ -3,11 +3,9 @@
 // Resource and control identifiers shared by the program and its resources.
 #define IDI_VEMOR 128
 #define IDS_STOP_UPDATING 132
-#define IDD_STANDIN 150
 
 #define IDC_PROGRESS 1000
 #define IDC_LAUNCH 1001
-#define IDC_STATUS 1002
 #define IDC_EXIT 1003
 
 // The launcher window: the controls' dialog, the frame and its images.

@@ -6,6 +6,8 @@ list(APPEND VEMOR_WIN_SOURCES
     ui/GdiPlusBitmap.cpp
     ui/GdipButton.cpp
     ui/LayeredApi.cpp
+    ui/MainDialog.cpp
+    ui/MainTranslucentDialog.cpp
     ui/MemDC.cpp
     ui/StandardDialog.cpp
     ui/TextProgressCtrl.cpp

@@ -8,7 +8,8 @@ import time
 from harness import expect, fields, read, read_records, wait_for, write
 
 TITLE = ["--title", "Vemor Academy", "--class", "#32770"]
-PROGRESS, LAUNCH, STATUS, EXIT = 1000, 1001, 1002, 1003
+# The status text is the progress bar's own text.
+PROGRESS, LAUNCH, STATUS, EXIT = 1000, 1001, 1000, 1003
 IDYES, IDNO = 6, 7
 
 

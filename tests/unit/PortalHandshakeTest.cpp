@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -76,8 +77,16 @@ private:
     const SimulatedWindow& m_clock;
 };
 
+// No "cookie.dat" yet: the record starts empty and saves go nowhere; the
+// handshake's saves are counted through its save callback instead.
+class NoCookieFile : public ICookieFile {
+public:
+    ReadResult ReadStart(std::string&, size_t) override { return ReadResult::Missing; }
+    void Replace(const std::string&) override {}
+};
+
 struct Handshake : ::testing::Test {
-    AccountRecord account;
+    AccountRecord account{"", std::make_unique<NoCookieFile>()};
     SimulatedWindow window;
     StandInPage page{window};
     int saves = 0;
@@ -106,8 +115,8 @@ TEST_F(Handshake, APageThatDefinesAuthorizeAfter700MillisecondsSeesTwoAttempts) 
 
     EXPECT_EQ(page.attempts, (std::vector<long>{500, 1000}));
     EXPECT_EQ(page.ran.size(), 1u);
-    // Without a stored account the page still gets three strings, empty ones.
-    EXPECT_EQ(page.ran[0], (std::vector<std::string>{"", "", ""}));
+    // Without a stored account the page still gets both access values, empty.
+    EXPECT_EQ(page.ran[0], (std::vector<std::string>{"", "", account.m_machineId}));
 }
 
 TEST_F(Handshake, APageThatNeverDefinesItSeesThreeAttemptsAndThenNoMore) {
@@ -140,6 +149,31 @@ TEST_F(Handshake, ASelfUpdateAfterThePageIsReadyClosesAtOnce) {
     handshake.OnPageReady();
     handshake.OnSelfUpdateStarted();
     EXPECT_EQ(window.closes, 1);
+}
+
+// The self-update program can only replace the launcher once it has closed, so
+// a portal that failed to load, or no portal view at all, must not keep it open.
+TEST_F(Handshake, ASelfUpdateNeverWaitsForAPageThatFailedOrCannotExist) {
+    handshake.OnPageError();
+    handshake.OnSelfUpdateStarted();
+    EXPECT_EQ(window.closes, 1);
+
+    SimulatedWindow other;
+    PortalHandshake waiting{account, &page, other, [] {}};
+    waiting.OnSelfUpdateStarted();
+    EXPECT_EQ(other.closes, 0);
+    waiting.OnPageError();
+    EXPECT_EQ(other.closes, 1);
+    // A page that still completes afterwards neither closes twice nor starts the handshake.
+    waiting.OnPageReady();
+    other.Advance(5000, waiting);
+    EXPECT_EQ(other.closes, 1);
+    EXPECT_TRUE(page.attempts.empty());
+
+    SimulatedWindow noView;
+    PortalHandshake withoutView{account, nullptr, noView, [] {}};
+    withoutView.OnSelfUpdateStarted();
+    EXPECT_EQ(noView.closes, 1);
 }
 
 TEST_F(Handshake, ANavigationErrorKeepsThePortalHiddenButTheHandshakeStillRuns) {

@@ -1,0 +1,204 @@
+#include "ui/MainDialog.h"
+
+#include "BuildConfig.h"
+#include "app/LaunchSession.h"
+#include "portal/PortalAddress.h"
+#include "res/resource.h"
+#include "ui/TranslucentDialog.h"
+#include "win/MessageBox.h"
+
+#include <commctrl.h>
+
+namespace {
+
+const COLORREF kColorKey = RGB(0, 255, 0);
+const int kButtonWidth = 158;
+const int kButtonHeight = 33;
+
+} // namespace
+
+MainDialog::MainDialog(LaunchSession* session, win::Window* parent)
+    : ui::CStandardDialog(IDD_MAIN, kColorKey, parent), m_pSession(session),
+      m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VEMOR))) {}
+
+MainDialog::~MainDialog() = default;
+
+BOOL MainDialog::OnInitDialog() {
+    ui::CStandardDialog::OnInitDialog();
+
+    m_progress.SubclassDlgItem(IDC_PROGRESS, m_hWnd);
+    HWND bar = m_progress.GetSafeHwnd();
+    ::SendMessageA(bar, ui::TPCM_SHOWPERCENT, 0, 0);
+    ::SendMessageA(bar, PBM_SETBKCOLOR, 0, RGB(0, 0, 0));
+    ::SendMessageA(bar, PBM_SETBARCOLOR, 0, RGB(94, 89, 158));
+    ::SendMessageA(bar, ui::TPCM_SETBARTEXTCOLOR, 0, RGB(0, 0, 0));
+    ::SendMessageA(bar, ui::TPCM_SETTEXTCOLOR, 0, RGB(157, 153, 197));
+    ::SetWindowLongA(bar, GWL_EXSTYLE, ::GetWindowLongA(bar, GWL_EXSTYLE) & ~WS_EX_STATICEDGE);
+    m_progress.SetLineBorder(RGB(22, 37, 51), RGB(0, 0, 0));
+
+    m_btnLaunch.SubclassDlgItem(IDC_LAUNCH, m_hWnd);
+    m_btnExit.SubclassDlgItem(IDC_EXIT, m_hWnd);
+    m_btnLaunch.SetImageResource(IDB_LAUNCH, "IMAGE");
+    m_btnExit.SetImageResource(IDB_EXIT, "IMAGE");
+    ::EnableWindow(m_btnLaunch.GetSafeHwnd(), FALSE);
+    m_btnLaunch.SetImageType(2);
+
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    if (win::Window* parent = GetParentWindow())
+        ::SetWindowTextA(parent->GetSafeHwnd(), "Vemor Academy");
+
+    CreatePortalView();
+    AccountRecord& account = m_pSession->GetAccount();
+    IHandshakeWindow& window = *this;
+    m_handshake = std::make_unique<PortalHandshake>(account, m_pHtmlView, window,
+                                                    [&account] { account.Save(); });
+    if (m_pHtmlView)
+        m_pHtmlView->Navigate(PortalAddress(build_config::kPortalHost, account.m_lang));
+    LayoutBeforePageLoad();
+    ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
+
+    m_relay.SetWindow(m_hWnd);
+    m_pSession->StartWorkers(&m_relay);
+    return TRUE;
+}
+
+void MainDialog::CreatePortalView() {
+    m_pHtmlFrame = PortalFrame::Create(m_hWnd, this);
+    if (!m_pHtmlFrame)
+        return;
+    m_pHtmlView = &m_pHtmlFrame->View();
+    HWND view = m_pHtmlView->GetSafeHwnd();
+    ::SetWindowLongA(view, GWL_EXSTYLE, ::GetWindowLongA(view, GWL_EXSTYLE) & ~WS_EX_CLIENTEDGE);
+}
+
+void MainDialog::LayoutButtons(int y) {
+    int x = 151;
+    for (ui::CGdipButton* button : {&m_btnLaunch, &m_btnExit}) {
+        ::SetWindowPos(button->GetSafeHwnd(), nullptr, x, y, kButtonWidth, kButtonHeight, 0);
+        x += 175;
+    }
+}
+
+void MainDialog::ResizeFrame(int cx, int cy) {
+    if (auto* frame = dynamic_cast<ui::CTranslucentDialog*>(GetParentWindow()))
+        frame->SetSizeAndCenter(cx, cy);
+}
+
+// The compact window while the page loads: the bar and the buttons only.
+void MainDialog::LayoutBeforePageLoad() {
+    if (m_pHtmlFrame)
+        ::ShowWindow(m_pHtmlFrame->GetSafeHwnd(), SW_HIDE);
+    ::MoveWindow(m_progress.GetSafeHwnd(), 9, 193, 617, 25, TRUE);
+    LayoutButtons(231);
+    ResizeFrame(635, 277);
+}
+
+// The full window: the portal between the bar and the buttons.
+void MainDialog::LayoutAfterPageLoad() {
+    if (!m_pHtmlView)
+        return;
+    RECT bar;
+    ::GetWindowRect(m_progress.GetSafeHwnd(), &bar);
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&bar), 2);
+    ::MoveWindow(m_pHtmlFrame->GetSafeHwnd(), 10, bar.bottom + 13, 615,
+                 bar.top - bar.bottom + 257, TRUE);
+    LayoutButtons(476);
+    ResizeFrame(635, 522);
+    ::ShowWindow(m_pHtmlFrame->GetSafeHwnd(), SW_SHOWNORMAL);
+}
+
+bool MainDialog::PreTranslateMessage(MSG& msg) {
+    // F5 would reload the portal page; the launcher has nothing to refresh.
+    return msg.message == WM_KEYDOWN && msg.wParam == VK_F5;
+}
+
+bool MainDialog::OnCommand(WORD id, WORD code, HWND) {
+    if (code != BN_CLICKED)
+        return false;
+    if (id == IDC_LAUNCH) {
+        OnLaunch();
+        return true;
+    }
+    if (id == IDC_EXIT) {
+        OnCancel();
+        return true;
+    }
+    return false;
+}
+
+bool MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    switch (msg) {
+    case UpdateMessageRelay::kProgressMessage:
+        ::SendMessageA(m_progress.GetSafeHwnd(), PBM_SETPOS, wParam, 0);
+        result = 0;
+        return true;
+    case UpdateMessageRelay::kStatusMessage:
+        ::SetWindowTextA(m_progress.GetSafeHwnd(), m_relay.Status().c_str());
+        ::InvalidateRect(m_progress.GetSafeHwnd(), nullptr, TRUE);
+        result = 0;
+        return true;
+    case WM_USER + 3:
+        CloseWithParent(2);
+        result = 0;
+        return true;
+    case UpdateMessageRelay::kFinishedMessage:
+        OnUpdateFinished();
+        result = 0;
+        return true;
+    case UpdateMessageRelay::kSelfUpdateMessage:
+        m_handshake->OnSelfUpdateStarted();
+        result = 0;
+        return true;
+    case WM_TIMER:
+        if (m_handshake->OnTimer(static_cast<unsigned>(wParam))) {
+            result = 0;
+            return true;
+        }
+        return false;
+    default:
+        return ui::CStandardDialog::OnMessage(msg, wParam, lParam, result);
+    }
+}
+
+// Runs on the dialog's thread when the update thread has reported its end.
+void MainDialog::OnUpdateFinished() {
+    ::EnableWindow(m_btnLaunch.GetSafeHwnd(), TRUE);
+    m_btnLaunch.SetImageType(0);
+    ::SendMessageA(m_progress.GetSafeHwnd(), PBM_SETPOS, 0, 0);
+    m_bUpdateDone = true;
+}
+
+void MainDialog::OnLaunch() {
+    if (!m_handshake->IsPageError())
+        m_handshake->CapturePortalValues();
+    m_pSession->SetCancelled(0);
+    OnOK();
+}
+
+void MainDialog::OnCancel() {
+    if (!m_bUpdateDone && win::ShowMessage(IDS_STOP_UPDATING, MB_YESNO) != IDYES)
+        return;
+    m_pSession->RequestStop();
+    m_pSession->SetCancelled(1);
+    CloseWithParent(2);
+}
+
+void MainDialog::OnClose() {
+    if (m_handshake)
+        m_handshake->CapturePortalValues();
+    m_btnLaunch.ReleaseImages();
+    m_btnExit.ReleaseImages();
+}
+
+void MainDialog::OnPageReady() { m_handshake->OnPageReady(); }
+
+void MainDialog::OnPageError(unsigned long) { m_handshake->OnPageError(); }
+
+void MainDialog::StartTimer(unsigned id, unsigned milliseconds) {
+    ::SetTimer(m_hWnd, id, milliseconds, nullptr);
+}
+
+void MainDialog::StopTimer(unsigned id) { ::KillTimer(m_hWnd, id); }
+
+void MainDialog::CloseForSelfUpdate() { CloseWithParent(1); }

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "portal/IHTMLViewListener.h"
+#include "portal/PortalFrame.h"
+#include "portal/PortalHandshake.h"
+#include "ui/GdipButton.h"
+#include "ui/StandardDialog.h"
+#include "ui/TextProgressCtrl.h"
+#include "update/UpdateMessageRelay.h"
+
+#include <memory>
+
+class LaunchSession;
+
+// The visible content of the launcher: the colour-keyed popup over the skin
+// with the progress bar (which carries the update's status text), the portal
+// view and the "Launch!" and "Exit" buttons. It turns the update thread's
+// reports into window work on its own thread, grows to the full layout once
+// the portal page has loaded, runs the portal handshake, and decides the run:
+// only "Launch!" clears the session's cancel flag.
+class MainDialog : public ui::CStandardDialog,
+                   public IHTMLViewListener,
+                   private IHandshakeWindow {
+public:
+    MainDialog(LaunchSession* session, win::Window* parent);
+    ~MainDialog() override;
+
+    bool PreTranslateMessage(MSG& msg) override;
+    void OnClose() override;
+
+    // IHTMLViewListener
+    void OnPageReady() override;
+    void OnPageError(unsigned long dwStatus) override;
+
+protected:
+    BOOL OnInitDialog() override;
+    void OnCancel() override;
+    bool OnCommand(WORD id, WORD code, HWND control) override;
+    bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    void OnLaunch();
+    void OnUpdateFinished();
+    void CreatePortalView();
+    void LayoutButtons(int y);
+    void LayoutBeforePageLoad();
+    void LayoutAfterPageLoad();
+    void ResizeFrame(int cx, int cy);
+
+    // IHandshakeWindow
+    void StartTimer(unsigned id, unsigned milliseconds) override;
+    void StopTimer(unsigned id) override;
+    void CloseForSelfUpdate() override;
+    void ShowPortal() override { LayoutAfterPageLoad(); }
+
+    LaunchSession* m_pSession;
+    HICON m_hIcon;
+    ui::CGdipButton m_btnLaunch;
+    ui::CGdipButton m_btnExit;
+    // Receives the update thread's calls and carries the status text.
+    UpdateMessageRelay m_relay;
+    std::unique_ptr<PortalFrame> m_pHtmlFrame;
+    HTMLView* m_pHtmlView = nullptr;
+    std::unique_ptr<PortalHandshake> m_handshake;
+    bool m_bUpdateDone = false;
+    ui::CTextProgressCtrl m_progress;
+};

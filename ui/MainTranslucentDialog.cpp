@@ -1,0 +1,11 @@
+#include "ui/MainTranslucentDialog.h"
+
+#include "res/resource.h"
+#include "ui/MainDialog.h"
+
+MainTranslucentDialog::MainTranslucentDialog(LaunchSession* session, HMODULE module)
+    : ui::CTranslucentDialog(IDD_FRAME, IDB_SKIN, "IMAGE", module), m_pSession(session) {}
+
+ui::CStandardDialog* MainTranslucentDialog::CreateChildDialog() {
+    return new MainDialog(m_pSession, this);
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "ui/TranslucentDialog.h"
+
+class LaunchSession;
+
+// The launcher's frame: the Vemor skin (image 130) on frame template 136,
+// with the main dialog as its colour-keyed popup.
+class MainTranslucentDialog : public ui::CTranslucentDialog {
+public:
+    explicit MainTranslucentDialog(LaunchSession* session, HMODULE module = nullptr);
+
+protected:
+    ui::CStandardDialog* CreateChildDialog() override;
+    void OnInitTranslucent() override {}
+
+private:
+    LaunchSession* m_pSession;
+};
