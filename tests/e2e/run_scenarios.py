@@ -10,6 +10,7 @@ import traceback
 from harness import (Harness, expect, fields, folder_snapshot, read, read_records,
                      wait_for, write)
 import update_scenarios
+import window_scenarios
 
 TITLE = ["--title", "Vemor Academy", "--class", "#32770"]
 LAUNCH, EXIT = 1001, 1003
@@ -122,7 +123,8 @@ def scenario_exit(h):
                f"files under japlus changed ({way})")
 
 
-SCENARIOS = [scenario_launch, scenario_second_instance, scenario_exit] + update_scenarios.SCENARIOS
+SCENARIOS = ([scenario_launch, scenario_second_instance, scenario_exit] + update_scenarios.SCENARIOS +
+             window_scenarios.SCENARIOS)
 
 
 def main():

@@ -128,6 +128,8 @@ def scenario_exit_while_downloading(h):
     h.driver("click", *TITLE, "--id", EXIT)
     box = fields(h.driver("msgbox", "--timeout", 10000))
     expect(box["text"] == "Are you sure to stop updating?", f"question {box['text']!r}")
+    # While the session runs, message boxes carry the session's own title.
+    expect(box["caption"] == "VemorStarter", f"caption {box['caption']!r}")
     h.driver("answer", "--button", IDNO)
     before = int(fields(h.driver("progress", *TITLE, "--id", PROGRESS))["pos"])
     wait_for(lambda: int(fields(h.driver("progress", *TITLE, "--id", PROGRESS))["pos"]) > before,
