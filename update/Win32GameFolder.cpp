@@ -81,9 +81,30 @@ void Win32GameFolder::DeleteLocalFile(const std::string& path) {
     ::DeleteFileA(path.c_str());
 }
 
+namespace {
+
+HANDLE CreateForWriting(const std::string& path) {
+    return ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// A community that adds a folder to its file set would otherwise never get
+// its files to anyone: the folders on the way are made first. The path has
+// passed the manifest's rules, so every folder made lies inside the game folder.
+void CreateParentFolders(const std::string& path) {
+    for (size_t at = path.find_first_of("\\/"); at != std::string::npos;
+         at = path.find_first_of("\\/", at + 1))
+        ::CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+}
+
+} // namespace
+
 std::unique_ptr<ILocalFile> Win32GameFolder::CreateLocalFile(const std::string& path) {
-    HANDLE file = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateForWriting(path);
+    if (file == INVALID_HANDLE_VALUE && ::GetLastError() == ERROR_PATH_NOT_FOUND) {
+        CreateParentFolders(path);
+        file = CreateForWriting(path);
+    }
     if (file == INVALID_HANDLE_VALUE)
         return nullptr;
     return std::make_unique<Win32LocalFile>(file);

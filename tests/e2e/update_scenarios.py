@@ -63,7 +63,6 @@ def scenario_update(h):
     write(os.path.join(folder, "current.txt"), b"same bytes\r\n")
     write(os.path.join(folder, "old", "stale.pk3"), b"stale")
     write(os.path.join(folder, "keep.txt"), b"the player's own file")
-    os.makedirs(os.path.join(folder, "base"))
     process = h.start_launcher(folder)
     h.driver("find", *TITLE, "--visible", "--timeout", 30000)
     h.driver("wait-control", *TITLE, "--id", STATUS, "--text", "Downloading base\\vemor_new.pk3...",

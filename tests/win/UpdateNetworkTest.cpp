@@ -114,7 +114,7 @@ TEST(FtpDownloadTest, SubFoldersAndAZeroByteFile) {
     EXPECT_FLOAT_EQ(d.recorder.progress.back(), 100.0f);
 }
 
-TEST(FtpDownloadTest, AFileTheServerLacksAndAMissingFolderEndTheDownload) {
+TEST(FtpDownloadTest, AFileTheServerLacksEndsTheDownload) {
     NEED_SERVERS();
     Download d(Setting("VEMOR_TEST_FTP_PORT"));
     WriteFileBytes("f2.bin", "mine");
@@ -123,10 +123,16 @@ TEST(FtpDownloadTest, AFileTheServerLacksAndAMissingFolderEndTheDownload) {
     EXPECT_EQ(ReadFileBytes("f1.bin"), Expected(1, 300000));
     EXPECT_EQ(ReadFileBytes("f2.bin"), "mine");
 
-    Download e(Setting("VEMOR_TEST_FTP_PORT"));
-    e.job.m_files = {"sub\\dir\\a.bin"}; // no local "sub" folder
-    EXPECT_EQ(e.job.Run(), DownloadResult::kFailed);
-    EXPECT_FALSE(FileExists("sub\\dir\\a.bin"));
+}
+
+// A folder new to the community's file set is made in the game folder.
+TEST(FtpDownloadTest, MissingLocalFoldersAreMade) {
+    NEED_SERVERS();
+    Download d(Setting("VEMOR_TEST_FTP_PORT"));
+    d.job.m_files = {"sub\\dir\\a.bin"};
+    EXPECT_EQ(d.job.Run(), DownloadResult::kCompleted);
+    EXPECT_EQ(ReadFileBytes("sub\\dir\\a.bin").size(), 5000u);
+    EXPECT_FALSE(FileExists("sub\\dir\\a.bin.part"));
 }
 
 TEST(FtpDownloadTest, AStopDuringTheThirdOfFiveFiles) {

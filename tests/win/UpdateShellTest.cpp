@@ -115,7 +115,13 @@ TEST(GameFolderTest, SizesCrcAndMovingIntoPlace) {
     EXPECT_TRUE(files.MoveIntoPlace("a.bin.part", "a.bin"));
     EXPECT_EQ(ReadFileBytes("a.bin"), "new");
     EXPECT_FALSE(FileExists("a.bin.part"));
-    EXPECT_FALSE(files.CreateLocalFile("no\\folder\\x"));
+    // Folders on the way are made; a file standing where a folder must go stays.
+    std::unique_ptr<ILocalFile> deeper = files.CreateLocalFile("new\\folder\\x");
+    ASSERT_TRUE(deeper);
+    EXPECT_TRUE(deeper->Close());
+    EXPECT_TRUE(FileExists("new\\folder\\x"));
+    EXPECT_FALSE(files.CreateLocalFile("a.bin\\x"));
+    EXPECT_EQ(ReadFileBytes("a.bin"), "new");
 }
 
 } // namespace
