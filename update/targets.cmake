@@ -19,31 +19,13 @@ if(VEMOR_BENCH)
     endforeach()
 endif()
 
-# Fuzz targets of the two parsers (clang's libFuzzer), run for a few seconds
-# each from a corpus of hostile texts, in the AddressSanitizer build.
-find_program(VEMOR_CLANGXX clang++)
-if(NOT WIN32 AND VEMOR_SANITIZE MATCHES "address" AND VEMOR_CLANGXX)
-    set(fuzz_logic update/Manifest.cpp update/GamePath.cpp update/TextLines.cpp
-        update/ServerList.cpp update/ServerCache.cpp update/NetAddress.cpp)
-    list(TRANSFORM fuzz_logic PREPEND ${CMAKE_SOURCE_DIR}/)
-    foreach(fuzzer Manifest ServerList)
-        string(TOLOWER ${fuzzer} corpus)
-        set(program ${CMAKE_BINARY_DIR}/fuzz_${corpus})
-        add_custom_command(OUTPUT ${program}
-            COMMAND ${VEMOR_CLANGXX} -std=c++17 -g -O1 -Wall -Wextra -Werror
-                    -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all
-                    -I${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/fuzz/${fuzzer}Fuzzer.cpp
-                    ${fuzz_logic} -o ${program}
-            DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/${fuzzer}Fuzzer.cpp ${fuzz_logic}
-            COMMENT "fuzz target ${fuzzer}")
-        add_custom_target(fuzz_${corpus}_target ALL DEPENDS ${program})
-        file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/fuzz-work/${corpus})
-        add_test(NAME fuzz_${corpus}
-            COMMAND ${program} -max_total_time=5 -seed=1 -max_len=20000
-                    ${CMAKE_BINARY_DIR}/fuzz-work/${corpus}
-                    ${CMAKE_SOURCE_DIR}/tests/fuzz/${corpus}-corpus)
-    endforeach()
-endif()
+# Fuzz targets of the two parsers, started from a corpus of hostile texts.
+set(update_fuzz_logic update/Manifest.cpp update/GamePath.cpp update/TextLines.cpp
+    update/ServerList.cpp update/ServerCache.cpp update/NetAddress.cpp)
+vemor_fuzzer(NAME manifest SOURCES tests/fuzz/ManifestFuzzer.cpp ${update_fuzz_logic}
+    CORPUS tests/fuzz/manifest-corpus ARGS -max_len=20000)
+vemor_fuzzer(NAME serverlist SOURCES tests/fuzz/ServerListFuzzer.cpp ${update_fuzz_logic}
+    CORPUS tests/fuzz/serverlist-corpus ARGS -max_len=20000)
 
 # The Windows halves of the benchmarks that run under Wine
 # (bench/ftp_download.sh, bench/update_check_wine.sh).
