@@ -101,8 +101,8 @@ void MainDialog::LayoutAfterPageLoad() {
     RECT bar;
     ::GetWindowRect(m_progress.GetSafeHwnd(), &bar);
     ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&bar), 2);
-    ::MoveWindow(m_pHtmlFrame->GetSafeHwnd(), 10, bar.bottom + 13, 615,
-                 bar.top - bar.bottom + 257, TRUE);
+    ::MoveWindow(m_pHtmlFrame->GetSafeHwnd(), 10, bar.bottom + 13, 615, bar.top - bar.bottom + 257,
+                 TRUE);
     LayoutButtons(476);
     ResizeFrame(635, 522);
     ::ShowWindow(m_pHtmlFrame->GetSafeHwnd(), SW_SHOWNORMAL);
@@ -191,14 +191,22 @@ void MainDialog::OnClose() {
     m_btnExit.ReleaseImages();
 }
 
-void MainDialog::OnPageReady() { m_handshake->OnPageReady(); }
+void MainDialog::OnPageReady() {
+    m_handshake->OnPageReady();
+}
 
-void MainDialog::OnPageError(unsigned long) { m_handshake->OnPageError(); }
+void MainDialog::OnPageError(unsigned long) {
+    m_handshake->OnPageError();
+}
 
 void MainDialog::StartTimer(unsigned id, unsigned milliseconds) {
     ::SetTimer(m_hWnd, id, milliseconds, nullptr);
 }
 
-void MainDialog::StopTimer(unsigned id) { ::KillTimer(m_hWnd, id); }
+void MainDialog::StopTimer(unsigned id) {
+    ::KillTimer(m_hWnd, id);
+}
 
-void MainDialog::CloseForSelfUpdate() { CloseWithParent(1); }
+void MainDialog::CloseForSelfUpdate() {
+    CloseWithParent(1);
+}

@@ -18,9 +18,7 @@ class LaunchSession;
 // reports into window work on its own thread, grows to the full layout once
 // the portal page has loaded, runs the portal handshake, and decides the run:
 // only "Launch!" clears the session's cancel flag.
-class MainDialog : public ui::CStandardDialog,
-                   public IHTMLViewListener,
-                   private IHandshakeWindow {
+class MainDialog : public ui::CStandardDialog, public IHTMLViewListener, private IHandshakeWindow {
 public:
     MainDialog(LaunchSession* session, win::Window* parent);
     ~MainDialog() override;

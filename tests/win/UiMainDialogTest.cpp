@@ -1,0 +1,166 @@
+// The launcher window itself, with the real templates, images and portal view:
+// its full layout once the portal page is ready. Under Wine the page never
+// loads, so the test stands in for the browser's "ready" after the window has
+// reached its compact layout, while a silent server on the portal's port keeps
+// the navigation from failing first.
+#include <winsock2.h>
+
+#include "BuildConfig.h"
+#include "TestFolder.h"
+#include "app/LaunchSession.h"
+#include "res/resource.h"
+#include "ui/MainDialog.h"
+#include "ui/MainTranslucentDialog.h"
+
+#include <ole2.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+const UINT kPageReady = WM_APP + 201;
+const UINT kMeasure = WM_APP + 202;
+
+// Accepts connections on the portal's port (the system completes them from
+// the backlog) and never answers, so the page neither loads nor fails.
+class SilentPortal {
+public:
+    explicit SilentPortal(unsigned short port) {
+        WSADATA data;
+        ::WSAStartup(MAKEWORD(2, 2), &data);
+        m_socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in address = {};
+        address.sin_family = AF_INET;
+        address.sin_port = ::htons(port);
+        address.sin_addr.s_addr = ::inet_addr("127.0.0.1");
+        m_listening =
+            ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+            ::listen(m_socket, 16) == 0;
+    }
+    ~SilentPortal() {
+        ::closesocket(m_socket);
+        ::WSACleanup();
+    }
+    bool IsListening() const { return m_listening; }
+
+private:
+    SOCKET m_socket;
+    bool m_listening = false;
+};
+
+struct Layout {
+    RECT frame = {}, popup = {}, bar = {}, launch = {}, exit = {}, portal = {};
+    bool portalVisible = false;
+};
+
+HWND g_popup = nullptr;
+Layout g_compact, g_full;
+bool g_pageReadySent = false;
+
+RECT ChildRect(HWND child) {
+    RECT r = {};
+    ::GetWindowRect(child, &r);
+    ::MapWindowPoints(nullptr, g_popup, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
+Layout Measure() {
+    Layout layout;
+    ::GetWindowRect(::GetWindow(g_popup, GW_OWNER), &layout.frame);
+    ::GetWindowRect(g_popup, &layout.popup);
+    layout.bar = ChildRect(::GetDlgItem(g_popup, IDC_PROGRESS));
+    layout.launch = ChildRect(::GetDlgItem(g_popup, IDC_LAUNCH));
+    layout.exit = ChildRect(::GetDlgItem(g_popup, IDC_EXIT));
+    // The portal's frame is the dialog's one child that is not a control.
+    for (HWND child = ::GetWindow(g_popup, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const int id = ::GetDlgCtrlID(child);
+        if (id != IDC_PROGRESS && id != IDC_LAUNCH && id != IDC_EXIT) {
+            layout.portal = ChildRect(child);
+            layout.portalVisible = ::IsWindowVisible(child) != FALSE;
+        }
+    }
+    return layout;
+}
+
+BOOL CALLBACK FindMainDialog(HWND hwnd, LPARAM) {
+    if (dynamic_cast<MainDialog*>(win::Window::FromHandle(hwnd)))
+        g_popup = hwnd;
+    return TRUE;
+}
+
+// Sees the test's thread messages as the launcher's own loop takes them.
+LRESULT CALLBACK OnGetMessage(int code, WPARAM removed, LPARAM lParam) {
+    MSG* msg = reinterpret_cast<MSG*>(lParam);
+    if (code == HC_ACTION && removed == PM_REMOVE && msg->hwnd == nullptr) {
+        if (msg->message == kPageReady) {
+            g_popup = nullptr;
+            ::EnumThreadWindows(::GetCurrentThreadId(), &FindMainDialog, 0);
+            if (!g_popup || !::IsWindowVisible(g_popup)) {
+                // Not yet set up: ask again on the next turn of the loop.
+                ::PostThreadMessageA(::GetCurrentThreadId(), kPageReady, 0, 0);
+            } else {
+                g_compact = Measure();
+                g_pageReadySent = true;
+                dynamic_cast<MainDialog*>(win::Window::FromHandle(g_popup))->OnPageReady();
+                ::PostThreadMessageA(::GetCurrentThreadId(), kMeasure, 0, 0);
+            }
+        } else if (msg->message == kMeasure) {
+            g_full = Measure();
+            ::PostMessageA(::GetWindow(g_popup, GW_OWNER), WM_CLOSE, 0, 0);
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, removed, lParam);
+}
+
+std::string Describe(const RECT& r) {
+    return std::to_string(r.left) + "," + std::to_string(r.top) + " " +
+           std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
+}
+
+TEST(MainWindow, GrowsToTheFullLayoutWhenThePortalPageIsReady) {
+    const std::string host = build_config::kPortalHost;
+    const size_t colon = host.find(':');
+    if (host.compare(0, colon, "127.0.0.1") != 0)
+        GTEST_SKIP() << "the portal of this build is not on this machine";
+    SilentPortal portal(colon == std::string::npos
+                            ? 80
+                            : static_cast<unsigned short>(std::atoi(host.c_str() + colon + 1)));
+    ASSERT_TRUE(portal.IsListening());
+    TestFolder folder;
+    ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
+    {
+        LaunchSession session;
+        MainTranslucentDialog frame(&session);
+        HHOOK hook =
+            ::SetWindowsHookExA(WH_GETMESSAGE, &OnGetMessage, nullptr, ::GetCurrentThreadId());
+        ::PostThreadMessageA(::GetCurrentThreadId(), kPageReady, 0, 0);
+        frame.DoModal();
+        ::UnhookWindowsHookEx(hook);
+        EXPECT_EQ(session.IsCancelled(), 1);
+    }
+    ::OleUninitialize();
+    ASSERT_TRUE(g_pageReadySent);
+
+    const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
+    const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
+    EXPECT_EQ(Describe(g_compact.frame).substr(Describe(g_compact.frame).find(' ')), " 635x277");
+    EXPECT_EQ(Describe(g_compact.bar), "9,193 617x25");
+    EXPECT_EQ(Describe(g_compact.launch), "151,231 158x33");
+    EXPECT_FALSE(g_compact.portalVisible);
+
+    EXPECT_EQ(Describe(g_full.frame), std::to_string((screenWidth - 635) / 2) + "," +
+                                          std::to_string((screenHeight - 40 - 522) / 2) +
+                                          " 635x522");
+    EXPECT_EQ(Describe(g_full.popup), Describe(g_full.frame));
+    EXPECT_EQ(Describe(g_full.bar), "9,193 617x25");
+    EXPECT_EQ(Describe(g_full.portal), "10,231 615x232");
+    EXPECT_TRUE(g_full.portalVisible);
+    EXPECT_EQ(Describe(g_full.launch), "151,476 158x33");
+    EXPECT_EQ(Describe(g_full.exit), "326,476 158x33");
+}
+
+} // namespace
