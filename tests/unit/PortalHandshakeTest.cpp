@@ -134,29 +134,30 @@ TEST_F(Handshake, OtherTimersAreNotTheHandshakes) {
     EXPECT_TRUE(page.attempts.empty());
 }
 
-TEST_F(Handshake, ASelfUpdateBeforeThePageIsReadyClosesWhenItIsReadyWithoutAuthorize) {
+// The self-update program can only replace the launcher once it has closed:
+// the close waits for a page that is still loading (and then starts no
+// handshake), happens at once when the page is ready, and never waits for a
+// page that failed or for a view that does not exist.
+TEST_F(Handshake, TheSelfUpdateCloseWaitsOnlyForAPageStillLoading) {
     handshake.OnSelfUpdateStarted();
     EXPECT_EQ(window.closes, 0);
     handshake.OnPageReady();
     window.Advance(5000, handshake);
-
     EXPECT_EQ(window.closes, 1);
     EXPECT_TRUE(page.attempts.empty());
     EXPECT_EQ(window.portalShown, 0);
-}
 
-TEST_F(Handshake, ASelfUpdateAfterThePageIsReadyClosesAtOnce) {
-    handshake.OnPageReady();
-    handshake.OnSelfUpdateStarted();
-    EXPECT_EQ(window.closes, 1);
-}
+    SimulatedWindow ready;
+    PortalHandshake afterReady{account, &page, ready, [] {}};
+    afterReady.OnPageReady();
+    afterReady.OnSelfUpdateStarted();
+    EXPECT_EQ(ready.closes, 1);
 
-// The self-update program can only replace the launcher once it has closed, so
-// a portal that failed to load, or no portal view at all, must not keep it open.
-TEST_F(Handshake, ASelfUpdateNeverWaitsForAPageThatFailedOrCannotExist) {
-    handshake.OnPageError();
-    handshake.OnSelfUpdateStarted();
-    EXPECT_EQ(window.closes, 1);
+    SimulatedWindow failed;
+    PortalHandshake afterError{account, &page, failed, [] {}};
+    afterError.OnPageError();
+    afterError.OnSelfUpdateStarted();
+    EXPECT_EQ(failed.closes, 1);
 
     SimulatedWindow other;
     PortalHandshake waiting{account, &page, other, [] {}};

@@ -1,5 +1,6 @@
 // The launcher window itself, with the real templates, images and portal view:
-// its full layout once the portal page is ready. Under Wine the page never
+// its compact layout, its full layout once the portal page is ready, and the
+// popup following the frame. Under Wine the page never
 // loads, so the test stands in for the browser's "ready" after the window has
 // reached its compact layout, while a silent server on the portal's port keeps
 // the navigation from failing first.
@@ -7,6 +8,7 @@
 
 #include "BuildConfig.h"
 #include "TestFolder.h"
+#include "UiTestWindow.h"
 #include "app/LaunchSession.h"
 #include "res/resource.h"
 #include "ui/MainDialog.h"
@@ -23,6 +25,7 @@ namespace {
 
 const UINT kPageReady = WM_APP + 201;
 const UINT kMeasure = WM_APP + 202;
+const UINT kMoved = WM_APP + 203;
 
 // Accepts connections on the portal's port (the system completes them from
 // the backlog) and never answers, so the page neither loads nor fails.
@@ -52,12 +55,13 @@ private:
 };
 
 struct Layout {
-    RECT frame = {}, popup = {}, bar = {}, launch = {}, exit = {}, portal = {};
+    RECT frame = {}, client = {}, popup = {}, bar = {}, launch = {}, exit = {}, portal = {};
     bool portalVisible = false;
+    COLORREF exitPixel = 0; // inside the "Exit" button
 };
 
 HWND g_popup = nullptr;
-Layout g_compact, g_full;
+Layout g_compact, g_full, g_moved;
 bool g_pageReadySent = false;
 
 RECT ChildRect(HWND child) {
@@ -69,11 +73,14 @@ RECT ChildRect(HWND child) {
 
 Layout Measure() {
     Layout layout;
-    ::GetWindowRect(::GetWindow(g_popup, GW_OWNER), &layout.frame);
+    HWND frame = ::GetWindow(g_popup, GW_OWNER);
+    ::GetWindowRect(frame, &layout.frame);
+    ::GetClientRect(frame, &layout.client);
     ::GetWindowRect(g_popup, &layout.popup);
     layout.bar = ChildRect(::GetDlgItem(g_popup, IDC_PROGRESS));
     layout.launch = ChildRect(::GetDlgItem(g_popup, IDC_LAUNCH));
     layout.exit = ChildRect(::GetDlgItem(g_popup, IDC_EXIT));
+    layout.exitPixel = uitest::PixelAt(::GetDlgItem(g_popup, IDC_EXIT), 20, 16);
     // The portal's frame is the dialog's one child that is not a control.
     for (HWND child = ::GetWindow(g_popup, GW_CHILD); child;
          child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -84,6 +91,12 @@ Layout Measure() {
         }
     }
     return layout;
+}
+
+void Screenshot(const char* name, const Layout& layout) {
+    ::CreateDirectoryA((std::string(VEMOR_UI_ARTIFACTS) + "/..").c_str(), nullptr);
+    ::CreateDirectoryA(VEMOR_UI_ARTIFACTS, nullptr);
+    uitest::SaveScreenRect(layout.frame, std::string(VEMOR_UI_ARTIFACTS) + "/" + name);
 }
 
 BOOL CALLBACK FindMainDialog(HWND hwnd, LPARAM) {
@@ -103,13 +116,22 @@ LRESULT CALLBACK OnGetMessage(int code, WPARAM removed, LPARAM lParam) {
                 // Not yet set up: ask again on the next turn of the loop.
                 ::PostThreadMessageA(::GetCurrentThreadId(), kPageReady, 0, 0);
             } else {
+                uitest::Pump();
                 g_compact = Measure();
+                Screenshot("frame-compact.bmp", g_compact);
                 g_pageReadySent = true;
                 dynamic_cast<MainDialog*>(win::Window::FromHandle(g_popup))->OnPageReady();
                 ::PostThreadMessageA(::GetCurrentThreadId(), kMeasure, 0, 0);
             }
         } else if (msg->message == kMeasure) {
+            uitest::Pump();
             g_full = Measure();
+            Screenshot("frame-full.bmp", g_full);
+            // The player drags the frame: the popup follows.
+            ::MoveWindow(::GetWindow(g_popup, GW_OWNER), 100, 120, 635, 522, TRUE);
+            ::PostThreadMessageA(::GetCurrentThreadId(), kMoved, 0, 0);
+        } else if (msg->message == kMoved) {
+            g_moved = Measure();
             ::PostMessageA(::GetWindow(g_popup, GW_OWNER), WM_CLOSE, 0, 0);
         }
     }
@@ -147,7 +169,15 @@ TEST(MainWindow, GrowsToTheFullLayoutWhenThePortalPageIsReady) {
 
     const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
     const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
-    EXPECT_EQ(Describe(g_compact.frame).substr(Describe(g_compact.frame).find(' ')), " 635x277");
+    // Created compact, centred in the work area as if it were the whole skin.
+    RECT area = {};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
+    EXPECT_EQ(Describe(g_compact.frame),
+              std::to_string(area.left + (area.right - area.left - 635) / 2) + "," +
+                  std::to_string(area.top + (area.bottom - area.top - 522) / 2) + " 635x277");
+    EXPECT_EQ(Describe(g_compact.client), "0,0 635x277"); // no caption or border is left
+    EXPECT_EQ(Describe(g_compact.popup), Describe(g_compact.frame));
+    EXPECT_NE(g_compact.exitPixel, RGB(0, 255, 0)); // the button's image, not the key colour
     EXPECT_EQ(Describe(g_compact.bar), "9,193 617x25");
     EXPECT_EQ(Describe(g_compact.launch), "151,231 158x33");
     EXPECT_FALSE(g_compact.portalVisible);
@@ -161,6 +191,10 @@ TEST(MainWindow, GrowsToTheFullLayoutWhenThePortalPageIsReady) {
     EXPECT_TRUE(g_full.portalVisible);
     EXPECT_EQ(Describe(g_full.launch), "151,476 158x33");
     EXPECT_EQ(Describe(g_full.exit), "326,476 158x33");
+    // Moved into the part the resize uncovered, the buttons still show.
+    EXPECT_NE(g_full.exitPixel, RGB(0, 255, 0));
+    EXPECT_EQ(Describe(g_moved.frame), "100,120 635x522");
+    EXPECT_EQ(Describe(g_moved.popup), Describe(g_moved.frame));
 }
 
 } // namespace

@@ -122,7 +122,6 @@ TEST(FtpDownloadTest, AFileTheServerLacksEndsTheDownload) {
     EXPECT_EQ(d.job.Run(), DownloadResult::kFailed);
     EXPECT_EQ(ReadFileBytes("f1.bin"), Expected(1, 300000));
     EXPECT_EQ(ReadFileBytes("f2.bin"), "mine");
-
 }
 
 // A folder new to the community's file set is made in the game folder.
@@ -133,22 +132,6 @@ TEST(FtpDownloadTest, MissingLocalFoldersAreMade) {
     EXPECT_EQ(d.job.Run(), DownloadResult::kCompleted);
     EXPECT_EQ(ReadFileBytes("sub\\dir\\a.bin").size(), 5000u);
     EXPECT_FALSE(FileExists("sub\\dir\\a.bin.part"));
-}
-
-TEST(FtpDownloadTest, AStopDuringTheThirdOfFiveFiles) {
-    NEED_SERVERS();
-    Download d(Setting("VEMOR_TEST_FTP_PORT"));
-    WriteFileBytes("f3.bin", "previous");
-    d.recorder.stopAt3 = &d.worker;
-    d.job.m_files = {"f1.bin", "f2.bin", "f3.bin", "f4.bin", "f5.bin"};
-    EXPECT_EQ(d.job.Run(), DownloadResult::kStopped);
-    EXPECT_EQ(ReadFileBytes("f1.bin"), Expected(1, 300000));
-    EXPECT_EQ(ReadFileBytes("f2.bin"), Expected(2, 300000));
-    EXPECT_EQ(ReadFileBytes("f3.bin"), "previous");
-    EXPECT_FALSE(FileExists("f3.bin.part"));
-    EXPECT_FALSE(FileExists("f4.bin"));
-    EXPECT_FALSE(FileExists("f5.bin"));
-    EXPECT_EQ(d.recorder.statuses.size(), 3u);
 }
 
 // The server ends the transfer early: the piece never replaces the old copy.
