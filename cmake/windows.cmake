@@ -17,6 +17,7 @@ add_library(vemor_win STATIC
     win/Dialog.cpp
     win/MessageBox.cpp
     win/Thread.cpp
+    win/WholeFile.cpp
     ${VEMOR_WIN_SOURCES}
 )
 target_link_libraries(vemor_win PUBLIC vemor_logic ${VEMOR_WIN_LIBRARIES} gdiplus comctl32 ole32 oleaut32 uuid)

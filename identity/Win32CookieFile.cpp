@@ -1,6 +1,7 @@
 #include "identity/Win32CookieFile.h"
 
 #include "win/Handle.h"
+#include "win/WholeFile.h"
 
 #include <windows.h>
 
@@ -13,12 +14,6 @@ const char kTemporaryPath[] = "cookie.tmp";
 // The file is read a field at a time, so a read that fails part-way still
 // delivers the fields before it.
 const DWORD kReadChunk = 64;
-
-bool WriteAll(HANDLE file, const std::string& bytes) {
-    DWORD written = 0;
-    return ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-           written == bytes.size();
-}
 
 } // namespace
 
@@ -42,13 +37,8 @@ ICookieFile::ReadResult Win32CookieFile::ReadStart(std::string& bytes, size_t li
 }
 
 void Win32CookieFile::Replace(const std::string& bytes) {
-    win::ScopedHandle file(::CreateFileA(kTemporaryPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.IsValid())
-        return;
     // Only a complete file, flushed to the disk, may take the old one's place.
-    const bool written = WriteAll(file.Get(), bytes) && ::FlushFileBuffers(file.Get());
-    if (!file.Close() || !written ||
+    if (!win::WriteWholeFile(kTemporaryPath, bytes) ||
         !::MoveFileExA(kTemporaryPath, kCookiePath,
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         ::DeleteFileA(kTemporaryPath);
