@@ -117,6 +117,12 @@ function kit_write_whole(string $path, string $bytes): bool
     if ($temp === false) {
         return false;
     }
+    // tempnam falls back to the system's temporary folder when this one is
+    // not writable, and a rename from there is a copy that can be seen half done.
+    if (dirname($temp) !== dirname($path)) {
+        @unlink($temp);
+        return false;
+    }
     if (@file_put_contents($temp, $bytes) !== strlen($bytes)) {
         @unlink($temp);
         return false;

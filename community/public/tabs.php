@@ -261,8 +261,8 @@ window.onload = function () {
     <input type="password" id="code" name="code" maxlength="<?= KIT_MAX_ACCESS_VALUE ?>" autocomplete="off"><br>
     <label for="lang" id="text-language"><?= h($text['language']) ?></label>
     <select id="lang">
-<?php foreach (KIT_TEXTS as $code => $texts): ?>
-      <option value="<?= h($code) ?>"<?= $code === $lang ? ' selected' : '' ?>><?= h($texts['name']) ?></option>
+<?php foreach (KIT_TEXTS as $option => $texts): ?>
+      <option value="<?= h($option) ?>"<?= $option === $lang ? ' selected' : '' ?>><?= h($texts['name']) ?></option>
 <?php endforeach; ?>
     </select><br>
     <input type="hidden" id="form-lang" name="lang" value="<?= h($lang) ?>">
