@@ -9,6 +9,8 @@ list(APPEND VEMOR_LOGIC_SOURCES
     update/NetAddress.cpp
     update/ServerCache.cpp
     update/ServerList.cpp
+    update/Sha256.cpp
+    update/SignedDocument.cpp
     update/TextLines.cpp
     update/UpdateCheck.cpp
     update/UpdateRun.cpp
@@ -26,6 +28,8 @@ list(APPEND VEMOR_UNIT_TEST_SOURCES
     tests/unit/Crc32Test.cpp
     tests/unit/ManifestTest.cpp
     tests/unit/ServerCacheTest.cpp
+    tests/unit/Sha256Test.cpp
+    tests/unit/SignedDocumentTest.cpp
     tests/unit/UpdateRunTest.cpp
 )
 list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/UpdateNetworkTest.cpp tests/win/UpdateShellTest.cpp)

@@ -9,6 +9,13 @@ if(VEMOR_RUNS_HERE)
     set_tests_properties(update_network PROPERTIES TIMEOUT 300)
 endif()
 
+# The native tests sign and verify their documents through OpenSSL; the
+# program never links it (it verifies through Windows' own API).
+if(TARGET unit_tests)
+    find_package(OpenSSL REQUIRED)
+    target_link_libraries(unit_tests PRIVATE OpenSSL::Crypto)
+endif()
+
 if(VEMOR_BENCH)
     add_executable(bench_crc32 bench/Crc32Bench.cpp)
     target_link_libraries(bench_crc32 PRIVATE vemor_logic z)

@@ -1,0 +1,64 @@
+#include "update/Sha256.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string HexOf(const std::string& text) {
+    return DigestHex(Sha256Of(text.data(), text.size()));
+}
+
+TEST(Sha256Test, KnownVectors) {
+    EXPECT_EQ(HexOf(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(HexOf("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    // 56 bytes: the length no longer fits the first block's padding.
+    EXPECT_EQ(HexOf("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(HexOf("abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmno"
+                    "ijklmnopjklmnopqklmnopqrlmnopqrsmnopqrstnopqrstu"),
+              "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1");
+    // A million "a", fed in uneven pieces as a download arrives.
+    Sha256 million;
+    const std::string piece(997, 'a');
+    size_t fed = 0;
+    while (fed < 1000000) {
+        const size_t n = std::min(piece.size(), 1000000 - fed);
+        million.Update(piece.data(), n);
+        fed += n;
+    }
+    EXPECT_EQ(DigestHex(million.Finish()),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+// Feeding in two pieces split anywhere, across and along block bounds, must
+// equal one feed.
+TEST(Sha256Test, SplitFeedsEqualOneFeed) {
+    std::mt19937 random(3);
+    std::vector<uint8_t> data(300);
+    for (auto& b : data)
+        b = static_cast<uint8_t>(random());
+    for (size_t length : {0u, 55u, 56u, 63u, 64u, 65u, 119u, 120u, 128u, 300u}) {
+        const Sha256Digest whole = Sha256Of(data.data(), length);
+        for (size_t split = 0; split <= length; ++split) {
+            Sha256 hash;
+            hash.Update(data.data(), split);
+            hash.Update(data.data() + split, length - split);
+            ASSERT_EQ(hash.Finish(), whole) << length << " split at " << split;
+        }
+    }
+}
+
+TEST(Sha256Test, HexReadsOnlyExactLowerCase) {
+    uint8_t bytes[2];
+    EXPECT_TRUE(ParseLowerHex("0aff", bytes, 2));
+    EXPECT_EQ(bytes[0], 0x0a);
+    EXPECT_EQ(bytes[1], 0xff);
+    for (const char* bad : {"0aFF", "0af", "0aff0", "0ag0", " aff", "+aff"})
+        EXPECT_FALSE(ParseLowerHex(bad, bytes, 2)) << bad;
+}
+
+} // namespace
