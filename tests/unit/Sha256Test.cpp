@@ -21,6 +21,13 @@ TEST(Sha256Test, KnownVectors) {
     EXPECT_EQ(HexOf("abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmno"
                     "ijklmnopjklmnopqklmnopqrlmnopqrsmnopqrstnopqrstu"),
               "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1");
+    // The padding's edge cases: the length just fits, just misses, a full block.
+    EXPECT_EQ(HexOf(std::string(55, 'a')),
+              "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318");
+    EXPECT_EQ(HexOf(std::string(63, 'a')),
+              "7d3e74a05d7db15bce4ad9ec0658ea98e3f06eeecf16b4c6fff2da457ddc2f34");
+    EXPECT_EQ(HexOf(std::string(64, 'a')),
+              "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb");
     // A million "a", fed in uneven pieces as a download arrives.
     Sha256 million;
     const std::string piece(997, 'a');
