@@ -16,6 +16,7 @@ list(APPEND VEMOR_LOGIC_SOURCES
     update/UpdateRun.cpp
 )
 list(APPEND VEMOR_WIN_SOURCES
+    update/CngVerifier.cpp
     update/HttpFetch.cpp
     update/UpdateMessageRelay.cpp
     update/UpdateThreads.cpp
@@ -23,7 +24,7 @@ list(APPEND VEMOR_WIN_SOURCES
     update/Win32ServerList.cpp
     update/WinFtp.cpp
 )
-list(APPEND VEMOR_WIN_LIBRARIES wininet ws2_32)
+list(APPEND VEMOR_WIN_LIBRARIES wininet ws2_32 bcrypt)
 list(APPEND VEMOR_UNIT_TEST_SOURCES
     tests/unit/Crc32Test.cpp
     tests/unit/ManifestTest.cpp
@@ -32,4 +33,5 @@ list(APPEND VEMOR_UNIT_TEST_SOURCES
     tests/unit/SignedDocumentTest.cpp
     tests/unit/UpdateRunTest.cpp
 )
-list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/UpdateNetworkTest.cpp tests/win/UpdateShellTest.cpp)
+list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/SignatureTest.cpp tests/win/UpdateNetworkTest.cpp
+    tests/win/UpdateShellTest.cpp)

@@ -26,13 +26,16 @@ if(VEMOR_BENCH)
     endforeach()
 endif()
 
-# Fuzz targets of the two parsers, started from a corpus of hostile texts.
+# Fuzz targets of the parsers, started from a corpus of hostile texts.
 set(update_fuzz_logic update/Manifest.cpp update/GamePath.cpp update/TextLines.cpp
-    update/ServerList.cpp update/ServerCache.cpp update/NetAddress.cpp)
+    update/ServerList.cpp update/ServerCache.cpp update/NetAddress.cpp update/Sha256.cpp
+    update/SignedDocument.cpp)
 vemor_fuzzer(NAME manifest SOURCES tests/fuzz/ManifestFuzzer.cpp ${update_fuzz_logic}
     CORPUS tests/fuzz/manifest-corpus ARGS -max_len=20000)
 vemor_fuzzer(NAME serverlist SOURCES tests/fuzz/ServerListFuzzer.cpp ${update_fuzz_logic}
     CORPUS tests/fuzz/serverlist-corpus ARGS -max_len=20000)
+vemor_fuzzer(NAME signed SOURCES tests/fuzz/SignedDocumentFuzzer.cpp ${update_fuzz_logic}
+    CORPUS tests/fuzz/signed-corpus ARGS -max_len=20000)
 
 # The Windows halves of the benchmarks that run under Wine
 # (bench/ftp_download.sh, bench/update_check_wine.sh).
