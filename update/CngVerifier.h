@@ -22,7 +22,6 @@ public:
     CngVerifier(const CngVerifier&) = delete;
     CngVerifier& operator=(const CngVerifier&) = delete;
 
-    bool HasKey() const { return m_key != nullptr; }
     bool Verify(const Sha256Digest& digest, const uint8_t (&signature)[64]) override;
 
 private:

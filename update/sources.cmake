@@ -11,6 +11,7 @@ list(APPEND VEMOR_LOGIC_SOURCES
     update/ServerList.cpp
     update/Sha256.cpp
     update/SignedDocument.cpp
+    update/SignedUpdate.cpp
     update/TextLines.cpp
     update/UpdateCheck.cpp
     update/UpdateRun.cpp
@@ -21,6 +22,7 @@ list(APPEND VEMOR_WIN_SOURCES
     update/UpdateMessageRelay.cpp
     update/UpdateThreads.cpp
     update/Win32GameFolder.cpp
+    update/Win32SequenceStore.cpp
     update/Win32ServerList.cpp
     update/WinFtp.cpp
 )

@@ -38,11 +38,12 @@ vemor_fuzzer(NAME signed SOURCES tests/fuzz/SignedDocumentFuzzer.cpp ${update_fu
     CORPUS tests/fuzz/signed-corpus ARGS -max_len=20000)
 
 # The Windows halves of the benchmarks that run under Wine
-# (bench/ftp_download.sh, bench/update_check_wine.sh).
+# (bench/ftp_download.sh, bench/update_check_wine.sh, bench/sha256_download.sh).
 if(VEMOR_RUNS_HERE)
     add_executable(bench_ftp_download bench/FtpDownloadBench.cpp)
     add_executable(bench_update_check_wine bench/UpdateCheckWinBench.cpp)
-    foreach(program bench_ftp_download bench_update_check_wine)
+    add_executable(bench_sha256_download bench/Sha256DownloadBench.cpp)
+    foreach(program bench_ftp_download bench_update_check_wine bench_sha256_download)
         target_link_libraries(${program} PRIVATE vemor_win)
         vemor_warnings(${program})
     endforeach()
