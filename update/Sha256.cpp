@@ -1,10 +1,10 @@
 #include "update/Sha256.h"
 
+#include "update/Sha256ShaNi.h"
+
 #include <cstring>
 
-namespace {
-
-constexpr uint32_t kRound[64] = {
+alignas(16) const uint32_t kSha256Round[64] = {
     0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
     0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
     0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
@@ -15,6 +15,8 @@ constexpr uint32_t kRound[64] = {
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2,
 };
 
+namespace {
+
 inline uint32_t Rotr(uint32_t x, int n) {
     return (x >> n) | (x << (32 - n));
 }
@@ -23,13 +25,7 @@ inline uint32_t LoadBigEndian(const uint8_t* p) {
     return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
 }
 
-} // namespace
-
-Sha256::Sha256()
-    : m_state{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab,
-              0x5be0cd19} {}
-
-void Sha256::Compress(const uint8_t* block) {
+void CompressOne(uint32_t state[8], const uint8_t* block) {
     uint32_t w[64];
     for (int i = 0; i < 16; ++i)
         w[i] = LoadBigEndian(block + 4 * i);
@@ -38,11 +34,11 @@ void Sha256::Compress(const uint8_t* block) {
         const uint32_t s1 = Rotr(w[i - 2], 17) ^ Rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
         w[i] = w[i - 16] + s0 + w[i - 7] + s1;
     }
-    uint32_t a = m_state[0], b = m_state[1], c = m_state[2], d = m_state[3];
-    uint32_t e = m_state[4], f = m_state[5], g = m_state[6], h = m_state[7];
+    uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+    uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
     for (int i = 0; i < 64; ++i) {
         const uint32_t t1 = h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) +
-                            kRound[i] + w[i];
+                            kSha256Round[i] + w[i];
         const uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
         h = g;
         g = f;
@@ -53,14 +49,36 @@ void Sha256::Compress(const uint8_t* block) {
         b = a;
         a = t1 + t2;
     }
-    m_state[0] += a;
-    m_state[1] += b;
-    m_state[2] += c;
-    m_state[3] += d;
-    m_state[4] += e;
-    m_state[5] += f;
-    m_state[6] += g;
-    m_state[7] += h;
+    state[0] += a;
+    state[1] += b;
+    state[2] += c;
+    state[3] += d;
+    state[4] += e;
+    state[5] += f;
+    state[6] += g;
+    state[7] += h;
+}
+
+} // namespace
+
+Sha256::Sha256()
+    : m_state{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab,
+              0x5be0cd19} {}
+
+void Sha256CompressPortable(uint32_t state[8], const uint8_t* data, size_t blocks) {
+    for (; blocks > 0; --blocks, data += 64)
+        CompressOne(state, data);
+}
+
+void Sha256::Compress(const uint8_t* data, size_t blocks) {
+    // Chosen once, from what the processor offers.
+    static const bool shaNi = Sha256ShaNiAvailable();
+    if (blocks == 0)
+        return;
+    if (shaNi)
+        Sha256CompressShaNi(m_state, data, blocks);
+    else
+        Sha256CompressPortable(m_state, data, blocks);
 }
 
 void Sha256::Update(const void* data, size_t length) {
@@ -74,11 +92,12 @@ void Sha256::Update(const void* data, size_t length) {
         length -= take;
         if (m_blockLength < 64)
             return;
-        Compress(m_block);
+        Compress(m_block, 1);
         m_blockLength = 0;
     }
-    for (; length >= 64; bytes += 64, length -= 64)
-        Compress(bytes);
+    Compress(bytes, length / 64);
+    bytes += length / 64 * 64;
+    length %= 64;
     if (length > 0)
         std::memcpy(m_block, bytes, length);
     m_blockLength = length;

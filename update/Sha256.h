@@ -18,7 +18,7 @@ public:
     Sha256Digest Finish();
 
 private:
-    void Compress(const uint8_t* block);
+    void Compress(const uint8_t* data, size_t blocks);
 
     uint32_t m_state[8];
     uint8_t m_block[64];
@@ -27,6 +27,10 @@ private:
 };
 
 Sha256Digest Sha256Of(const void* data, size_t length);
+
+// The portable compression of blocks of 64 bytes into state (a to h); the
+// reference the processor's SHA extensions must match.
+void Sha256CompressPortable(uint32_t state[8], const uint8_t* data, size_t blocks);
 
 // 64 lower-case hex characters.
 std::string DigestHex(const Sha256Digest& digest);

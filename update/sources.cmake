@@ -10,6 +10,7 @@ list(APPEND VEMOR_LOGIC_SOURCES
     update/ServerCache.cpp
     update/ServerList.cpp
     update/Sha256.cpp
+    update/Sha256ShaNi.cpp
     update/SignedDocument.cpp
     update/SignedUpdate.cpp
     update/TextLines.cpp

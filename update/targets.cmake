@@ -29,7 +29,7 @@ endif()
 # Fuzz targets of the parsers, started from a corpus of hostile texts.
 set(update_fuzz_logic update/Manifest.cpp update/GamePath.cpp update/TextLines.cpp
     update/ServerList.cpp update/ServerCache.cpp update/NetAddress.cpp update/Sha256.cpp
-    update/SignedDocument.cpp)
+    update/Sha256ShaNi.cpp update/SignedDocument.cpp)
 vemor_fuzzer(NAME manifest SOURCES tests/fuzz/ManifestFuzzer.cpp ${update_fuzz_logic}
     CORPUS tests/fuzz/manifest-corpus ARGS -max_len=20000)
 vemor_fuzzer(NAME serverlist SOURCES tests/fuzz/ServerListFuzzer.cpp ${update_fuzz_logic}

@@ -1,7 +1,9 @@
 #include "update/Sha256.h"
+#include "update/Sha256ShaNi.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -56,6 +58,25 @@ TEST(Sha256Test, SplitFeedsEqualOneFeed) {
             hash.Update(data.data() + split, length - split);
             ASSERT_EQ(hash.Finish(), whole) << length << " split at " << split;
         }
+    }
+}
+
+// The processor's SHA extensions must give the portable result for any
+// number of blocks from any state.
+TEST(Sha256Test, ShaExtensionsMatchThePortableCode) {
+    if (!Sha256ShaNiAvailable())
+        GTEST_SKIP() << "no SHA extensions on this processor";
+    std::mt19937 random(11);
+    std::vector<uint8_t> data(64 * 9);
+    for (auto& b : data)
+        b = static_cast<uint8_t>(random());
+    for (size_t blocks = 1; blocks <= 9; ++blocks) {
+        uint32_t portable[8], extensions[8];
+        for (int i = 0; i < 8; ++i)
+            portable[i] = extensions[i] = static_cast<uint32_t>(random());
+        Sha256CompressPortable(portable, data.data(), blocks);
+        Sha256CompressShaNi(extensions, data.data(), blocks);
+        ASSERT_TRUE(std::equal(portable, portable + 8, extensions)) << blocks;
     }
 }
 
