@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -26,15 +27,26 @@ public:
     std::vector<bool> errorCancelled;
 
 protected:
-    void OnBeforeNavigate2(const std::string& url, bool& cancel) override {
+    void OnBeforeNavigate2(IDispatch* source, const std::string& url, bool& cancel) override {
         before.push_back(url);
-        HTMLView::OnBeforeNavigate2(url, cancel);
+        HTMLView::OnBeforeNavigate2(source, url, cancel);
         beforeCancelled.push_back(cancel);
     }
-    void OnNavigateError(const std::string& url, unsigned long status, bool& cancel) override {
-        HTMLView::OnNavigateError(url, status, cancel);
+    void OnNavigateError(IDispatch* source, const std::string& url, unsigned long status,
+                         bool& cancel) override {
+        HTMLView::OnNavigateError(source, url, status, cancel);
         errorCancelled.push_back(cancel);
     }
+};
+
+// The view with the system's browser replaced by a list of what it would get.
+class OpeningView : public HTMLView {
+public:
+    std::vector<std::string> opened;
+    IWebBrowser2* Control() const { return Browser(); }
+
+protected:
+    void OpenExternally(const std::string& url) override { opened.push_back(url); }
 };
 
 struct BrowserWindow : ::testing::Test {
@@ -89,7 +101,9 @@ TEST_F(BrowserWindow, TheFrameIsAHiddenChildHoldingTheActivatedViewWhichSwallows
     MSG a = KeyDown(view, 'A');
     EXPECT_FALSE(frame->View().PreTranslateMessage(a));
     EXPECT_FALSE(frame->View().HasDocument());
-    EXPECT_EQ(frame->View().GetLang(), "");
+    std::string lang = "kept";
+    EXPECT_FALSE(frame->View().GetLang(lang));
+    EXPECT_EQ(lang, "kept");
     EXPECT_FALSE(frame->View().Authorize("m", "c", "id"));
     frame.reset();
     EXPECT_FALSE(::IsWindow(hwnd));
@@ -99,12 +113,13 @@ TEST_F(BrowserWindow, TheFrameIsAHiddenChildHoldingTheActivatedViewWhichSwallows
 class NullEvents : public IBrowserEvents {
 public:
     std::vector<std::string> urls;
-    void OnBeforeNavigate2(const std::string& url, bool& cancel) override {
+    void OnBeforeNavigate2(IDispatch*, const std::string& url, bool& cancel) override {
         urls.push_back(url);
         cancel = true;
     }
-    void OnDocumentComplete(const std::string&) override {}
-    void OnNavigateError(const std::string&, unsigned long, bool&) override {}
+    void OnDocumentComplete(IDispatch*, const std::string&) override {}
+    void OnNavigateError(IDispatch*, const std::string&, unsigned long, bool&) override {}
+    void OnNewWindow(const std::string*) override {}
 };
 
 TEST(BrowserHostEvents, AmbientQueriesAndMalformedEventsAreAnsweredWithoutHarm) {
@@ -151,6 +166,159 @@ TEST(BrowserHostEvents, AmbientQueriesAndMalformedEventsAreAnsweredWithoutHarm) 
     EXPECT_EQ(events.urls.size(), 1u);
     ::VariantClear(&url);
     host->Release();
+}
+
+// Event arguments as the control passes them, in the event's parameter order.
+class EventArguments {
+public:
+    ~EventArguments() {
+        for (VARIANT& value : m_values)
+            ::VariantClear(&value);
+        for (BSTR text : m_texts)
+            ::SysFreeString(text);
+    }
+    EventArguments& Dispatch(IDispatch* source) {
+        m_args.push_back(Variant(VT_DISPATCH));
+        m_args.back().pdispVal = source;
+        return *this;
+    }
+    EventArguments& DispatchOut() {
+        m_args.push_back(Variant(VT_BYREF | VT_DISPATCH));
+        m_args.back().ppdispVal = &m_out;
+        return *this;
+    }
+    EventArguments& Text(const wchar_t* text) {
+        m_args.push_back(Variant(VT_BSTR));
+        m_args.back().bstrVal = ::SysAllocString(text);
+        m_texts.push_back(m_args.back().bstrVal);
+        return *this;
+    }
+    // A value by reference to a variant, as most browser events pass theirs.
+    EventArguments& ByRef(VARTYPE type, const wchar_t* text = nullptr, LONG number = 0) {
+        m_values.push_back(Variant(type));
+        if (type == VT_BSTR)
+            m_values.back().bstrVal = ::SysAllocString(text);
+        else
+            m_values.back().lVal = number;
+        m_args.push_back(Variant(VT_BYREF | VT_VARIANT));
+        return *this;
+    }
+    EventArguments& Number(LONG number) {
+        m_args.push_back(Variant(VT_I4));
+        m_args.back().lVal = number;
+        return *this;
+    }
+    EventArguments& Cancel() {
+        m_args.push_back(Variant(VT_BYREF | VT_BOOL));
+        m_args.back().pboolVal = &cancel;
+        return *this;
+    }
+
+    // Raises the event at the sink: arguments stand in reverse order.
+    HRESULT RaiseAt(IDispatch* sink, DISPID id) {
+        std::vector<VARIANT> reversed(m_args.rbegin(), m_args.rend());
+        size_t value = 0;
+        for (VARIANT& arg : reversed)
+            if (arg.vt == (VT_BYREF | VT_VARIANT))
+                arg.pvarVal = &m_values[m_values.size() - 1 - value++];
+        DISPPARAMS params = {reversed.data(), nullptr, static_cast<UINT>(reversed.size()), 0};
+        return sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                            nullptr, nullptr);
+    }
+
+    VARIANT_BOOL cancel = VARIANT_FALSE;
+
+private:
+    static VARIANT Variant(VARTYPE type) {
+        VARIANT v;
+        ::VariantInit(&v);
+        v.vt = type;
+        return v;
+    }
+    std::vector<VARIANT> m_args;
+    std::deque<VARIANT> m_values;
+    std::vector<BSTR> m_texts;
+    IDispatch* m_out = nullptr;
+};
+
+// The control's events raised at the sink it was given, as the control
+// raises them: for the top-level page the control names itself as the
+// source, for an embedded frame the frame's own browser object.
+TEST_F(BrowserWindow, NewWindowsAndFramesFollowThePolicyAtTheControlsEventSink) {
+    OpeningView view;
+    RECT rect = {10, 10, 200, 300};
+    ASSERT_TRUE(view.Create(parent, rect, 0xE900));
+    view.SetListener(&listener);
+    win::ComPtr<IDispatch> top;
+    ASSERT_TRUE(SUCCEEDED(view.Control()->QueryInterface(IID_IDispatch,
+                                                          reinterpret_cast<void**>(top.Receive()))));
+    win::ComPtr<IDispatch> frame;
+    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER,
+                                             IID_IDispatch,
+                                             reinterpret_cast<void**>(frame.Receive()))));
+    // The sink is the site the control was given.
+    win::ComPtr<IOleObject> control;
+    win::ComPtr<IOleClientSite> site;
+    win::ComPtr<IDispatch> sink;
+    ASSERT_TRUE(SUCCEEDED(view.Control()->QueryInterface(
+        IID_IOleObject, reinterpret_cast<void**>(control.Receive()))));
+    ASSERT_TRUE(SUCCEEDED(control->GetClientSite(site.Receive())));
+    ASSERT_TRUE(SUCCEEDED(site.QueryInto(IID_IDispatch, sink)));
+
+    auto complete = [&](IDispatch* source) {
+        EventArguments args;
+        args.Dispatch(source).ByRef(VT_BSTR, L"http://127.0.0.1/tabs.php?lang=en");
+        return args.RaiseAt(sink.Get(), DISPID_DOCUMENTCOMPLETE);
+    };
+    auto navigate = [&](IDispatch* source, const wchar_t* url) {
+        EventArguments args;
+        args.Dispatch(source).ByRef(VT_BSTR, url).ByRef(VT_I4).ByRef(VT_BSTR, L"").ByRef(VT_EMPTY)
+            .ByRef(VT_BSTR, L"").Cancel();
+        EXPECT_EQ(args.RaiseAt(sink.Get(), DISPID_BEFORENAVIGATE2), S_OK);
+        return args.cancel == VARIANT_TRUE;
+    };
+    auto fail = [&](IDispatch* source) {
+        EventArguments args;
+        args.Dispatch(source).ByRef(VT_BSTR, L"http://ads.example/").ByRef(VT_BSTR, L"")
+            .ByRef(VT_I4, nullptr, static_cast<LONG>(0x800C0005)).Cancel();
+        EXPECT_EQ(args.RaiseAt(sink.Get(), DISPID_NAVIGATEERROR), S_OK);
+        return args.cancel == VARIANT_TRUE;
+    };
+    auto newWindow3 = [&](const wchar_t* url) {
+        EventArguments args;
+        args.DispatchOut().Cancel().Number(0x6).Text(L"http://127.0.0.1/tabs.php").Text(url);
+        EXPECT_EQ(args.RaiseAt(sink.Get(), DISPID_NEWWINDOW3), S_OK);
+        return args.cancel == VARIANT_TRUE;
+    };
+    auto newWindow2 = [&] {
+        EventArguments args;
+        args.DispatchOut().Cancel();
+        EXPECT_EQ(args.RaiseAt(sink.Get(), DISPID_NEWWINDOW2), S_OK);
+        return args.cancel == VARIANT_TRUE;
+    };
+
+    // A frame's document and a frame's failure are not the page's.
+    EXPECT_EQ(complete(frame.Get()), S_OK);
+    EXPECT_TRUE(fail(frame.Get()));
+    EXPECT_EQ(listener.ready, 0);
+    EXPECT_TRUE(listener.errors.empty());
+    EXPECT_EQ(complete(top.Get()), S_OK);
+    EXPECT_EQ(listener.ready, 1);
+
+    // Now the link policy holds for the page, not for its frames.
+    EXPECT_FALSE(navigate(frame.Get(), L"https://ads.example/frame.html"));
+    EXPECT_TRUE(navigate(top.Get(), L"https://forum.example/"));
+    EXPECT_FALSE(navigate(top.Get(), L"http://localhost:8080/x"));
+    EXPECT_TRUE(navigate(top.Get(), L"http://localhost.example.org/"));
+
+    // New windows: never the control's own; a safe target goes to the browser.
+    EXPECT_TRUE(newWindow3(L"https://forum.example/new"));
+    EXPECT_TRUE(newWindow3(L"file:///C:/Windows/System32/calc.exe"));
+    EXPECT_TRUE(newWindow2());
+    EXPECT_EQ(view.opened,
+              (std::vector<std::string>{"https://forum.example/", "http://localhost.example.org/",
+                                        "https://forum.example/new"}));
+    view.Destroy();
 }
 
 // Needs the demo portal server; tests/win/portal_hosting.py starts it and
