@@ -116,7 +116,8 @@ bool HTMLView::IsTopLevel(IDispatch* source) const {
         return false;
     win::ComPtr<IUnknown> mine;
     win::ComPtr<IUnknown> theirs;
-    if (FAILED(m_pBrowser->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(mine.Receive()))) ||
+    if (FAILED(
+            m_pBrowser->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(mine.Receive()))) ||
         FAILED(source->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(theirs.Receive()))))
         return false;
     return mine.Get() == theirs.Get();

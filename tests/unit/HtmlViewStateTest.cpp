@@ -48,7 +48,8 @@ struct ViewState : ::testing::Test {
 
 TEST_F(ViewState, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyHolds) {
     documents.answers = {DocumentAttach::Attached};
-    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/", true), NavigationDecision::StayInView);
+    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/", true),
+              NavigationDecision::StayInView);
 
     state.OnDocumentComplete(documents, true);
     state.OnDocumentComplete(documents, true);
@@ -57,7 +58,8 @@ TEST_F(ViewState, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyH
     EXPECT_EQ(documents.asked, 1u);
     EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/", true),
               NavigationDecision::OpenExternally);
-    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/#x", true), NavigationDecision::StayInView);
+    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/#x", true),
+              NavigationDecision::StayInView);
     EXPECT_EQ(state.OnBeforeNavigate2("file:///C:/x.exe", true), NavigationDecision::Refuse);
 }
 
@@ -85,7 +87,8 @@ TEST_F(ViewState, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
     state.OnDocumentComplete(documents, true);
     EXPECT_TRUE(listener.calls.empty());
     EXPECT_FALSE(state.IsLinkPolicy());
-    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/", true), NavigationDecision::StayInView);
+    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/", true),
+              NavigationDecision::StayInView);
 
     state.OnDocumentComplete(documents, true);
     EXPECT_EQ(listener.calls, (std::vector<std::string>{"ready"}));
@@ -116,7 +119,8 @@ TEST(ViewStateWithoutListener, EventsBehaveAlikeWithoutCalls) {
     state.OnNavigateError(1, true);
     state.OnDocumentComplete(documents, true);
     EXPECT_TRUE(state.IsLinkPolicy());
-    EXPECT_EQ(state.OnBeforeNavigate2("mailto:a@b.example", true), NavigationDecision::OpenExternally);
+    EXPECT_EQ(state.OnBeforeNavigate2("mailto:a@b.example", true),
+              NavigationDecision::OpenExternally);
 }
 
 } // namespace

@@ -144,7 +144,8 @@ TEST(AccountRecord, ShortFilesLoadTheirMissingBytesAsZero) {
     EXPECT_EQ(torn->m_lang, "");
 
     // Files written with the zero padding scrambled load the same values.
-    disk.bytes = CookieField("m1", kKeyOfAbc) + CookieField("c2", kKeyOfAbc) + CookieField("en", "");
+    disk.bytes =
+        CookieField("m1", kKeyOfAbc) + CookieField("c2", kKeyOfAbc) + CookieField("en", "");
     auto old = Record(disk);
     EXPECT_EQ(old->m_accessMid, "m1");
     EXPECT_EQ(old->m_accessCode, "c2");

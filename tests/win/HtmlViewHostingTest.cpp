@@ -250,12 +250,12 @@ TEST_F(BrowserWindow, NewWindowsAndFramesFollowThePolicyAtTheControlsEventSink) 
     ASSERT_TRUE(view.Create(parent, rect, 0xE900));
     view.SetListener(&listener);
     win::ComPtr<IDispatch> top;
-    ASSERT_TRUE(SUCCEEDED(view.Control()->QueryInterface(IID_IDispatch,
-                                                          reinterpret_cast<void**>(top.Receive()))));
+    ASSERT_TRUE(SUCCEEDED(
+        view.Control()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(top.Receive()))));
     win::ComPtr<IDispatch> frame;
-    ASSERT_TRUE(SUCCEEDED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER,
-                                             IID_IDispatch,
-                                             reinterpret_cast<void**>(frame.Receive()))));
+    ASSERT_TRUE(
+        SUCCEEDED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                     reinterpret_cast<void**>(frame.Receive()))));
     // The sink is the site the control was given.
     win::ComPtr<IOleObject> control;
     win::ComPtr<IOleClientSite> site;
@@ -272,15 +272,23 @@ TEST_F(BrowserWindow, NewWindowsAndFramesFollowThePolicyAtTheControlsEventSink) 
     };
     auto navigate = [&](IDispatch* source, const wchar_t* url) {
         EventArguments args;
-        args.Dispatch(source).ByRef(VT_BSTR, url).ByRef(VT_I4).ByRef(VT_BSTR, L"").ByRef(VT_EMPTY)
-            .ByRef(VT_BSTR, L"").Cancel();
+        args.Dispatch(source)
+            .ByRef(VT_BSTR, url)
+            .ByRef(VT_I4)
+            .ByRef(VT_BSTR, L"")
+            .ByRef(VT_EMPTY)
+            .ByRef(VT_BSTR, L"")
+            .Cancel();
         EXPECT_EQ(args.RaiseAt(sink.Get(), DISPID_BEFORENAVIGATE2), S_OK);
         return args.cancel == VARIANT_TRUE;
     };
     auto fail = [&](IDispatch* source) {
         EventArguments args;
-        args.Dispatch(source).ByRef(VT_BSTR, L"http://ads.example/").ByRef(VT_BSTR, L"")
-            .ByRef(VT_I4, nullptr, static_cast<LONG>(0x800C0005)).Cancel();
+        args.Dispatch(source)
+            .ByRef(VT_BSTR, L"http://ads.example/")
+            .ByRef(VT_BSTR, L"")
+            .ByRef(VT_I4, nullptr, static_cast<LONG>(0x800C0005))
+            .Cancel();
         EXPECT_EQ(args.RaiseAt(sink.Get(), DISPID_NAVIGATEERROR), S_OK);
         return args.cancel == VARIANT_TRUE;
     };
