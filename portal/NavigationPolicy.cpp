@@ -45,7 +45,7 @@ bool IsLocalAddress(const std::string& url) {
     const std::size_t n = sizeof kLocal - 1;
     if (!StartsWith(url, kLocal))
         return false;
-    return url.size() == n || std::strchr(":/?#", url[n]) != nullptr;
+    return url.size() == n || std::string(":/?#").find(url[n]) != std::string::npos;
 }
 
 } // namespace

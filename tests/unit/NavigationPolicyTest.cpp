@@ -46,6 +46,9 @@ TEST(NavigationPolicy, OnlyTheHostLocalhostResAndFragmentsStay) {
         {"res:/", kRefuse},
     };
     ExpectAfterFirstPage(cases, sizeof cases / sizeof cases[0]);
+    // A NUL after the name ends no host: the address is refused, not local.
+    const std::string withNul("http://localhost\0.evil.example/", 31);
+    EXPECT_EQ(DecideNavigation(withNul, true), kRefuse);
 }
 
 TEST(NavigationPolicy, BrowserAndMailAddressesAreHandedToTheSystem) {
