@@ -18,13 +18,6 @@ bool StartsWithIgnoringCase(const std::string& line, const char* prefix) {
     return true;
 }
 
-// Replaces target by source. Deleting first matters: a plain move never
-// replaces an existing file.
-bool ReplaceFile(IConfigFiles& files, const char* source, const char* target) {
-    files.Delete(target);
-    return files.Move(source, target);
-}
-
 } // namespace
 
 std::vector<std::string> SplitConfigLines(const std::string& text) {
@@ -80,24 +73,13 @@ void StageConfigFiles(IConfigFiles& files) {
     if (!files.ReadAll(kConfig, source))
         return;
     const StagedConfig staged = StageConfigLines(SplitConfigLines(source));
-    const bool hasExtra = !staged.extraLines.empty();
-
-    if (!files.WriteAll(kConfigTmp, JoinConfigLines(staged.mainLines))) {
-        files.Delete(kConfigTmp);
+    // The bindings go first: when they cannot be put in place they stay where
+    // they are, and the main configuration is left untouched. Without any,
+    // the extra file of an earlier launch stays in force.
+    if (!staged.extraLines.empty() &&
+        !files.Replace(kExtraConfig, kExtraConfigTmp, JoinConfigLines(staged.extraLines)))
         return;
-    }
-    const bool extraWritten = files.WriteAll(kExtraConfigTmp, JoinConfigLines(staged.extraLines));
-    if (!hasExtra) {
-        // Nothing to move out: the extra file of an earlier launch stays in force.
-        files.Delete(kExtraConfigTmp);
-    } else if (!extraWritten || !ReplaceFile(files, kExtraConfigTmp, kExtraConfig)) {
-        // The bindings could not be put in place, so they stay where they are:
-        // the main configuration is left untouched.
-        files.Delete(kExtraConfigTmp);
-        files.Delete(kConfigTmp);
-        return;
-    }
-    ReplaceFile(files, kConfigTmp, kConfig);
+    files.Replace(kConfig, kConfigTmp, JoinConfigLines(staged.mainLines));
 }
 
 void RestoreConfigFiles(IConfigFiles& files) {
@@ -105,12 +87,7 @@ void RestoreConfigFiles(IConfigFiles& files) {
     std::string source;
     if (!files.ReadAll(kConfig, source))
         return;
-    const std::vector<std::string> kept = RestoreConfigLines(SplitConfigLines(source));
-    if (!files.WriteAll(kConfigTmp, JoinConfigLines(kept))) {
-        files.Delete(kConfigTmp);
-        return;
-    }
-    ReplaceFile(files, kConfigTmp, kConfig);
+    files.Replace(kConfig, kConfigTmp, JoinConfigLines(RestoreConfigLines(SplitConfigLines(source))));
 }
 
 namespace {

@@ -22,12 +22,11 @@ class IConfigFiles {
 public:
     // Reads the whole file; false when it cannot be opened or read.
     virtual bool ReadAll(const std::string& path, std::string& text) = 0;
-    // Creates or truncates the file and writes text whole; false when any part
-    // of that failed (the file may then exist with partial content).
-    virtual bool WriteAll(const std::string& path, const std::string& text) = 0;
-    virtual bool Delete(const std::string& path) = 0;
-    // A plain move that fails when the target exists.
-    virtual bool Move(const std::string& from, const std::string& to) = 0;
+    // Writes text whole to `temporary` and puts it in place of `target` with
+    // one replacing move. False when that failed: `target` is then exactly as
+    // it was and no temporary file is left.
+    virtual bool Replace(const std::string& target, const std::string& temporary,
+                         const std::string& text) = 0;
 
 protected:
     ~IConfigFiles() = default;

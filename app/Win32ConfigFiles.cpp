@@ -22,16 +22,7 @@ bool Win32ConfigFiles::ReadAll(const std::string& path, std::string& text) {
     }
 }
 
-// The file replaces the player's configuration, so it is on disk, whole,
-// before the old one is deleted.
-bool Win32ConfigFiles::WriteAll(const std::string& path, const std::string& text) {
-    return win::WriteWholeFile(path, text);
-}
-
-bool Win32ConfigFiles::Delete(const std::string& path) {
-    return ::DeleteFileA(path.c_str()) != FALSE;
-}
-
-bool Win32ConfigFiles::Move(const std::string& from, const std::string& to) {
-    return ::MoveFileA(from.c_str(), to.c_str()) != FALSE;
+bool Win32ConfigFiles::Replace(const std::string& target, const std::string& temporary,
+                               const std::string& text) {
+    return win::ReplaceWholeFile(target, temporary, text);
 }

@@ -21,7 +21,7 @@ bool AnsweredWithSuccess(HINTERNET request) {
 
 bool HttpFetch::Fetch(const std::string& url, std::string& text) {
     text.clear();
-    win::ScopedInternet session(win::OpenInternetSession(kConnectTimeout));
+    win::ScopedInternet session(win::OpenInternetSession(kConnectTimeout, m_stallTimeout));
     if (!session)
         return false;
     win::ScopedInternet request(

@@ -54,11 +54,11 @@ private:
 
 } // namespace
 
-WinFtpConnector::WinFtpConnector(std::string host, unsigned short port)
-    : m_host(std::move(host)), m_port(port) {}
+WinFtpConnector::WinFtpConnector(std::string host, unsigned short port, DWORD stallTimeout)
+    : m_host(std::move(host)), m_port(port), m_stallTimeout(stallTimeout) {}
 
 std::unique_ptr<IFtpConnection> WinFtpConnector::Connect() {
-    HINTERNET session = win::OpenInternetSession(kConnectTimeout);
+    HINTERNET session = win::OpenInternetSession(kConnectTimeout, m_stallTimeout);
     if (!session)
         return nullptr;
     HINTERNET connection = ::InternetConnectA(session, m_host.c_str(), m_port, kUser, kPassword,

@@ -24,13 +24,23 @@ private:
     HINTERNET m_handle;
 };
 
-// An internet session with the system's proxy settings and the given connect
-// time-out in milliseconds.
-inline HINTERNET OpenInternetSession(DWORD connectTimeout) {
+// How long a server may stay silent (no answer, no bytes of a transfer)
+// before the call waiting for it fails. WinINet's own default is an hour,
+// which keeps the player from playing for that long.
+constexpr DWORD kStallTimeout = 20000;
+
+// An internet session with the system's proxy settings, the given connect
+// time-out, and the stall time-out for every receive and send, on the control
+// and on the data connection alike (milliseconds).
+inline HINTERNET OpenInternetSession(DWORD connectTimeout, DWORD stallTimeout) {
     HINTERNET session = ::InternetOpenA("vemor", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
-    if (session)
-        ::InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &connectTimeout,
-                             sizeof connectTimeout);
+    if (!session)
+        return nullptr;
+    ::InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &connectTimeout,
+                         sizeof connectTimeout);
+    for (DWORD option : {INTERNET_OPTION_RECEIVE_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT,
+                         INTERNET_OPTION_DATA_RECEIVE_TIMEOUT, INTERNET_OPTION_DATA_SEND_TIMEOUT})
+        ::InternetSetOptionA(session, option, &stallTimeout, sizeof stallTimeout);
     return session;
 }
 

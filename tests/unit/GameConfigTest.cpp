@@ -9,14 +9,13 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// In-memory files with switches that make single operations fail.
+// In-memory files; a replace of a target listed in `unreplaceable` fails and
+// leaves everything as it was, as the platform's replacing move does.
 class FakeFiles : public IConfigFiles {
 public:
     std::map<std::string, std::string> files;
     std::set<std::string> unreadable;
-    std::set<std::string> uncreatable; // creation fails, nothing written
-    std::set<std::string> failHalfway; // half the text lands, then the write fails
-    std::set<std::string> undeletable;
+    std::set<std::string> unreplaceable;
 
     bool ReadAll(const std::string& path, std::string& text) override {
         auto it = files.find(path);
@@ -25,26 +24,10 @@ public:
         text = it->second;
         return true;
     }
-    bool WriteAll(const std::string& path, const std::string& text) override {
-        if (uncreatable.count(path))
+    bool Replace(const std::string& target, const std::string&, const std::string& text) override {
+        if (unreplaceable.count(target))
             return false;
-        if (failHalfway.count(path)) {
-            files[path] = text.substr(0, text.size() / 2);
-            return false;
-        }
-        files[path] = text;
-        return true;
-    }
-    bool Delete(const std::string& path) override {
-        if (undeletable.count(path))
-            return false;
-        return files.erase(path) > 0;
-    }
-    bool Move(const std::string& from, const std::string& to) override {
-        if (!files.count(from) || files.count(to))
-            return false;
-        files[to] = files[from];
-        files.erase(from);
+        files[target] = text;
         return true;
     }
 };
@@ -129,51 +112,26 @@ TEST(ConfigFiles, MissingOrUnreadableConfigurationChangesNothing) {
     EXPECT_EQ(fs.files.size(), 2u);
 }
 
-// Whatever goes wrong with a temporary file, the player's configuration and
-// bindings stay exactly as they were and no temporary file is left behind.
-TEST(ConfigFiles, AFailingTemporaryFileNeverCostsTheConfiguration) {
-    const std::string original = "bind w +forward\r\nseta jp_x 1\r\nseta name P\r\n";
-    struct Case {
-        const char* what;
-        void (*arrange)(FakeFiles&);
-    } cases[] = {
-        {"main temporary not creatable",
-         [](FakeFiles& f) { f.uncreatable.insert("japlus\\jampconfig.tmp"); }},
-        {"main temporary fails halfway",
-         [](FakeFiles& f) { f.failHalfway.insert("japlus\\jampconfig.tmp"); }},
-        {"extra temporary not creatable",
-         [](FakeFiles& f) { f.uncreatable.insert("japlus\\jampconfig_ex.tmp"); }},
-        {"extra temporary fails halfway",
-         [](FakeFiles& f) { f.failHalfway.insert("japlus\\jampconfig_ex.tmp"); }},
-        {"extra file locked", [](FakeFiles& f) { f.undeletable.insert(kEx); }},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
+// Bindings that cannot be put in place stay in the main configuration, which
+// is then left exactly as it was; a failed restore keeps the configuration.
+TEST(ConfigFiles, AFailedReplaceKeepsTheFilesAsTheyWere) {
+    const std::string original = "bind w +forward\r\nseta jp_x 1\r\nseta cp_clanPwd \"a:b\"\r\n";
+    for (const char* failing : {kEx, kCfg}) {
+        SCOPED_TRACE(failing);
         FakeFiles fs;
         fs.files[kCfg] = original;
         fs.files[kEx] = "old\r\n";
-        c.arrange(fs);
+        fs.unreplaceable.insert(failing);
         StageConfigFiles(fs);
+        if (failing == kCfg)
+            RestoreConfigFiles(fs);
         EXPECT_EQ(fs.files[kCfg], original);
-        EXPECT_EQ(fs.files[kEx], "old\r\n");
-        EXPECT_EQ(fs.files.size(), 2u);
-    }
-}
-
-TEST(ConfigFiles, RestoreKeepsTheConfigurationWhenItsTemporaryFails) {
-    const std::string original = "seta cp_clanPwd \"a:b\"\r\nseta name P\r\n";
-    for (bool halfway : {false, true}) {
-        FakeFiles fs;
-        fs.files[kCfg] = original;
-        (halfway ? fs.failHalfway : fs.uncreatable).insert("japlus\\jampconfig.tmp");
-        RestoreConfigFiles(fs);
-        EXPECT_EQ(fs.files[kCfg], original);
-        EXPECT_EQ(fs.files.size(), 1u);
+        EXPECT_EQ(fs.files[kEx], failing == kEx ? "old\r\n" : "bind w +forward\r\n");
     }
     FakeFiles fs;
     fs.files[kCfg] = original;
     RestoreConfigFiles(fs);
-    EXPECT_EQ(fs.files[kCfg], "seta name P\r\n");
+    EXPECT_EQ(fs.files[kCfg], "bind w +forward\r\nseta jp_x 1\r\n");
 }
 
 TEST(GameCommandLine, OrdinaryValuesGiveTheCommandLineUnchanged) {
