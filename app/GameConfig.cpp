@@ -73,13 +73,18 @@ void StageConfigFiles(IConfigFiles& files) {
     if (!files.ReadAll(kConfig, source))
         return;
     const StagedConfig staged = StageConfigLines(SplitConfigLines(source));
+    if (!files.WriteTemporary(kConfigTmp, JoinConfigLines(staged.mainLines)))
+        return;
     // The bindings go first: when they cannot be put in place they stay where
     // they are, and the main configuration is left untouched. Without any,
     // the extra file of an earlier launch stays in force.
     if (!staged.extraLines.empty() &&
-        !files.Replace(kExtraConfig, kExtraConfigTmp, JoinConfigLines(staged.extraLines)))
+        !(files.WriteTemporary(kExtraConfigTmp, JoinConfigLines(staged.extraLines)) &&
+          files.MoveIntoPlace(kExtraConfigTmp, kExtraConfig))) {
+        files.Delete(kConfigTmp);
         return;
-    files.Replace(kConfig, kConfigTmp, JoinConfigLines(staged.mainLines));
+    }
+    files.MoveIntoPlace(kConfigTmp, kConfig);
 }
 
 void RestoreConfigFiles(IConfigFiles& files) {
@@ -87,7 +92,9 @@ void RestoreConfigFiles(IConfigFiles& files) {
     std::string source;
     if (!files.ReadAll(kConfig, source))
         return;
-    files.Replace(kConfig, kConfigTmp, JoinConfigLines(RestoreConfigLines(SplitConfigLines(source))));
+    if (files.WriteTemporary(kConfigTmp,
+                             JoinConfigLines(RestoreConfigLines(SplitConfigLines(source)))))
+        files.MoveIntoPlace(kConfigTmp, kConfig);
 }
 
 namespace {

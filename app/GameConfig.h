@@ -22,11 +22,14 @@ class IConfigFiles {
 public:
     // Reads the whole file; false when it cannot be opened or read.
     virtual bool ReadAll(const std::string& path, std::string& text) = 0;
-    // Writes text whole to `temporary` and puts it in place of `target` with
-    // one replacing move. False when that failed: `target` is then exactly as
-    // it was and no temporary file is left.
-    virtual bool Replace(const std::string& target, const std::string& temporary,
-                         const std::string& text) = 0;
+    // Writes text whole to a temporary file, flushed to the disk; false, with
+    // no temporary left, when that failed.
+    virtual bool WriteTemporary(const std::string& temporary, const std::string& text) = 0;
+    // Puts the temporary in place of target with one replacing move, so that
+    // the old or the new file exists whole at every instant. False, with the
+    // temporary removed and target exactly as it was, when the move failed.
+    virtual bool MoveIntoPlace(const std::string& temporary, const std::string& target) = 0;
+    virtual void Delete(const std::string& path) = 0;
 
 protected:
     ~IConfigFiles() = default;

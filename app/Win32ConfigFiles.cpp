@@ -22,7 +22,17 @@ bool Win32ConfigFiles::ReadAll(const std::string& path, std::string& text) {
     }
 }
 
-bool Win32ConfigFiles::Replace(const std::string& target, const std::string& temporary,
-                               const std::string& text) {
-    return win::ReplaceWholeFile(target, temporary, text);
+bool Win32ConfigFiles::WriteTemporary(const std::string& temporary, const std::string& text) {
+    if (win::WriteWholeFile(temporary, text))
+        return true;
+    ::DeleteFileA(temporary.c_str());
+    return false;
+}
+
+bool Win32ConfigFiles::MoveIntoPlace(const std::string& temporary, const std::string& target) {
+    return win::MoveIntoPlace(temporary, target);
+}
+
+void Win32ConfigFiles::Delete(const std::string& path) {
+    ::DeleteFileA(path.c_str());
 }

@@ -7,6 +7,7 @@
 class Win32ConfigFiles : public IConfigFiles {
 public:
     bool ReadAll(const std::string& path, std::string& text) override;
-    bool Replace(const std::string& target, const std::string& temporary,
-                 const std::string& text) override;
+    bool WriteTemporary(const std::string& temporary, const std::string& text) override;
+    bool MoveIntoPlace(const std::string& temporary, const std::string& target) override;
+    void Delete(const std::string& path) override;
 };

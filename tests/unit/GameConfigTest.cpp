@@ -9,13 +9,15 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// In-memory files; a replace of a target listed in `unreplaceable` fails and
-// leaves everything as it was, as the platform's replacing move does.
+// In-memory files with switches that make single steps fail as the platform's
+// do: a temporary that cannot be written is not left behind, and a move that
+// fails removes the temporary and leaves the target as it was.
 class FakeFiles : public IConfigFiles {
 public:
     std::map<std::string, std::string> files;
     std::set<std::string> unreadable;
-    std::set<std::string> unreplaceable;
+    std::set<std::string> unwritable; // temporaries
+    std::set<std::string> unmovable;  // targets
 
     bool ReadAll(const std::string& path, std::string& text) override {
         auto it = files.find(path);
@@ -24,12 +26,21 @@ public:
         text = it->second;
         return true;
     }
-    bool Replace(const std::string& target, const std::string&, const std::string& text) override {
-        if (unreplaceable.count(target))
+    bool WriteTemporary(const std::string& temporary, const std::string& text) override {
+        if (unwritable.count(temporary))
+            return false;
+        files[temporary] = text;
+        return true;
+    }
+    bool MoveIntoPlace(const std::string& temporary, const std::string& target) override {
+        const std::string text = files[temporary];
+        files.erase(temporary);
+        if (unmovable.count(target))
             return false;
         files[target] = text;
         return true;
     }
+    void Delete(const std::string& path) override { files.erase(path); }
 };
 
 const char kCfg[] = "japlus\\jampconfig.cfg";
@@ -112,21 +123,37 @@ TEST(ConfigFiles, MissingOrUnreadableConfigurationChangesNothing) {
     EXPECT_EQ(fs.files.size(), 2u);
 }
 
-// Bindings that cannot be put in place stay in the main configuration, which
-// is then left exactly as it was; a failed restore keeps the configuration.
-TEST(ConfigFiles, AFailedReplaceKeepsTheFilesAsTheyWere) {
+// Whatever step fails, the player's configuration and bindings stay exactly
+// as they were and no temporary file is left behind.
+TEST(ConfigFiles, AFailedStepNeverCostsTheConfiguration) {
     const std::string original = "bind w +forward\r\nseta jp_x 1\r\nseta cp_clanPwd \"a:b\"\r\n";
-    for (const char* failing : {kEx, kCfg}) {
-        SCOPED_TRACE(failing);
+    struct Case {
+        const char* what;
+        void (*arrange)(FakeFiles&);
+    } cases[] = {
+        {"main temporary", [](FakeFiles& f) { f.unwritable.insert("japlus\\jampconfig.tmp"); }},
+        {"extra temporary", [](FakeFiles& f) { f.unwritable.insert("japlus\\jampconfig_ex.tmp"); }},
+        {"extra file locked", [](FakeFiles& f) { f.unmovable.insert(kEx); }},
+        {"main file locked", [](FakeFiles& f) { f.unmovable.insert(kCfg); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         FakeFiles fs;
         fs.files[kCfg] = original;
         fs.files[kEx] = "old\r\n";
-        fs.unreplaceable.insert(failing);
+        c.arrange(fs);
         StageConfigFiles(fs);
-        if (failing == kCfg)
-            RestoreConfigFiles(fs);
         EXPECT_EQ(fs.files[kCfg], original);
-        EXPECT_EQ(fs.files[kEx], failing == kEx ? "old\r\n" : "bind w +forward\r\n");
+        // Only a locked main file leaves the bindings in both files.
+        if (fs.unmovable.count(kCfg) == 0) {
+            EXPECT_EQ(fs.files[kEx], "old\r\n");
+        }
+        EXPECT_EQ(fs.files.size(), 2u);
+        if (fs.unwritable.count("japlus\\jampconfig.tmp") || fs.unmovable.count(kCfg)) {
+            RestoreConfigFiles(fs);
+            EXPECT_EQ(fs.files[kCfg], original);
+            EXPECT_EQ(fs.files.size(), 2u);
+        }
     }
     FakeFiles fs;
     fs.files[kCfg] = original;
