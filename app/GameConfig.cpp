@@ -4,7 +4,9 @@
 
 namespace {
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // A line shorter than the prefix never matches.
 bool StartsWithIgnoringCase(const std::string& line, const char* prefix) {

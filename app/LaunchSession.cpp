@@ -40,7 +40,8 @@ std::string SystemErrorText(DWORD error) {
     std::string result = length ? std::string(text, length) : "error " + std::to_string(error);
     if (text)
         ::LocalFree(text);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
+    while (!result.empty() &&
+           (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
         result.pop_back();
     return result;
 }

@@ -127,14 +127,13 @@ public:
         auto shared = std::make_shared<Shared>();
         HINTERNET connection = m_connection.Get();
         if (!m_calls->Call([shared, connection, name] {
-                win::ScopedInternet find(::FtpFindFirstFileA(connection, name.c_str(),
-                                                             &shared->found,
-                                                             INTERNET_FLAG_RELOAD, 1));
+                win::ScopedInternet find(::FtpFindFirstFileA(
+                    connection, name.c_str(), &shared->found, INTERNET_FLAG_RELOAD, 1));
                 return static_cast<bool>(find);
             }))
             return false;
-        size = (static_cast<uint64_t>(shared->found.nFileSizeHigh) << 32) |
-               shared->found.nFileSizeLow;
+        size =
+            (static_cast<uint64_t>(shared->found.nFileSizeHigh) << 32) | shared->found.nFileSizeLow;
         return true;
     }
 

@@ -120,7 +120,8 @@ private:
             const std::string name = Key(remote);
             if (!m_ftp.files.count(name) || m_ftp.unlisted.count(name))
                 return false;
-            size = m_ftp.listedSizes.count(name) ? m_ftp.listedSizes[name] : m_ftp.files[name].size();
+            size =
+                m_ftp.listedSizes.count(name) ? m_ftp.listedSizes[name] : m_ftp.files[name].size();
             return true;
         }
         std::unique_ptr<IRemoteFile> OpenRemoteFile(const std::string& remote) override {

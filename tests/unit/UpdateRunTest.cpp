@@ -186,7 +186,8 @@ TEST(UpdateRunTest, ADownloadThatIsNotTheListedFileLeavesTheOldCopyInPlace) {
              f.breakAfter[n] = 4096;
              f.listedSizes[n] = 4096;
          }},
-        {"other bytes of the same size", [](FakeFtp& f, const std::string& n) { f.files[n][77] ^= 1; }},
+        {"other bytes of the same size",
+         [](FakeFtp& f, const std::string& n) { f.files[n][77] ^= 1; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

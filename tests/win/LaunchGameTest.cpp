@@ -63,7 +63,8 @@ TEST(LaunchGame, StartsTheGameWithTheClanPasswordAndWaitsForItsEnd) {
     session.GetAccount().m_accessCode = "c2";
     session.LaunchGame();
     EXPECT_EQ(RecordedCommandLine(), std::string(kBase) + "m1:c2");
-    EXPECT_EQ(ReadFileBytes("japlus\\jampconfig.cfg"), "seta name P\r\nseta cp_clanPwd \"m1:c2\"\r\n");
+    EXPECT_EQ(ReadFileBytes("japlus\\jampconfig.cfg"),
+              "seta name P\r\nseta cp_clanPwd \"m1:c2\"\r\n");
     // The game's thread can no longer be opened once nobody holds a handle to
     // it. (Wine keeps ended processes openable, so only the thread shows this.)
     const DWORD threadId = std::stoul(RecordedLine("thread"));
@@ -82,9 +83,8 @@ TEST(LaunchGame, AnInjectedValueStaysOneValueOfTheClanPassword) {
     session.LaunchGame();
     EXPECT_EQ(RecordedCommandLine(), std::string(kBase) + "\"x +exec other.cfg:c;quit\"");
     // How the game splits it: three commands, the last one setting the value.
-    EXPECT_EQ(ReadFileBytes("jamp-commands.txt"),
-              "set\tfs_game\tjaplus\nexec\tjampconfig_ex.cfg\n"
-              "set\tcp_clanPwd\tx +exec other.cfg:c;quit\n");
+    EXPECT_EQ(ReadFileBytes("jamp-commands.txt"), "set\tfs_game\tjaplus\nexec\tjampconfig_ex.cfg\n"
+                                                  "set\tcp_clanPwd\tx +exec other.cfg:c;quit\n");
 }
 
 // Answers the first message box of this process with OK and keeps its text.
