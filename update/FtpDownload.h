@@ -5,7 +5,6 @@
 #include "update/Manifest.h"
 #include "update/UpdateWorker.h"
 
-#include <map>
 #include <string>
 #include <vector>
 

@@ -41,9 +41,9 @@ bool HttpFetch::Fetch(const std::string& url, std::string& text) {
     if (!connection)
         return false;
     win::SetStallTimeout(connection.Get(), m_stallTimeout);
-    win::ScopedInternet request(::HttpOpenRequestA(
-        connection.Get(), "GET", path[0] ? path : "/", nullptr, nullptr, nullptr,
-        INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_TRANSFER_ASCII, 1));
+    win::ScopedInternet request(
+        ::HttpOpenRequestA(connection.Get(), "GET", path[0] ? path : "/", nullptr, nullptr, nullptr,
+                           INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_ASCII, 1));
     if (!request)
         return false;
     win::SetStallTimeout(request.Get(), m_stallTimeout);

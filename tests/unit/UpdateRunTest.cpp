@@ -151,18 +151,6 @@ TEST(UpdateRunTest, FailuresAreReportedButStillFinish) {
     }
 }
 
-TEST(UpdateRunTest, AFileTheServerLacksEndsTheDownloadThere) {
-    UpdateCase r;
-    r.ftp.files = {{"1", Bytes(100, 1)}, {"3", Bytes(100, 3)}};
-    r.portal.texts[kUrl] =
-        "#\r\n" + Entry("1", r.ftp.files["1"]) + "2|5|5\r\n" + Entry("3", r.ftp.files["3"]);
-    r.Go();
-    EXPECT_EQ(r.ftp.opened, std::vector<std::string>{"1"});
-    EXPECT_EQ(r.folder.files.count("1"), 1u);
-    EXPECT_EQ(r.folder.files.count("3"), 0u);
-    EXPECT_TRUE(r.Failed());
-}
-
 // Only a file whose size and CRC equal the manifest's entry replaces the
 // player's copy: not a transfer that breaks off (reported as an error or
 // looking like the end of the file, with or without a listed size), nor one
