@@ -1,5 +1,7 @@
 #pragma once
 
+#include "update/Manifest.h"
+#include "update/ServerList.h"
 #include "update/SignedDocument.h"
 
 #include <cstdint>
@@ -39,3 +41,11 @@ struct SignedSource {
 // accepted document's sequence becomes the highest accepted one, so no older
 // document is taken again.
 SignedCheck FetchSignedDocument(SignedSource& source, const std::string& url, SignedKind kind);
+
+// The signed manifest at url as the update works through it. Unless it was
+// accepted it is not valid, so nothing is deleted and nothing fetched.
+Manifest FetchSignedManifest(SignedSource& source, const std::string& url);
+
+// The signed server list at url; false (and the cache stays as it is) unless
+// it was accepted. Its stamp is "signed " and its sequence.
+bool FetchSignedServerList(SignedSource& source, const std::string& url, ServerList& list);

@@ -34,6 +34,7 @@ list(APPEND VEMOR_UNIT_TEST_SOURCES
     tests/unit/ServerCacheTest.cpp
     tests/unit/Sha256Test.cpp
     tests/unit/SignedDocumentTest.cpp
+    tests/unit/SignedUpdateTest.cpp
     tests/unit/UpdateRunTest.cpp
 )
 list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/SignatureTest.cpp tests/win/UpdateNetworkTest.cpp

@@ -29,7 +29,7 @@ endif()
 # Fuzz targets of the parsers, started from a corpus of hostile texts.
 set(update_fuzz_logic update/Manifest.cpp update/GamePath.cpp update/TextLines.cpp
     update/ServerList.cpp update/ServerCache.cpp update/NetAddress.cpp update/Sha256.cpp
-    update/Sha256ShaNi.cpp update/SignedDocument.cpp)
+    update/Sha256ShaNi.cpp update/SignedDocument.cpp update/SignedUpdate.cpp)
 vemor_fuzzer(NAME manifest SOURCES tests/fuzz/ManifestFuzzer.cpp ${update_fuzz_logic}
     CORPUS tests/fuzz/manifest-corpus ARGS -max_len=20000)
 vemor_fuzzer(NAME serverlist SOURCES tests/fuzz/ServerListFuzzer.cpp ${update_fuzz_logic}
@@ -47,4 +47,26 @@ if(VEMOR_RUNS_HERE)
         target_link_libraries(${program} PRIVATE vemor_win)
         vemor_warnings(${program})
     endforeach()
+endif()
+
+# A test build of the launcher with the scenarios' key (its private half signs
+# the scenarios' updates): only StarterApp.cpp, which hands the key to the
+# session, is compiled again. The scenarios of signed updates run on it.
+function(vemor_testkey_launcher)
+    file(READ ${CMAKE_SOURCE_DIR}/tests/e2e/test-signing-key.pub VEMOR_SIGNING_KEY_HEX)
+    string(STRIP "${VEMOR_SIGNING_KEY_HEX}" VEMOR_SIGNING_KEY_HEX)
+    configure_file(${CMAKE_SOURCE_DIR}/app/BuildConfig.h.in
+        ${CMAKE_BINARY_DIR}/generated-testkey/BuildConfig.h @ONLY)
+    add_executable(vemor-testkey WIN32 app/StarterApp.cpp res/vemor.rc)
+    target_include_directories(vemor-testkey BEFORE PRIVATE ${CMAKE_BINARY_DIR}/generated-testkey)
+    target_link_libraries(vemor-testkey PRIVATE vemor_win)
+    target_link_options(vemor-testkey PRIVATE -s)
+    vemor_warnings(vemor-testkey)
+    add_test(NAME e2e_signed
+        COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_scenarios.py --signed
+                --build ${CMAKE_BINARY_DIR} --source ${CMAKE_SOURCE_DIR})
+    set_tests_properties(e2e_signed PROPERTIES TIMEOUT 600 RESOURCE_LOCK demo_ports)
+endfunction()
+if(VEMOR_RUNS_HERE)
+    vemor_testkey_launcher()
 endif()
