@@ -49,7 +49,7 @@ class SignedCommunity:
     launcher's portal port, and the demo FTP server over the same file set."""
 
     def __init__(self, h, name, files, delete=()):
-        self.place = os.path.join(h.build, "e2e", "signed-" + name)
+        self.place = os.path.join(h.build, "e2e", "signed-community-" + name)
         shutil.rmtree(self.place, ignore_errors=True)
         self.files = os.path.join(self.place, "files")
         for rel, content in files.items():
