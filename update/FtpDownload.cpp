@@ -104,7 +104,8 @@ bool FtpDownload::FetchOne(IFtpConnection& connection, const ManifestItem& item,
     const bool closed = local->Close();
     local.reset();
     // A connection that broke off can look like the end of the file; only the
-    // manifest's size and CRC tell a whole file from a piece.
+    // manifest's size and CRC tell a whole file from a piece (and, for a
+    // signed entry, only its SHA-256 the community's file from a forged one).
     if (ended && closed && IsVerifiedDownload(item, received, Crc32Finish(crc),
                                               item.hasSha256 ? sha256.Finish() : Sha256Digest{}) &&
         m_folder.MoveIntoPlace(partialName, localName)) {
