@@ -1,5 +1,6 @@
 #include "app/StarterApp.h"
 
+#include "BuildConfig.h"
 #include "app/LaunchSession.h"
 #include "win/Handle.h"
 #include "win/MessageBox.h"
@@ -66,7 +67,7 @@ bool StarterApp::InitInstance() {
 
     const char* savedTitle = win::SetAppTitle(kAppName);
     {
-        LaunchSession session;
+        LaunchSession session(build_config::kSigningKey);
         session.Run();
         win::SetAppTitle(savedTitle);
         Gdiplus::GdiplusShutdown(m_gdiplusToken);

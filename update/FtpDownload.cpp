@@ -16,8 +16,9 @@ std::string PartialName(const std::string& localName) {
 
 } // namespace
 
-bool IsVerifiedDownload(const ManifestItem& item, uint64_t size, uint32_t crc) {
-    return size == item.size && crc == item.crc;
+bool IsVerifiedDownload(const ManifestItem& item, uint64_t size, uint32_t crc,
+                        const Sha256Digest& sha256) {
+    return size == item.size && crc == item.crc && (!item.hasSha256 || sha256 == item.sha256);
 }
 
 float DownloadPercent(uint64_t done, uint64_t total) {
@@ -71,6 +72,7 @@ bool FtpDownload::FetchOne(IFtpConnection& connection, const ManifestItem& item,
     uint64_t received = 0;
     // Computed as the bytes arrive, so verifying costs no second read of the disk.
     uint32_t crc = kCrc32Start;
+    Sha256 sha256;
     while (ok && !ended && !stopped) {
         const long long got = remote->Read(block.data(), block.size());
         if (got < 0) {
@@ -83,6 +85,8 @@ bool FtpDownload::FetchOne(IFtpConnection& connection, const ManifestItem& item,
         }
         received += static_cast<uint64_t>(got);
         crc = Crc32Update(crc, block.data(), static_cast<size_t>(got));
+        if (item.hasSha256)
+            sha256.Update(block.data(), static_cast<size_t>(got));
         for (size_t offset = 0; offset < static_cast<size_t>(got); offset += kChunk) {
             const size_t length = std::min(kChunk, static_cast<size_t>(got) - offset);
             if (!local->Write(block.data() + offset, length)) {
@@ -100,8 +104,10 @@ bool FtpDownload::FetchOne(IFtpConnection& connection, const ManifestItem& item,
     const bool closed = local->Close();
     local.reset();
     // A connection that broke off can look like the end of the file; only the
-    // manifest's size and CRC tell a whole file from a piece.
-    if (ended && closed && IsVerifiedDownload(item, received, Crc32Finish(crc)) &&
+    // manifest's size and CRC tell a whole file from a piece (and, for a
+    // signed entry, only its SHA-256 the community's file from a forged one).
+    if (ended && closed && IsVerifiedDownload(item, received, Crc32Finish(crc),
+                                              item.hasSha256 ? sha256.Finish() : Sha256Digest{}) &&
         m_folder.MoveIntoPlace(partialName, localName)) {
         m_placed.push_back(item.name);
         return true;

@@ -19,7 +19,7 @@ bool AnsweredWithSuccess(HINTERNET request) {
 
 } // namespace
 
-bool HttpFetch::Fetch(const std::string& url, std::string& text) {
+bool HttpFetch::FetchDocument(const std::string& url, size_t limit, std::string& text) {
     text.clear();
     char host[256] = {};
     char path[2048] = {};
@@ -57,5 +57,5 @@ bool HttpFetch::Fetch(const std::string& url, std::string& text) {
                 return -1;
             return got;
         },
-        text);
+        text, limit);
 }

@@ -1,5 +1,6 @@
 #include "update/ServerList.h"
 
+#include "update/SignedUpdate.h"
 #include "update/TextLines.h"
 
 ServerList ParseServerList(std::string_view text) {
@@ -23,10 +24,16 @@ ServerList ParseServerList(std::string_view text) {
 
 void RefreshServerList(ServerCache& cache, ServerListServices& services) {
     const std::string stored = services.stamps.ReadStamp();
-    std::string text;
-    if (!services.http.Fetch(services.listUrl, text))
-        return;
-    const ServerList list = ParseServerList(text);
+    ServerList list;
+    if (services.signedSource) {
+        if (!FetchSignedServerList(*services.signedSource, services.listUrl, list))
+            return;
+    } else {
+        std::string text;
+        if (!services.http.Fetch(services.listUrl, text))
+            return;
+        list = ParseServerList(text);
+    }
     if (list.stamp == stored && services.cacheFile.Exists())
         return;
     try {

@@ -6,6 +6,7 @@
 #include "update/UpdateRun.h"
 #include "update/Win32GameFolder.h"
 #include "update/Win32ServerList.h"
+#include "update/Win32SignedSource.h"
 #include "update/WinFtp.h"
 #include "win/Handle.h"
 #include "win/Thread.h"
@@ -49,19 +50,26 @@ unsigned UpdateThreadProc(void* param) {
     WinFtpConnector ftp(build_config::kFtpHost, build_config::kFtpPort);
     Win32GameFolder folder;
     Win32SelfUpdate selfUpdate;
-    UpdateServices services{http, ftp, folder, selfUpdate, PortalUrl("/files.php")};
-    RunUpdate(**owner, services);
+    UpdateWorker& worker = **owner;
+    Win32SignedSource signedSource(worker.m_signingKey, worker.m_iniPath);
+    UpdateServices services{http, ftp, folder, selfUpdate,
+                            PortalUrl(signedSource.Get() ? kSignedManifestPath : "/files.php"),
+                            signedSource.Get()};
+    RunUpdate(worker, services);
     return 0;
 }
 
 unsigned ServerListThreadProc(void* param) {
-    const std::unique_ptr<std::string> iniPath(static_cast<std::string*>(param));
+    const std::unique_ptr<ServerListSettings> settings(static_cast<ServerListSettings*>(param));
     HttpFetch http;
-    ProfileStampStore stamps(*iniPath);
+    ProfileStampStore stamps(settings->iniPath);
     WinsockResolver resolver;
     Win32ServerCacheFile cacheFile;
-    ServerListServices services{http, stamps, resolver, cacheFile,
-                                PortalUrl("/INFO/serverlist.inf")};
+    Win32SignedSource signedSource(settings->signingKey, settings->iniPath);
+    ServerListServices services{
+        http, stamps, resolver, cacheFile,
+        PortalUrl(signedSource.Get() ? kSignedServerListPath : "/INFO/serverlist.inf"),
+        signedSource.Get()};
     RefreshServerList(g_serverCache, services);
     return 0;
 }
@@ -74,8 +82,8 @@ bool StartUpdateThread(const std::shared_ptr<UpdateWorker>& worker) {
     return false;
 }
 
-bool StartServerListThread(const std::string& iniPath) {
-    auto* param = new std::string(iniPath);
+bool StartServerListThread(const std::string& iniPath, const std::string& signingKey) {
+    auto* param = new ServerListSettings{iniPath, signingKey};
     if (win::StartThread(&ServerListThreadProc, param, THREAD_PRIORITY_TIME_CRITICAL))
         return true;
     delete param;
