@@ -75,8 +75,13 @@ endif()
 add_test(NAME e2e_launch
     COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_scenarios.py
             --build ${CMAKE_BINARY_DIR} --source ${CMAKE_SOURCE_DIR} --runner ${VEMOR_WINE_RUN})
+add_test(NAME runner_interface
+    COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/runner_test.py
+            --build ${CMAKE_BINARY_DIR} --runner ${VEMOR_WINE_RUN})
 if(VEMOR_RUNS_HERE)
     set_tests_properties(e2e_launch PROPERTIES TIMEOUT 600 RESOURCE_LOCK demo_ports)
+    set_tests_properties(runner_interface PROPERTIES TIMEOUT 300)
 else()
     set_tests_properties(e2e_launch PROPERTIES TIMEOUT 1800 RESOURCE_LOCK demo_ports)
+    set_tests_properties(runner_interface PROPERTIES TIMEOUT 1200)
 endif()

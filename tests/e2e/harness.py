@@ -20,7 +20,7 @@ class Harness:
     def __init__(self, build, source, runner=None):
         self.build = os.path.abspath(build)
         self.source = os.path.abspath(source)
-        self.wine_run = [runner or os.path.join(self.source, "tools", "wine-run"),
+        self.wine_run = [os.path.abspath(runner or os.path.join(self.source, "tools", "wine-run")),
                          "--prefix", os.path.join(self.build, "wineprefix")]
         self.artifacts = os.path.join(self.build, "e2e-artifacts")
         os.makedirs(self.artifacts, exist_ok=True)
