@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """The Windows runners (tools/wine-run, tools/wine-run32) offer one interface,
 on which the scenarios rely: the program's exit code, output and errors come
-back, it runs in the caller's folder with the caller's variables, a signal to
-the runner ends it, and no mount of the 32-bit environment shows on the host."""
+back, it runs in the caller's folder with the caller's variables, a missing
+program is a failure, a signal to the runner ends the program, and no mount of
+the 32-bit environment shows on the host."""
 import argparse
 import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -47,11 +49,18 @@ def main():
           f"errors {result.stderr!r}")
     check(mounts() <= before, f"mounts left on the host after a run: {mounts() - before}")
 
+    # A program that is not there: a failure, not a hang.
+    missing = subprocess.run(runner + [os.path.join(work, "missing.exe")], cwd=work,
+                             capture_output=True, timeout=300)
+    check(missing.returncode != 0, "a missing program reported success")
+
     # A driver waiting a minute for a window that never comes; the runner's
-    # end must end it too.
+    # end must end it too. Under a name of its own: the scenarios may run
+    # drivers in the same session meanwhile.
+    waiting = os.path.join(work, "runner-probe.exe")
+    shutil.copy(os.path.join(build, "vemor-driver.exe"), waiting)
     process = subprocess.Popen(
-        runner + [os.path.join(build, "vemor-driver.exe"), "find", "--title", "no such window",
-                  "--timeout", "60000"],
+        runner + [waiting, "find", "--title", "no such window", "--timeout", "60000"],
         cwd=work, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
     time.sleep(15)
     check(process.poll() is None, "the waiting driver ended on its own")
@@ -62,6 +71,10 @@ def main():
         os.killpg(process.pid, signal.SIGKILL)
         process.wait()
         check(False, "the runner did not end within 20 s of SIGTERM")
+    left = subprocess.run(
+        runner + [os.path.join(build, "vemor-driver.exe"), "running", "--image", "runner-probe.exe"],
+        cwd=work, capture_output=True, text=True, timeout=300).stdout.strip()
+    check(left == "0", f"the stopped program still runs ({left} copies)")
     check(mounts() <= before, f"mounts left on the host after a stopped run: {mounts() - before}")
 
     for failure in failures:
