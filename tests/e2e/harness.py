@@ -16,6 +16,18 @@ class Failed(Exception):
     pass
 
 
+def built_ports(build):
+    """The portal and FTP ports fixed into the launcher of a build folder: the
+    shipping build keeps the ordinary FTP port 21, the Wine build the demo's."""
+    values = {}
+    with open(os.path.join(build, "CMakeCache.txt")) as cache:
+        for line in cache:
+            key, _, value = line.strip().partition("=")
+            values[key.split(":")[0]] = value
+    host = values["VEMOR_PORTAL_HOST"]
+    return (int(host.rpartition(":")[2]) if ":" in host else 80), int(values["VEMOR_FTP_PORT"])
+
+
 class Harness:
     def __init__(self, build, source, runner=None):
         self.build = os.path.abspath(build)
@@ -33,6 +45,7 @@ class Harness:
         self.started = []
         self.servers = []
         self.served = None  # (driver process, connection)
+        self.portal_port, self.ftp_port = built_ports(self.build)
 
     # ---------------------------------------------------------- game folder
     def game_folder(self, name):
@@ -69,9 +82,10 @@ class Harness:
         self.servers = []
 
     # ---------------------------------------------------------- demo community
-    def start_demo(self, data, rate=0, portal_port=8111, ftp_port=2121):
+    def start_demo(self, data, rate=0):
         """The demo portal (data folder with files/ inside) and FTP server on the
         ports the launcher was built for; stopped by cleanup()."""
+        portal_port, ftp_port = self.portal_port, self.ftp_port
         demo = os.path.join(self.source, "tools", "demo")
         files = os.path.join(data, "files")
         commands = [
