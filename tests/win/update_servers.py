@@ -59,6 +59,7 @@ def start_special_ftp(root, limit, stall):
     from pyftpdlib.authorizers import DummyAuthorizer
     from pyftpdlib.filesystems import AbstractedFS
     from pyftpdlib.handlers import FTPHandler
+    from pyftpdlib.ioloop import IOLoop
     from pyftpdlib.servers import FTPServer
 
     class Cut:
@@ -86,7 +87,9 @@ def start_special_ftp(root, limit, stall):
     handler = type("Handler", (FTPHandler,), {"authorizer": authorizer,
                                               "abstracted_fs": CuttingFS,
                                               "masquerade_address": "127.0.0.1"})
-    server = FTPServer(("127.0.0.1", 0), handler)
+    # Each server polls on a loop of its own: two threads sharing pyftpdlib's
+    # default loop race over its sockets.
+    server = FTPServer(("127.0.0.1", 0), handler, ioloop=IOLoop())
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
 
