@@ -29,3 +29,12 @@ list(APPEND VEMOR_UNIT_TEST_SOURCES
     tests/unit/UpdateRunTest.cpp
 )
 list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/UpdateNetworkTest.cpp tests/win/UpdateShellTest.cpp)
+
+# The check cache and the run's log.
+list(APPEND VEMOR_LOGIC_SOURCES
+    update/CachedGameFolder.cpp
+    update/CheckCache.cpp
+    update/RunLog.cpp
+)
+list(APPEND VEMOR_WIN_SOURCES update/Win32CheckCache.cpp update/Win32LogFile.cpp)
+list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/CheckCacheTest.cpp tests/unit/RunLogTest.cpp)
