@@ -37,3 +37,9 @@ if(VEMOR_RUNS_HERE)
         vemor_warnings(${program})
     endforeach()
 endif()
+
+# The check cache file, as a hostile or torn file would reach it.
+vemor_fuzzer(NAME checkcache
+    SOURCES tests/fuzz/CheckCacheFuzzer.cpp update/CheckCache.cpp update/GamePath.cpp
+            update/Crc32.cpp update/Crc32Clmul.cpp
+    CORPUS tests/fuzz/checkcache-corpus ARGS -max_len=4096)
