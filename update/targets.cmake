@@ -43,3 +43,16 @@ vemor_fuzzer(NAME checkcache
     SOURCES tests/fuzz/CheckCacheFuzzer.cpp update/CheckCache.cpp update/GamePath.cpp
             update/Crc32.cpp update/Crc32Clmul.cpp
     CORPUS tests/fuzz/checkcache-corpus ARGS -max_len=4096)
+
+# The check with and without the check cache (bench/CheckCacheBench.cpp,
+# bench/check_cache_wine.sh).
+if(VEMOR_BENCH)
+    add_executable(bench_check_cache bench/CheckCacheBench.cpp)
+    target_link_libraries(bench_check_cache PRIVATE vemor_logic)
+    vemor_warnings(bench_check_cache)
+endif()
+if(VEMOR_RUNS_HERE)
+    add_executable(bench_check_cache_wine bench/CheckCacheWinBench.cpp)
+    target_link_libraries(bench_check_cache_wine PRIVATE vemor_win)
+    vemor_warnings(bench_check_cache_wine)
+endif()
