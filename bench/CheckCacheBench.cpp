@@ -5,10 +5,11 @@
 // page cache (the reading costs least, so the CRC weighs most), and without
 // a check cache once more with the files evicted, as after a reboot.
 #include "BenchTiming.h"
+#include "InTurns.h"
 #include "LargeGameFolder.h"
 
 #include "update/CachedGameFolder.h"
-#include "update/Crc32.h"
+#include "update/StreamCrc.h"
 #include "update/UpdateCheck.h"
 
 #include <fcntl.h>
@@ -42,24 +43,26 @@ public:
         size = static_cast<uint32_t>(stamp.size);
         return true;
     }
+    // As the launcher's Win32 folder computes it.
     uint32_t ComputeFileCrc32(const std::string& path, uint32_t& crc) override {
-        uint32_t state = kCrc32Start;
         const int file = open(path.c_str(), O_RDONLY);
         if (file < 0) {
             crc = 0;
             return 2;
         }
-        unsigned char block[kBlock];
-        ssize_t got;
-        while ((got = read(file, block, sizeof block)) > 0)
-            state = Crc32Update(state, block, static_cast<size_t>(got));
+        bool failed = false;
+        crc = m_stream.Compute(
+            [file](void* buffer, size_t size) -> long long { return read(file, buffer, size); },
+            kBlock, failed);
         close(file);
-        crc = Crc32Finish(state);
-        return 0;
+        return failed ? 5 : 0;
     }
     void DeleteLocalFile(const std::string&) override {}
     std::unique_ptr<ILocalFile> CreateLocalFile(const std::string&) override { return nullptr; }
     bool MoveIntoPlace(const std::string&, const std::string&) override { return false; }
+
+private:
+    StreamCrc m_stream;
 };
 
 size_t ReadAll(const std::vector<std::string>& paths) {
@@ -95,17 +98,6 @@ void Evict(const std::vector<std::string>& paths) {
     }
 }
 
-// The fastest of a few rounds, each after the files were evicted.
-template <typename Work>
-double FastestFromDisk(const std::vector<std::string>& paths, Work work) {
-    double best = 1e300;
-    for (int round = 0; round < 3; ++round) {
-        Evict(paths);
-        best = std::min(best, FastestSeconds(1, 1, work));
-    }
-    return best;
-}
-
 } // namespace
 
 int main() {
@@ -128,31 +120,29 @@ int main() {
     bool current = true;
     bool allCurrent = true;
     std::string stored;
-    const double cold = FastestSeconds(3, 1, [&] {
+    const auto cold = [&] {
         stored = CheckOnce(manifest, folder, "", current);
         allCurrent = allCurrent && current;
-    });
-    const double warm = FastestSeconds(5, 1, [&] {
+    };
+    const auto warm = [&] {
         CheckOnce(manifest, folder, stored, current);
         allCurrent = allCurrent && current;
-    });
-    const double read = FastestSeconds(3, 1, [&] { sink = sink + ReadAll(paths); });
-    const double coldDisk = FastestFromDisk(paths, [&] {
-        CheckOnce(manifest, folder, "", current);
-        allCurrent = allCurrent && current;
-    });
-    const double readDisk = FastestFromDisk(paths, [&] { sink = sink + ReadAll(paths); });
+    };
+    const auto read = [&] { sink = sink + ReadAll(paths); };
+    const TimedPair inCache = InTurns(5, cold, read);
+    const TimedPair warmInCache = InTurns(5, warm, read);
+    const TimedPair fromDisk = InTurns(3, cold, read, [&] { Evict(paths); });
     for (const std::string& path : paths)
         std::remove(path.c_str());
     if (!allCurrent) {
         std::printf("check cache: files not current\n");
         return 1;
     }
-    PrintRatio("update check of 1 GiB in 200 files, no check cache", "check", cold, "plain read",
-               read);
-    PrintRatio("update check of 1 GiB in 200 files, check cache present", "check", warm,
-               "plain read", read);
+    PrintRatio("update check of 1 GiB in 200 files, no check cache", "check", inCache.subject,
+               "plain read", inCache.reference);
+    PrintRatio("update check of 1 GiB in 200 files, check cache present", "check",
+               warmInCache.subject, "plain read", warmInCache.reference);
     PrintRatio("the same from the disk (files evicted from the page cache), no check cache",
-               "check", coldDisk, "plain read", readDisk);
+               "check", fromDisk.subject, "plain read", fromDisk.reference);
     return 0;
 }
