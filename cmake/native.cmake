@@ -16,4 +16,7 @@ add_test(NAME unit_tests COMMAND unit_tests)
 if(NOT VEMOR_SANITIZE MATCHES "thread")
     add_test(NAME demo_servers
         COMMAND /usr/bin/python3 -m unittest discover -s ${CMAKE_SOURCE_DIR}/tools/demo -p "test_*.py")
+    # The community's server kit under PHP's built-in web server.
+    add_test(NAME kit
+        COMMAND /usr/bin/python3 -m unittest discover -s ${CMAKE_SOURCE_DIR}/tests/kit -p "test_*.py")
 endif()

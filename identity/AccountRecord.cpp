@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <random>
 
 namespace {
 
@@ -22,10 +23,22 @@ std::string TrimBlanks(const std::string& text) {
     return text.substr(first, end - first);
 }
 
+bool RandomDeviceFill(unsigned char* bytes, std::size_t count) {
+    try {
+        std::random_device device;
+        for (std::size_t i = 0; i < count; ++i)
+            bytes[i] = static_cast<unsigned char>(device());
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
 } // namespace
 
-AccountRecord::AccountRecord(const std::string& driveSerial, std::unique_ptr<ICookieFile> file)
-    : m_cookieFile(std::move(file)) {
+AccountRecord::AccountRecord(const std::string& driveSerial, std::unique_ptr<ICookieFile> file,
+                             RandomFill random)
+    : m_cookieFile(std::move(file)), m_random(random ? std::move(random) : RandomDeviceFill) {
     m_cookieKey = TrimBlanks(driveSerial);
     TextDigest digest;
     digest.SetAlgorithm(TextDigest::kMd5);
@@ -50,6 +63,21 @@ void AccountRecord::FillBuffer(const std::string& value) {
     // Like a C string copy: the value ends at its first zero byte, if any.
     std::memset(m_cookieBuffer, 0, sizeof m_cookieBuffer);
     std::memcpy(m_cookieBuffer, value.c_str(), std::min(std::strlen(value.c_str()), kFieldSize));
+}
+
+// A scrambled value's zero padding would come out of ScrambleBuffer as the
+// key itself, in plain text in the file. Reading stops at the value's
+// terminating zero, so whatever follows it is free: random bytes there give
+// nothing away. Without random bytes the file gets zero bytes there, which
+// read back as key characters after the end and hide the key just as well.
+void AccountRecord::PadAfterValue(const std::string& value) {
+    const std::size_t end = std::min(std::strlen(value.c_str()), kFieldSize);
+    if (end + 1 >= kFieldSize)
+        return;
+    unsigned char* const padding = reinterpret_cast<unsigned char*>(m_cookieBuffer) + end + 1;
+    const std::size_t count = kFieldSize - end - 1;
+    if (!m_random(padding, count))
+        std::memset(padding, 0, count);
 }
 
 void AccountRecord::Load() {
@@ -79,8 +107,10 @@ void AccountRecord::Save() {
     bytes.reserve(kFileSize);
     for (const std::string* value : {&m_accessMid, &m_accessCode, &m_lang}) {
         FillBuffer(*value);
-        if (value != &m_lang)
+        if (value != &m_lang) {
             ScrambleBuffer();
+            PadAfterValue(*value);
+        }
         bytes.append(m_cookieBuffer, kFieldSize);
     }
     m_cookieFile->Replace(bytes);

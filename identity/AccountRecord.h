@@ -2,8 +2,13 @@
 
 #include "identity/CookieFile.h"
 
+#include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
+
+// Fills count bytes with unpredictable values; false when it could not.
+using RandomFill = std::function<bool(unsigned char* bytes, std::size_t count)>;
 
 // The stored account and identity values of this installation: the two
 // portal access values and the language the portal reported, kept in
@@ -13,10 +18,14 @@
 class AccountRecord {
 public:
     // Reads the drive serial, derives the identifier and the key, and loads
-    // "cookie.dat" of the current directory (Win32 shell).
+    // "cookie.dat" of the current directory (Win32 shell; the padding comes
+    // from the system's random source).
     AccountRecord();
-    // The same from a given serial and file.
-    AccountRecord(const std::string& driveSerial, std::unique_ptr<ICookieFile> file);
+    // The same from a given serial and file; random fills the bytes after
+    // each value's end when saving (by default the standard library's
+    // random device).
+    AccountRecord(const std::string& driveSerial, std::unique_ptr<ICookieFile> file,
+                  RandomFill random = RandomFill());
     AccountRecord(const AccountRecord&) = delete;
     AccountRecord& operator=(const AccountRecord&) = delete;
 
@@ -31,8 +40,10 @@ public:
 private:
     void ScrambleBuffer();
     void FillBuffer(const std::string& value);
+    void PadAfterValue(const std::string& value);
 
     std::unique_ptr<ICookieFile> m_cookieFile;
+    RandomFill m_random;
     char m_cookieBuffer[kFieldSize + 1];
     std::string m_cookieKey;
 

@@ -32,6 +32,15 @@ unsigned long StatusOf(const VARIANT& argument) {
     return 0;
 }
 
+IDispatch* DispatchOf(const VARIANT& argument) {
+    const VARIANT& value = Deref(argument);
+    if (value.vt == VT_DISPATCH)
+        return value.pdispVal;
+    if (value.vt == (VT_BYREF | VT_DISPATCH) && value.ppdispVal)
+        return *value.ppdispVal;
+    return nullptr;
+}
+
 void SetCancel(VARIANT& argument, bool cancel) {
     if (argument.vt == (VT_BYREF | VT_BOOL) && argument.pboolVal)
         *argument.pboolVal = cancel ? VARIANT_TRUE : VARIANT_FALSE;
@@ -273,7 +282,7 @@ HRESULT BrowserHost::OnBrowserEvent(DISPID id, DISPPARAMS& params) {
             return E_INVALIDARG;
         bool cancel = false;
         if (m_pEvents)
-            m_pEvents->OnBeforeNavigate2(TextOf(args[5]), cancel);
+            m_pEvents->OnBeforeNavigate2(DispatchOf(args[6]), TextOf(args[5]), cancel);
         SetCancel(args[0], cancel);
         return S_OK;
     }
@@ -281,15 +290,32 @@ HRESULT BrowserHost::OnBrowserEvent(DISPID id, DISPPARAMS& params) {
         if (params.cArgs != 2 || !args)
             return E_INVALIDARG;
         if (m_pEvents)
-            m_pEvents->OnDocumentComplete(TextOf(args[0]));
+            m_pEvents->OnDocumentComplete(DispatchOf(args[1]), TextOf(args[0]));
         return S_OK;
     case DISPID_NAVIGATEERROR: { // (disp, url, frame, status, cancel)
         if (params.cArgs != 5 || !args)
             return E_INVALIDARG;
         bool cancel = false;
         if (m_pEvents)
-            m_pEvents->OnNavigateError(TextOf(args[3]), StatusOf(args[1]), cancel);
+            m_pEvents->OnNavigateError(DispatchOf(args[4]), TextOf(args[3]), StatusOf(args[1]),
+                                       cancel);
         SetCancel(args[0], cancel);
+        return S_OK;
+    }
+    case DISPID_NEWWINDOW2: // (ppDisp, cancel)
+        if (params.cArgs != 2 || !args)
+            return E_INVALIDARG;
+        SetCancel(args[0], true);
+        if (m_pEvents)
+            m_pEvents->OnNewWindow(nullptr);
+        return S_OK;
+    case DISPID_NEWWINDOW3: { // (ppDisp, cancel, flags, urlContext, url)
+        if (params.cArgs != 5 || !args)
+            return E_INVALIDARG;
+        SetCancel(args[3], true);
+        const std::string url = TextOf(args[0]);
+        if (m_pEvents)
+            m_pEvents->OnNewWindow(&url);
         return S_OK;
     }
     default:

@@ -7,12 +7,20 @@
 
 #include <string>
 
-// The browser events the host hands on to its view.
+// The browser events the host hands on to its view. source is the browser
+// object the event is about: the control itself for the top-level page, a
+// frame's own browser object for a frame embedded in it (null when the event
+// did not say).
 class IBrowserEvents {
 public:
-    virtual void OnBeforeNavigate2(const std::string& url, bool& cancel) = 0;
-    virtual void OnDocumentComplete(const std::string& url) = 0;
-    virtual void OnNavigateError(const std::string& url, unsigned long status, bool& cancel) = 0;
+    virtual void OnBeforeNavigate2(IDispatch* source, const std::string& url, bool& cancel) = 0;
+    virtual void OnDocumentComplete(IDispatch* source, const std::string& url) = 0;
+    virtual void OnNavigateError(IDispatch* source, const std::string& url, unsigned long status,
+                                 bool& cancel) = 0;
+    // A page asked for a new window: NewWindow3 says where it would go,
+    // NewWindow2 does not (url null). The host cancels the window whatever
+    // the view does with the target.
+    virtual void OnNewWindow(const std::string* url) = 0;
 
 protected:
     ~IBrowserEvents() = default;
@@ -29,6 +37,12 @@ protected:
 // ambient-property queries (negative dispids such as -5501 and -5502) that
 // the control makes during set-up; they answer "not supported", which tells
 // the control to use its defaults.
+//
+// New windows: left to its default, the control opens a browser window of
+// its own for a target="_blank" link or window.open, outside every rule of
+// the view. Depending on its version it raises NewWindow2 (no target),
+// NewWindow3 (with the target), or both; the host cancels both, also when
+// the view has gone, so no window of the control's ever appears.
 class BrowserHost final : public IOleClientSite,
                           public IOleInPlaceSite,
                           public IOleInPlaceFrame,

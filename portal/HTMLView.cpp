@@ -108,14 +108,29 @@ bool HTMLView::PreTranslateMessage(MSG& msg) {
            active->TranslateAccelerator(&msg) == S_OK;
 }
 
-void HTMLView::OnBeforeNavigate2(const std::string& url, bool& cancel) {
-    switch (m_state.OnBeforeNavigate2(url)) {
+// The control names itself as the source of its top-level page's events;
+// a frame's events name the frame's own browser object. COM identity is the
+// IUnknown of each.
+bool HTMLView::IsTopLevel(IDispatch* source) const {
+    if (!source || !m_pBrowser)
+        return false;
+    win::ComPtr<IUnknown> mine;
+    win::ComPtr<IUnknown> theirs;
+    if (FAILED(
+            m_pBrowser->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(mine.Receive()))) ||
+        FAILED(source->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(theirs.Receive()))))
+        return false;
+    return mine.Get() == theirs.Get();
+}
+
+void HTMLView::Follow(NavigationDecision decision, const std::string& url, bool& cancel) {
+    switch (decision) {
     case NavigationDecision::StayInView:
         return;
     case NavigationDecision::OpenExternally:
         // What the system does with the address is not our concern; the
         // view keeps its page either way.
-        ::ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        OpenExternally(url);
         cancel = true;
         return;
     case NavigationDecision::Refuse:
@@ -124,13 +139,28 @@ void HTMLView::OnBeforeNavigate2(const std::string& url, bool& cancel) {
     }
 }
 
-void HTMLView::OnDocumentComplete(const std::string&) {
-    m_state.OnDocumentComplete(*this);
+void HTMLView::OpenExternally(const std::string& url) {
+    ::ShellExecuteA(nullptr, "open", url.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-void HTMLView::OnNavigateError(const std::string&, unsigned long status, bool& cancel) {
+// An event that does not name its source is held to the page's rules.
+void HTMLView::OnBeforeNavigate2(IDispatch* source, const std::string& url, bool& cancel) {
+    Follow(m_state.OnBeforeNavigate2(url, !source || IsTopLevel(source)), url, cancel);
+}
+
+void HTMLView::OnNewWindow(const std::string* url) {
+    bool cancel = true;
+    Follow(m_state.OnNewWindow(url), url ? *url : std::string(), cancel);
+}
+
+void HTMLView::OnDocumentComplete(IDispatch* source, const std::string&) {
+    m_state.OnDocumentComplete(*this, IsTopLevel(source));
+}
+
+void HTMLView::OnNavigateError(IDispatch* source, const std::string&, unsigned long status,
+                               bool& cancel) {
     cancel = true;
-    m_state.OnNavigateError(status);
+    m_state.OnNavigateError(status, !source || IsTopLevel(source));
 }
 
 DocumentAttach HTMLView::AttachCurrentDocument() {
@@ -147,20 +177,18 @@ DocumentAttach HTMLView::AttachCurrentDocument() {
     return DocumentAttach::Attached;
 }
 
-std::string HTMLView::CallForText(const char* name) {
-    std::string value;
-    CallScript(name, {}, &value);
-    return value;
+bool HTMLView::CallForText(const char* name, std::string& value) {
+    return CallScript(name, {}, &value);
 }
 
-std::string HTMLView::GetAccessMid() {
-    return CallForText("get_access_mid");
+bool HTMLView::GetAccessMid(std::string& value) {
+    return CallForText("get_access_mid", value);
 }
-std::string HTMLView::GetAccessCode() {
-    return CallForText("get_access_code");
+bool HTMLView::GetAccessCode(std::string& value) {
+    return CallForText("get_access_code", value);
 }
-std::string HTMLView::GetLang() {
-    return CallForText("get_lang");
+bool HTMLView::GetLang(std::string& value) {
+    return CallForText("get_lang", value);
 }
 
 bool HTMLView::Authorize(const std::string& mid, const std::string& code,

@@ -37,23 +37,31 @@ public:
 
     // The page contract (see IPortalPage).
     bool HasDocument() const override { return CHtmlScript::HasDocument(); }
-    std::string GetAccessMid() override;
-    std::string GetAccessCode() override;
-    std::string GetLang() override;
+    bool GetAccessMid(std::string& value) override;
+    bool GetAccessCode(std::string& value) override;
+    bool GetLang(std::string& value) override;
     bool Authorize(const std::string& mid, const std::string& code,
                    const std::string& machineId) override;
 
 protected:
     // The browser's events; protected so that a test can watch them.
-    void OnBeforeNavigate2(const std::string& url, bool& cancel) override;
-    void OnDocumentComplete(const std::string& url) override;
-    void OnNavigateError(const std::string& url, unsigned long status, bool& cancel) override;
+    void OnBeforeNavigate2(IDispatch* source, const std::string& url, bool& cancel) override;
+    void OnDocumentComplete(IDispatch* source, const std::string& url) override;
+    void OnNavigateError(IDispatch* source, const std::string& url, unsigned long status,
+                         bool& cancel) override;
+    void OnNewWindow(const std::string* url) override;
+    // Hands a safe target to the user's browser or mail program.
+    virtual void OpenExternally(const std::string& url);
+    // The control, so that a test can reach its site and raise its events.
+    IWebBrowser2* Browser() const { return m_pBrowser.Get(); }
 
 private:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
     bool EmbedBrowser();
     void ReleaseBrowser();
-    std::string CallForText(const char* name);
+    bool IsTopLevel(IDispatch* source) const;
+    void Follow(NavigationDecision decision, const std::string& url, bool& cancel);
+    bool CallForText(const char* name, std::string& value);
     DocumentAttach AttachCurrentDocument() override;
 
     HtmlViewState m_state;

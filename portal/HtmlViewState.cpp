@@ -1,9 +1,11 @@
 #include "portal/HtmlViewState.h"
 
-void HtmlViewState::OnDocumentComplete(IDocumentSource& source) {
-    if (m_bDocumentReady)
+void HtmlViewState::OnDocumentComplete(IDocumentSource& source, bool topLevel) {
+    // A frame's document may complete long before the top-level page's
+    // script exists.
+    if (m_bDocumentReady || !topLevel)
         return;
-    // A frame's or an image's document may complete first; the page that
+    // A top-level image or other document may complete first; the page that
     // carries the script comes later.
     if (source.AttachCurrentDocument() == DocumentAttach::NotAnHtmlDocument)
         return;
@@ -13,7 +15,7 @@ void HtmlViewState::OnDocumentComplete(IDocumentSource& source) {
     m_bLinkPolicy = true;
 }
 
-void HtmlViewState::OnNavigateError(unsigned long status) {
-    if (m_pListener)
+void HtmlViewState::OnNavigateError(unsigned long status, bool topLevel) {
+    if (topLevel && m_pListener)
         m_pListener->OnPageError(status);
 }

@@ -36,6 +36,18 @@ bool HasUnsafeCharacter(const std::string& url) {
     return false;
 }
 
+// "http://localhost" counts only as the whole host name: followed by a port,
+// a path, a query, a fragment or nothing. "http://localhost.example.org/"
+// and "http://localhost@example.org/" (a user name before another host) are
+// other hosts.
+bool IsLocalAddress(const std::string& url) {
+    static const char kLocal[] = "http://localhost";
+    const std::size_t n = sizeof kLocal - 1;
+    if (!StartsWith(url, kLocal))
+        return false;
+    return url.size() == n || std::string(":/?#").find(url[n]) != std::string::npos;
+}
+
 } // namespace
 
 bool IsSafeExternalTarget(const std::string& url) {
@@ -50,11 +62,15 @@ bool IsSafeExternalTarget(const std::string& url) {
 NavigationDecision DecideNavigation(const std::string& url, bool linkPolicy) {
     if (!linkPolicy)
         return NavigationDecision::StayInView;
-    // Plain, case-sensitive prefix tests: the portal page relies on '#'
+    // Case-sensitive tests of the text: the portal page relies on '#'
     // addresses for everything that must stay in the launcher window.
-    if (StartsWith(url, "http://localhost") || StartsWith(url, "res://") ||
-        url.find('#') != std::string::npos)
+    if (IsLocalAddress(url) || StartsWith(url, "res://") || url.find('#') != std::string::npos)
         return NavigationDecision::StayInView;
     return IsSafeExternalTarget(url) ? NavigationDecision::OpenExternally
                                      : NavigationDecision::Refuse;
+}
+
+NavigationDecision DecideNewWindow(const std::string* url) {
+    return url && IsSafeExternalTarget(*url) ? NavigationDecision::OpenExternally
+                                             : NavigationDecision::Refuse;
 }

@@ -59,8 +59,15 @@ bool PortalHandshake::OnTimer(unsigned id) {
 void PortalHandshake::CapturePortalValues() {
     if (!m_pPage || !m_pPage->HasDocument())
         return;
-    m_account.m_accessMid = m_pPage->GetAccessMid();
-    m_account.m_accessCode = m_pPage->GetAccessCode();
-    m_account.m_lang = m_pPage->GetLang();
+    // Whatever page the view shows at the close may not be the portal's: a
+    // Wi-Fi sign-in or maintenance page, a script error, a page reached by a
+    // link. Only a page that answers all three calls is the portal, and only
+    // then are the stored values replaced, together.
+    std::string mid, code, lang;
+    if (!m_pPage->GetAccessMid(mid) || !m_pPage->GetAccessCode(code) || !m_pPage->GetLang(lang))
+        return;
+    m_account.m_accessMid = mid;
+    m_account.m_accessCode = code;
+    m_account.m_lang = lang;
     m_save();
 }

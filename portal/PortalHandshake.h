@@ -48,8 +48,9 @@ public:
     // WM_TIMER; true when it was the handshake's timer.
     bool OnTimer(unsigned id);
     // Reads get_access_mid, get_access_code and get_lang into the record and
-    // saves it. Without an attached page document nothing is read and the
-    // stored values stay, so an unreachable portal never wipes the login.
+    // saves it, but only when all three functions ran: otherwise (no page
+    // document, or a page that is not the portal's) the stored values stay
+    // and nothing is written, so such a page never wipes the login.
     void CapturePortalValues();
 
     bool IsPageReady() const { return m_bPageReady; }

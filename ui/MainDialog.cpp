@@ -173,12 +173,22 @@ void MainDialog::OnLaunch() {
     if (!m_handshake->IsPageError())
         m_handshake->CapturePortalValues();
     m_pSession->SetCancelled(0);
-    OnOK();
+    ui::CStandardDialog::OnOK();
 }
 
 void MainDialog::OnCancel() {
-    if (!m_bUpdateDone && win::ShowMessage(IDS_STOP_UPDATING, MB_YESNO) != IDYES)
+    // The question's own loop still delivers closes to the other window of
+    // the pair (the message box disables only its owner).
+    if (m_bAsking || IsClosingWithParent())
         return;
+    if (!m_bUpdateDone) {
+        m_bAsking = true;
+        const int answer = win::ShowMessage(IDS_STOP_UPDATING, MB_YESNO);
+        m_bAsking = false;
+        // A self-update may have closed the pair meanwhile.
+        if (answer != IDYES || IsClosingWithParent())
+            return;
+    }
     m_pSession->RequestStop();
     m_pSession->SetCancelled(1);
     CloseWithParent(2);

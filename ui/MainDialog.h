@@ -32,6 +32,10 @@ public:
 
 protected:
     BOOL OnInitDialog() override;
+    // Enter never closes the launcher; only "Launch!" does so with a launch.
+    void OnOK() override {}
+    // "Exit" and every other close: the question while the update runs, then
+    // the stop, the cancel flag and the close of the pair.
     void OnCancel() override;
     bool OnCommand(WORD id, WORD code, HWND control) override;
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
@@ -61,5 +65,7 @@ private:
     HTMLView* m_pHtmlView = nullptr;
     std::unique_ptr<PortalHandshake> m_handshake;
     bool m_bUpdateDone = false;
+    // The stop question is on screen: further close requests wait for its answer.
+    bool m_bAsking = false;
     ui::CTextProgressCtrl m_progress;
 };

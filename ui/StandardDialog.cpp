@@ -24,6 +24,7 @@ BOOL CStandardDialog::OnInitDialog() {
 }
 
 void CStandardDialog::CloseParent() {
+    m_bClosingWithParent = true;
     if (HWND parent = ::GetParent(m_hWnd))
         ::SendMessageA(parent, WM_CLOSE, 0, 0);
 }
@@ -43,9 +44,6 @@ void CStandardDialog::CloseWithParent(int result) {
     EndDialog(result);
 }
 
-// A close request to the popup alone does not end it: the pair closes through
-// the frame, which then calls this once. Ending here as well would send the
-// frame a second WM_CLOSE from inside its own close.
 void CStandardDialog::OnClose() {}
 
 bool CStandardDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -64,7 +62,8 @@ bool CStandardDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT&
         return win::Control::Reflect(msg, wParam, lParam, result) &&
                (msg == WM_DRAWITEM || result != 0);
     case WM_CLOSE:
-        OnClose();
+        // Alt+F4 on the popup: the player's close, like the frame's.
+        RequestClose();
         result = 0;
         return true;
     default:

@@ -21,9 +21,18 @@ public:
 
     // Closes the parent first, then ends this dialog with the given result.
     void CloseWithParent(int result);
+    // True once this dialog has begun closing the pair: the parent's close
+    // then comes from us, not from the player.
+    bool IsClosingWithParent() const { return m_bClosingWithParent; }
 
-    // The parent frame's close notification and the handler of WM_CLOSE sent
-    // to this dialog; derived dialogs save their state here.
+    // A close the player asked for on either window (the frame's close
+    // button on the taskbar, Alt+F4, Escape on the frame): it takes the same
+    // path as the dialog's cancel command, which decides whether and how the
+    // pair closes.
+    void RequestClose() { OnCancel(); }
+
+    // The parent frame's close notification; derived dialogs save their state
+    // here.
     virtual void OnClose();
 
 protected:
@@ -39,6 +48,7 @@ private:
     void CloseParent();
 
     win::Window* m_pParent;
+    bool m_bClosingWithParent = false;
 };
 
 } // namespace ui

@@ -116,11 +116,18 @@ void CTranslucentDialog::UpdateLayered() {
                             &m_blend, ULW_ALPHA);
 }
 
+// A close that the popup did not start (the taskbar's close, Alt+F4 or
+// Escape on the frame) goes to the popup, whose cancel path may ask the
+// player first; when it agrees it closes the pair through here again.
 void CTranslucentDialog::OnClose() {
+    if (m_pChild && m_pChild->GetSafeHwnd() && !m_pChild->IsClosingWithParent()) {
+        m_pChild->RequestClose();
+        return;
+    }
     if (m_pChild)
         m_pChild->OnClose();
     // What the dialog manager does with a close: the cancel command.
-    OnCancel();
+    win::Dialog::OnCancel();
     delete m_pImage;
     m_pImage = nullptr;
 }

@@ -33,6 +33,10 @@ protected:
     virtual void OnInitTranslucent() = 0;
 
     BOOL OnInitDialog() override;
+    // Enter on the frame (after the player clicked the skin) does nothing;
+    // Escape is a close request like any other.
+    void OnOK() override {}
+    void OnCancel() override { OnClose(); }
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     BLENDFUNCTION m_blend;

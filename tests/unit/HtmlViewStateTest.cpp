@@ -48,43 +48,65 @@ struct ViewState : ::testing::Test {
 
 TEST_F(ViewState, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyHolds) {
     documents.answers = {DocumentAttach::Attached};
-    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/"), NavigationDecision::StayInView);
+    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/", true),
+              NavigationDecision::StayInView);
 
-    state.OnDocumentComplete(documents);
-    state.OnDocumentComplete(documents);
+    state.OnDocumentComplete(documents, true);
+    state.OnDocumentComplete(documents, true);
 
     EXPECT_EQ(listener.calls, (std::vector<std::string>{"ready"}));
     EXPECT_EQ(documents.asked, 1u);
-    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/"),
+    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/", true),
               NavigationDecision::OpenExternally);
-    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/#x"), NavigationDecision::StayInView);
-    EXPECT_EQ(state.OnBeforeNavigate2("file:///C:/x.exe"), NavigationDecision::Refuse);
+    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/#x", true),
+              NavigationDecision::StayInView);
+    EXPECT_EQ(state.OnBeforeNavigate2("file:///C:/x.exe", true), NavigationDecision::Refuse);
+}
+
+// An embedded frame's document completing is not the page being ready, and
+// its navigations and failures are its own: they stay in the frame and are
+// neither handed to the system nor reported as failures of the page.
+TEST_F(ViewState, FramesNeitherMakeThePageReadyNorFollowTheLinkPolicy) {
+    documents.answers = {DocumentAttach::Attached};
+    state.OnDocumentComplete(documents, false);
+    state.OnNavigateError(0x800C0010ul, false);
+    EXPECT_TRUE(listener.calls.empty());
+    EXPECT_EQ(documents.asked, 0u);
+    EXPECT_FALSE(state.IsLinkPolicy());
+
+    state.OnDocumentComplete(documents, true);
+    EXPECT_EQ(listener.calls, (std::vector<std::string>{"ready"}));
+    for (const char* url : {"https://ads.example/frame.html", "about:blank", "file:///C:/x.exe"})
+        EXPECT_EQ(state.OnBeforeNavigate2(url, false), NavigationDecision::StayInView) << url;
+    EXPECT_EQ(state.OnBeforeNavigate2("https://ads.example/frame.html", true),
+              NavigationDecision::OpenExternally);
 }
 
 TEST_F(ViewState, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
     documents.answers = {DocumentAttach::NotAnHtmlDocument, DocumentAttach::Attached};
-    state.OnDocumentComplete(documents);
+    state.OnDocumentComplete(documents, true);
     EXPECT_TRUE(listener.calls.empty());
     EXPECT_FALSE(state.IsLinkPolicy());
-    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/"), NavigationDecision::StayInView);
+    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/", true),
+              NavigationDecision::StayInView);
 
-    state.OnDocumentComplete(documents);
+    state.OnDocumentComplete(documents, true);
     EXPECT_EQ(listener.calls, (std::vector<std::string>{"ready"}));
     EXPECT_TRUE(state.IsLinkPolicy());
 }
 
 TEST_F(ViewState, ABrowserWithoutADocumentStillReportsThePageReady) {
     documents.answers = {DocumentAttach::NoDocument};
-    state.OnDocumentComplete(documents);
+    state.OnDocumentComplete(documents, true);
     EXPECT_EQ(listener.calls, (std::vector<std::string>{"ready"}));
     EXPECT_TRUE(state.IsDocumentReady());
 }
 
 TEST_F(ViewState, EveryFailedNavigationIsReportedBeforeAndAfterTheFirstPage) {
     documents.answers = {DocumentAttach::Attached};
-    state.OnNavigateError(0x800C0010ul);
-    state.OnDocumentComplete(documents);
-    state.OnNavigateError(0x80040154ul);
+    state.OnNavigateError(0x800C0010ul, true);
+    state.OnDocumentComplete(documents, true);
+    state.OnNavigateError(0x80040154ul, true);
     EXPECT_EQ(listener.calls,
               (std::vector<std::string>{"error:" + std::to_string(0x800C0010ul), "ready",
                                         "error:" + std::to_string(0x80040154ul)}));
@@ -94,10 +116,11 @@ TEST(ViewStateWithoutListener, EventsBehaveAlikeWithoutCalls) {
     HtmlViewState state;
     StandInDocuments documents;
     documents.answers = {DocumentAttach::Attached};
-    state.OnNavigateError(1);
-    state.OnDocumentComplete(documents);
+    state.OnNavigateError(1, true);
+    state.OnDocumentComplete(documents, true);
     EXPECT_TRUE(state.IsLinkPolicy());
-    EXPECT_EQ(state.OnBeforeNavigate2("mailto:a@b.example"), NavigationDecision::OpenExternally);
+    EXPECT_EQ(state.OnBeforeNavigate2("mailto:a@b.example", true),
+              NavigationDecision::OpenExternally);
 }
 
 } // namespace

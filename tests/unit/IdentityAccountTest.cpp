@@ -42,8 +42,31 @@ struct FakeCookieFile : ICookieFile {
     Disk& disk;
 };
 
-std::unique_ptr<AccountRecord> Record(Disk& disk, const std::string& serial = "abc") {
-    return std::make_unique<AccountRecord>(serial, std::make_unique<FakeCookieFile>(disk));
+std::unique_ptr<AccountRecord> Record(Disk& disk, const std::string& serial = "abc",
+                                      RandomFill random = RandomFill()) {
+    return std::make_unique<AccountRecord>(serial, std::make_unique<FakeCookieFile>(disk),
+                                           std::move(random));
+}
+
+// Random bytes that a test can predict: 0xA0, 0xA1, ... on every call.
+bool CountingFill(unsigned char* bytes, size_t count) {
+    for (size_t i = 0; i < count; ++i)
+        bytes[i] = static_cast<unsigned char>(0xA0 + i);
+    return true;
+}
+
+std::string Counting(size_t count) {
+    std::string bytes(count, '\0');
+    CountingFill(reinterpret_cast<unsigned char*>(&bytes[0]), count);
+    return bytes;
+}
+
+bool HasRunOfKey(const std::string& file, const std::string& key) {
+    const std::string twice = key + key;
+    for (size_t start = 0; start < key.size(); ++start)
+        if (file.find(twice.substr(start, 16)) != std::string::npos)
+            return true;
+    return false;
 }
 
 TEST(AccountRecord, MachineIdentifierIsTheDigestOfTheTrimmedSerial) {
@@ -53,24 +76,34 @@ TEST(AccountRecord, MachineIdentifierIsTheDigestOfTheTrimmedSerial) {
     EXPECT_EQ(disk.replaces, 0); // building the record never writes
 }
 
-TEST(AccountRecord, SaveWritesTheLayoutByteForByte) {
+// After a scrambled value and its terminating zero come random bytes, never
+// the scrambled zero padding, which would be the key in plain text.
+TEST(AccountRecord, SaveWritesTheLayoutWithRandomBytesAfterEachScrambledValue) {
     Disk disk;
-    auto record = Record(disk);
+    auto record = Record(disk, "abc", CountingFill);
     record->m_accessMid = "m1";
     record->m_accessCode = std::string(64, 'c');
     record->m_lang = std::string(65, 'L');
     record->Save();
-    EXPECT_EQ(disk.bytes, CookieField("m1", kKeyOfAbc) +
+    EXPECT_EQ(disk.bytes, CookieField("m1", kKeyOfAbc).substr(0, 3) + Counting(61) +
                               CookieField(std::string(64, 'c'), kKeyOfAbc) +
                               CookieField(std::string(64, 'L'), ""));
 
-    record->m_accessMid.clear();
-    record->m_accessCode.clear();
-    record->m_lang = "ru";
-    record->Save();
-    ASSERT_EQ(disk.bytes.size(), 192u);
-    EXPECT_EQ(disk.bytes.substr(0, 128), kKeyOfAbc + kKeyOfAbc + kKeyOfAbc + kKeyOfAbc);
-    EXPECT_EQ(disk.bytes.substr(128), "ru" + std::string(62, '\0'));
+    // The same with the system's random bytes, and where none can be had.
+    RandomFill failing = [](unsigned char*, size_t) { return false; };
+    for (RandomFill random : {RandomFill(), failing}) {
+        auto other = Record(disk, "abc", random);
+        other->m_accessMid.clear();
+        other->m_accessCode = "c";
+        other->m_lang = "ru";
+        other->Save();
+        ASSERT_EQ(disk.bytes.size(), 192u);
+        EXPECT_FALSE(HasRunOfKey(disk.bytes, kKeyOfAbc));
+        EXPECT_EQ(disk.bytes.substr(128), "ru" + std::string(62, '\0'));
+        auto again = Record(disk);
+        EXPECT_EQ(again->m_accessMid, "");
+        EXPECT_EQ(again->m_accessCode, "c");
+    }
 }
 
 TEST(AccountRecord, ValuesReadBackCutTo64Characters) {
@@ -109,6 +142,13 @@ TEST(AccountRecord, ShortFilesLoadTheirMissingBytesAsZero) {
     EXPECT_EQ(torn->m_accessMid, "mid");
     EXPECT_EQ(torn->m_accessCode, "code" + kKeyOfAbc.substr(4) + kKeyOfAbc);
     EXPECT_EQ(torn->m_lang, "");
+
+    // Files written with the zero padding scrambled load the same values.
+    disk.bytes =
+        CookieField("m1", kKeyOfAbc) + CookieField("c2", kKeyOfAbc) + CookieField("en", "");
+    auto old = Record(disk);
+    EXPECT_EQ(old->m_accessMid, "m1");
+    EXPECT_EQ(old->m_accessCode, "c2");
 
     // Longer than the layout: the rest is not read.
     disk.bytes = CookieField("", kKeyOfAbc) + CookieField("", kKeyOfAbc) + CookieField("de", "") +

@@ -26,11 +26,17 @@ TEST(NavigationPolicy, EverythingStaysInTheViewUntilTheFirstPageHasLoaded) {
         EXPECT_EQ(DecideNavigation(url, false), kStay) << url;
 }
 
-TEST(NavigationPolicy, LocalAddressesAndFragmentsStayByPlainPrefixTests) {
+TEST(NavigationPolicy, OnlyTheHostLocalhostResAndFragmentsStay) {
     const Case cases[] = {
         {"http://localhost/", kStay},
         {"http://localhost", kStay},
-        {"http://localhostile.example/", kStay}, // only the prefix is compared
+        {"http://localhost:8080/x", kStay},
+        {"http://localhost?x=1", kStay},
+        // Other hosts whose text merely begins like the local one.
+        {"http://localhostile.example/", kOpen},
+        {"http://localhost.example.org/", kOpen},
+        {"http://localhost@example.org/", kOpen},
+        {"http://localhost\\x", kRefuse},
         {"res://ieframe.dll/navcancl.htm", kStay},
         {"https://portal.example/news#top", kStay},
         {"#", kStay},
@@ -40,6 +46,9 @@ TEST(NavigationPolicy, LocalAddressesAndFragmentsStayByPlainPrefixTests) {
         {"res:/", kRefuse},
     };
     ExpectAfterFirstPage(cases, sizeof cases / sizeof cases[0]);
+    // A NUL after the name ends no host: the address is refused, not local.
+    const std::string withNul("http://localhost\0.evil.example/", 31);
+    EXPECT_EQ(DecideNavigation(withNul, true), kRefuse);
 }
 
 TEST(NavigationPolicy, BrowserAndMailAddressesAreHandedToTheSystem) {
@@ -93,6 +102,23 @@ TEST(NavigationPolicy, AFragmentKeepsEvenAnOddTargetInsideTheViewWhereNothingIsS
     // never asked to open them.
     EXPECT_EQ(DecideNavigation("file:///C:/x.exe#top", true), kStay);
     EXPECT_FALSE(IsSafeExternalTarget("file:///C:/x.exe#top"));
+}
+
+TEST(NavigationPolicy, ANewWindowNeverOpensInTheViewOnlyASafeTargetReachesTheSystem) {
+    const std::string safe[] = {"https://forum.vemor.example/", "mailto:admin@vemor.example",
+                                "http://localhost/x", "https://x.example/#top"};
+    for (const std::string& url : safe)
+        EXPECT_EQ(DecideNewWindow(&url), kOpen) << url;
+    const std::string refused[] = {"file:///C:/x.exe",
+                                   "javascript:alert(1)",
+                                   "res://x.dll/y",
+                                   "#top",
+                                   "",
+                                   "http://x.example/\" C:\\x.exe"};
+    for (const std::string& url : refused)
+        EXPECT_EQ(DecideNewWindow(&url), kRefuse) << url;
+    // NewWindow2 does not say where the window would go.
+    EXPECT_EQ(DecideNewWindow(nullptr), kRefuse);
 }
 
 } // namespace

@@ -58,13 +58,15 @@ public:
     bool document = true;
     long authorizeFrom = 0; // -1: never defined
     std::string mid = "page-mid", code = "page-code", lang = "ru";
+    // Which of get_access_mid, get_access_code, get_lang the page defines.
+    bool has[3] = {true, true, true};
     std::vector<long> attempts;
     std::vector<std::vector<std::string>> ran;
 
     bool HasDocument() const override { return document; }
-    std::string GetAccessMid() override { return mid; }
-    std::string GetAccessCode() override { return code; }
-    std::string GetLang() override { return lang; }
+    bool GetAccessMid(std::string& value) override { return Answer(0, mid, value); }
+    bool GetAccessCode(std::string& value) override { return Answer(1, code, value); }
+    bool GetLang(std::string& value) override { return Answer(2, lang, value); }
     bool Authorize(const std::string& m, const std::string& c, const std::string& id) override {
         attempts.push_back(m_clock.now);
         if (authorizeFrom < 0 || m_clock.now < authorizeFrom)
@@ -74,6 +76,11 @@ public:
     }
 
 private:
+    bool Answer(int function, const std::string& answer, std::string& value) const {
+        if (has[function])
+            value = answer;
+        return has[function];
+    }
     const SimulatedWindow& m_clock;
 };
 
@@ -187,12 +194,12 @@ TEST_F(Handshake, ANavigationErrorKeepsThePortalHiddenButTheHandshakeStillRuns) 
     EXPECT_EQ(page.attempts.size(), 1u);
 }
 
-TEST_F(Handshake, CaptureReplacesEveryValueFromALoadedPageAndSaves) {
+TEST_F(Handshake, CaptureReplacesEveryValueFromThePortalPageAndSaves) {
     account.m_accessMid = "old-mid";
     account.m_accessCode = "old-code";
     account.m_lang = "en";
     account.m_machineId = "id";
-    page.lang = ""; // a page without get_lang gives an empty value
+    page.lang = ""; // a value the page gives as empty is the page's answer
     handshake.CapturePortalValues();
 
     EXPECT_EQ(account.m_accessMid, "page-mid");
@@ -202,24 +209,26 @@ TEST_F(Handshake, CaptureReplacesEveryValueFromALoadedPageAndSaves) {
     EXPECT_EQ(saves, 1);
 }
 
-TEST_F(Handshake, CaptureWithoutAPageDocumentKeepsTheStoredLoginAndDoesNotSave) {
-    account.m_accessMid = "mid";
-    account.m_accessCode = "code";
-    account.m_lang = "pt-BR";
-    page.document = false;
-    handshake.OnPageError();
-    handshake.CapturePortalValues();
-
-    EXPECT_EQ(account.m_accessMid, "mid");
-    EXPECT_EQ(account.m_accessCode, "code");
-    EXPECT_EQ(account.m_lang, "pt-BR");
-    EXPECT_EQ(saves, 0);
-
-    // Without a view at all the same holds.
+// A page that is not the portal (a Wi-Fi sign-in page, a maintenance page, a
+// script error) lacks one or all of the functions, and a page that never
+// loaded has no document: the stored login stays whole and the file is not
+// written. Without a view at all the same holds.
+TEST_F(Handshake, CaptureFromAnythingButThePortalPageKeepsTheStoredLogin) {
     PortalHandshake noView(account, nullptr, window, [this] { ++saves; });
-    noView.CapturePortalValues();
-    EXPECT_EQ(account.m_accessMid, "mid");
-    EXPECT_EQ(saves, 0);
+    for (int missing = 0; missing < 6; ++missing) {
+        account.m_accessMid = "mid";
+        account.m_accessCode = "code";
+        account.m_lang = "pt-BR";
+        for (int function = 0; function < 3; ++function)
+            page.has[function] = missing < 3 && function != missing;
+        page.document = missing != 4;
+        (missing == 5 ? noView : handshake).CapturePortalValues();
+
+        EXPECT_EQ(account.m_accessMid, "mid") << missing;
+        EXPECT_EQ(account.m_accessCode, "code") << missing;
+        EXPECT_EQ(account.m_lang, "pt-BR") << missing;
+        EXPECT_EQ(saves, 0) << missing;
+    }
 }
 
 } // namespace

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -26,15 +28,26 @@ public:
     std::vector<bool> errorCancelled;
 
 protected:
-    void OnBeforeNavigate2(const std::string& url, bool& cancel) override {
+    void OnBeforeNavigate2(IDispatch* source, const std::string& url, bool& cancel) override {
         before.push_back(url);
-        HTMLView::OnBeforeNavigate2(url, cancel);
+        HTMLView::OnBeforeNavigate2(source, url, cancel);
         beforeCancelled.push_back(cancel);
     }
-    void OnNavigateError(const std::string& url, unsigned long status, bool& cancel) override {
-        HTMLView::OnNavigateError(url, status, cancel);
+    void OnNavigateError(IDispatch* source, const std::string& url, unsigned long status,
+                         bool& cancel) override {
+        HTMLView::OnNavigateError(source, url, status, cancel);
         errorCancelled.push_back(cancel);
     }
+};
+
+// The view with the system's browser replaced by a list of what it would get.
+class OpeningView : public HTMLView {
+public:
+    std::vector<std::string> opened;
+    IWebBrowser2* Control() const { return Browser(); }
+
+protected:
+    void OpenExternally(const std::string& url) override { opened.push_back(url); }
 };
 
 struct BrowserWindow : ::testing::Test {
@@ -89,68 +102,160 @@ TEST_F(BrowserWindow, TheFrameIsAHiddenChildHoldingTheActivatedViewWhichSwallows
     MSG a = KeyDown(view, 'A');
     EXPECT_FALSE(frame->View().PreTranslateMessage(a));
     EXPECT_FALSE(frame->View().HasDocument());
-    EXPECT_EQ(frame->View().GetLang(), "");
+    std::string lang = "kept";
+    EXPECT_FALSE(frame->View().GetLang(lang));
+    EXPECT_EQ(lang, "kept");
     EXPECT_FALSE(frame->View().Authorize("m", "c", "id"));
     frame.reset();
     EXPECT_FALSE(::IsWindow(hwnd));
 }
 
-// Events as the control raises them, and ones it should never raise.
-class NullEvents : public IBrowserEvents {
-public:
-    std::vector<std::string> urls;
-    void OnBeforeNavigate2(const std::string& url, bool& cancel) override {
-        urls.push_back(url);
-        cancel = true;
-    }
-    void OnDocumentComplete(const std::string&) override {}
-    void OnNavigateError(const std::string&, unsigned long, bool&) override {}
-};
-
 TEST(BrowserHostEvents, AmbientQueriesAndMalformedEventsAreAnsweredWithoutHarm) {
-    NullEvents events;
-    BrowserHost* host = new BrowserHost(nullptr, &events);
+    BrowserHost* host = new BrowserHost(nullptr, nullptr);
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     VARIANT result;
     ::VariantInit(&result);
-    EXPECT_EQ(
-        host->Invoke(-5501, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
-        DISP_E_MEMBERNOTFOUND);
-    EXPECT_EQ(
-        host->Invoke(-5502, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr, nullptr),
-        DISP_E_MEMBERNOTFOUND);
-    EXPECT_EQ(host->Invoke(DISPID_BEFORENAVIGATE2, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr,
-                           nullptr, nullptr),
-              E_INVALIDARG);
-
-    // A well-formed before-navigate: the url by reference, the cancel flag set.
-    VARIANT args[7];
-    for (VARIANT& arg : args)
-        ::VariantInit(&arg);
-    VARIANT url;
-    url.vt = VT_BSTR;
-    url.bstrVal = ::SysAllocString(L"file:///C:/x.exe");
-    args[5].vt = VT_BYREF | VT_VARIANT;
-    args[5].pvarVal = &url;
-    VARIANT_BOOL cancel = VARIANT_FALSE;
-    args[0].vt = VT_BYREF | VT_BOOL;
-    args[0].pboolVal = &cancel;
-    DISPPARAMS params = {args, nullptr, 7, 0};
-    EXPECT_EQ(host->Invoke(DISPID_BEFORENAVIGATE2, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr,
-                           nullptr, nullptr),
-              S_OK);
-    EXPECT_EQ(events.urls, (std::vector<std::string>{"file:///C:/x.exe"}));
-    EXPECT_EQ(cancel, VARIANT_TRUE);
-
-    // After the view has gone, events reach nobody.
-    host->Disconnect();
-    cancel = VARIANT_FALSE;
-    EXPECT_EQ(host->Invoke(DISPID_BEFORENAVIGATE2, IID_NULL, 0, DISPATCH_METHOD, &params, nullptr,
-                           nullptr, nullptr),
-              S_OK);
-    EXPECT_EQ(events.urls.size(), 1u);
-    ::VariantClear(&url);
+    for (DISPID ambient : {-5501, -5502})
+        EXPECT_EQ(host->Invoke(ambient, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
+                               nullptr),
+                  DISP_E_MEMBERNOTFOUND);
+    for (DISPID event : {DISPID_BEFORENAVIGATE2, DISPID_NEWWINDOW3})
+        EXPECT_EQ(
+            host->Invoke(event, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
+            E_INVALIDARG);
     host->Release();
+}
+
+VARIANT Typed(VARTYPE type) {
+    VARIANT value;
+    ::VariantInit(&value);
+    value.vt = type;
+    return value;
+}
+
+VARIANT Dispatch(IDispatch* object) {
+    VARIANT value = Typed(VT_DISPATCH);
+    value.pdispVal = object;
+    return value;
+}
+
+// Raises the control's events at the sink it was given, with the arguments
+// as the control passes them: in the event's parameter order, texts and
+// numbers by reference to a variant, the cancel flag and the new window's
+// object by reference.
+class EventSink {
+public:
+    explicit EventSink(IDispatch* sink) : m_sink(sink) {}
+    ~EventSink() {
+        for (VARIANT& value : m_values)
+            ::VariantClear(&value);
+    }
+    VARIANT Text(const wchar_t* text, bool byReference = true) {
+        m_values.push_back(Typed(VT_BSTR));
+        m_values.back().bstrVal = ::SysAllocString(text);
+        return byReference ? Ref(m_values.back()) : m_values.back();
+    }
+    VARIANT Number(LONG number) {
+        m_values.push_back(Typed(VT_I4));
+        m_values.back().lVal = number;
+        return Ref(m_values.back());
+    }
+    // True when the handler set the cancel flag.
+    bool Raise(DISPID id, std::vector<VARIANT> args) {
+        VARIANT_BOOL cancel = VARIANT_FALSE;
+        IDispatch* window = nullptr;
+        for (VARIANT& arg : args) {
+            if (arg.vt == (VT_BYREF | VT_BOOL))
+                arg.pboolVal = &cancel;
+            if (arg.vt == (VT_BYREF | VT_DISPATCH))
+                arg.ppdispVal = &window;
+        }
+        std::reverse(args.begin(), args.end());
+        DISPPARAMS params = {args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+        EXPECT_EQ(m_sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                 nullptr, nullptr, nullptr),
+                  S_OK);
+        return cancel == VARIANT_TRUE;
+    }
+
+private:
+    static VARIANT Ref(VARIANT& value) {
+        VARIANT ref = Typed(VT_BYREF | VT_VARIANT);
+        ref.pvarVal = &value;
+        return ref;
+    }
+    IDispatch* m_sink;
+    std::deque<VARIANT> m_values;
+};
+
+// For the top-level page the control names itself as the events' source,
+// for an embedded frame the frame's own browser object.
+TEST_F(BrowserWindow, NewWindowsAndFramesFollowThePolicyAtTheControlsEventSink) {
+    OpeningView view;
+    RECT rect = {10, 10, 200, 300};
+    ASSERT_TRUE(view.Create(parent, rect, 0xE900));
+    view.SetListener(&listener);
+    win::ComPtr<IDispatch> top;
+    win::ComPtr<IDispatch> frame;
+    win::ComPtr<IOleObject> control;
+    win::ComPtr<IOleClientSite> site;
+    win::ComPtr<IDispatch> sink;
+    ASSERT_TRUE(SUCCEEDED(
+        view.Control()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(top.Receive()))));
+    ASSERT_TRUE(
+        SUCCEEDED(::CoCreateInstance(CLSID_WebBrowser, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                     reinterpret_cast<void**>(frame.Receive()))));
+    ASSERT_TRUE(SUCCEEDED(view.Control()->QueryInterface(
+        IID_IOleObject, reinterpret_cast<void**>(control.Receive()))));
+    ASSERT_TRUE(SUCCEEDED(control->GetClientSite(site.Receive())));
+    ASSERT_TRUE(SUCCEEDED(site.QueryInto(IID_IDispatch, sink)));
+    EventSink events(sink.Get());
+    const VARIANT cancel = Typed(VT_BYREF | VT_BOOL);
+    const VARIANT newWindow = Typed(VT_BYREF | VT_DISPATCH);
+    auto complete = [&](IDispatch* source) {
+        events.Raise(DISPID_DOCUMENTCOMPLETE, {Dispatch(source), events.Text(L"http://x/")});
+    };
+    auto navigate = [&](IDispatch* source, const wchar_t* url) {
+        return events.Raise(DISPID_BEFORENAVIGATE2,
+                            {Dispatch(source), events.Text(url), events.Number(0), events.Text(L""),
+                             events.Number(0), events.Text(L""), cancel});
+    };
+    auto newWindow3 = [&](const wchar_t* url) {
+        return events.Raise(DISPID_NEWWINDOW3,
+                            {newWindow, cancel, Typed(VT_I4), events.Text(L"http://x/", false),
+                             events.Text(url, false)});
+    };
+
+    // A frame's document and a frame's failure are not the page's.
+    complete(frame.Get());
+    EXPECT_TRUE(events.Raise(DISPID_NAVIGATEERROR,
+                             {Dispatch(frame.Get()), events.Text(L"http://ads.example/"),
+                              events.Text(L""), events.Number(0x800C0005), cancel}));
+    EXPECT_EQ(listener.ready, 0);
+    EXPECT_TRUE(listener.errors.empty());
+    complete(top.Get());
+    EXPECT_EQ(listener.ready, 1);
+
+    // Now the link policy holds for the page, not for its frames.
+    EXPECT_FALSE(navigate(frame.Get(), L"https://ads.example/frame.html"));
+    EXPECT_TRUE(navigate(top.Get(), L"https://forum.example/"));
+    EXPECT_FALSE(navigate(top.Get(), L"http://localhost:8080/x"));
+    EXPECT_TRUE(navigate(top.Get(), L"http://localhost.example.org/"));
+
+    // New windows: never the control's own; a safe target goes to the browser.
+    EXPECT_TRUE(newWindow3(L"https://forum.example/new"));
+    EXPECT_TRUE(newWindow3(L"file:///C:/Windows/System32/calc.exe"));
+    EXPECT_TRUE(events.Raise(DISPID_NEWWINDOW2, {newWindow, cancel}));
+    EXPECT_EQ(view.opened,
+              (std::vector<std::string>{"https://forum.example/", "http://localhost.example.org/",
+                                        "https://forum.example/new"}));
+
+    // After the view has gone its events reach nobody, and a new window is
+    // still refused.
+    view.Destroy();
+    EXPECT_FALSE(navigate(top.Get(), L"https://forum.example/"));
+    EXPECT_TRUE(newWindow3(L"https://forum.example/late"));
+    EXPECT_EQ(view.opened.size(), 3u);
 }
 
 // Needs the demo portal server; tests/win/portal_hosting.py starts it and

@@ -3,31 +3,44 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 const UINT kStep = WM_APP + 10;
 
-// A popup on the real template that counts its close notifications.
+// A popup on the real template that counts the close requests it gets and
+// its close notifications; it agrees to close only when told to.
 class CountingPopup : public ui::CStandardDialog {
 public:
     explicit CountingPopup(win::Window* frame)
         : ui::CStandardDialog(IDD_MAIN, RGB(0, 255, 0), frame) {}
 
+    int requests = 0;
     int closes = 0;
+    bool agree = false;
 
     void OnClose() override { ++closes; }
+
+protected:
+    void OnCancel() override {
+        ++requests;
+        if (agree)
+            ui::CStandardDialog::OnCancel();
+    }
 };
 
-// The frame with the real template and skin; the close runs inside its modal
+// The frame with the real template and skin; the closes run inside its modal
 // loop as in the launcher. (Sizes and positions are checked with the real
 // main dialog in UiMainDialogTest.)
 class TestFrame : public ui::CTranslucentDialog {
 public:
     TestFrame() : ui::CTranslucentDialog(IDD_FRAME, IDB_SKIN, "IMAGE", nullptr) {}
 
-    int closesSeen = -1;
-    bool skinAfterClose = true;
-    bool skinBeforeClose = false;
+    // requests and closes of the popup after each step, and whether the
+    // skin was still there.
+    std::vector<std::string> seen;
 
     CountingPopup* Popup() const { return static_cast<CountingPopup*>(m_pChild); }
 
@@ -38,24 +51,37 @@ protected:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         if (msg != kStep)
             return ui::CTranslucentDialog::OnMessage(msg, wParam, lParam, result);
-        skinBeforeClose = m_pImage != nullptr;
-        Popup()->CloseWithParent(2);
-        closesSeen = Popup()->closes;
-        skinAfterClose = m_pImage != nullptr;
-        // A second close request reaches the popup's hook again but frees
+        HWND popup = Popup()->GetSafeHwnd();
+        auto note = [this] {
+            seen.push_back(std::to_string(Popup()->requests) + "/" +
+                           std::to_string(Popup()->closes) + (m_pImage ? " skin" : ""));
+        };
+        // Enter on the frame, then Escape, the taskbar's close and Alt+F4 on
+        // the frame and on the popup: all but Enter ask the popup, which
+        // declines.
+        ::SendMessageA(m_hWnd, WM_COMMAND, IDOK, 0);
+        note();
+        ::SendMessageA(m_hWnd, WM_COMMAND, IDCANCEL, 0);
+        ::SendMessageA(m_hWnd, WM_CLOSE, 0, 0);
+        ::SendMessageA(m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ::SendMessageA(popup, WM_SYSCOMMAND, SC_CLOSE, 0);
+        note();
+        // Once it agrees, the pair closes through the frame once.
+        Popup()->agree = true;
+        ::SendMessageA(m_hWnd, WM_CLOSE, 0, 0);
+        note();
+        // A later close request reaches the popup's hook again but frees
         // nothing twice.
         ::SendMessageA(m_hWnd, WM_CLOSE, 0, 0);
+        note();
         return true;
     }
 };
 
-TEST(TranslucentFrame, ThePopupsCloseGoesThroughTheFrameOnce) {
+TEST(TranslucentFrame, EveryCloseAsksThePopupAndThePairClosesThroughTheFrameOnce) {
     TestFrame frame;
     EXPECT_EQ(IDCANCEL, frame.DoModal());
-    EXPECT_TRUE(frame.skinBeforeClose);
-    EXPECT_EQ(1, frame.closesSeen);
-    EXPECT_FALSE(frame.skinAfterClose);
-    EXPECT_EQ(2, frame.Popup()->closes);
+    EXPECT_EQ(frame.seen, (std::vector<std::string>{"0/0 skin", "4/0 skin", "5/1", "5/2"}));
 }
 
 TEST(WindowTemplates, DialogHeadersAreAsTheLauncherNeedsThem) {

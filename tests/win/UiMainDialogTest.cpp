@@ -132,6 +132,9 @@ LRESULT CALLBACK OnGetMessage(int code, WPARAM removed, LPARAM lParam) {
             ::PostThreadMessageA(::GetCurrentThreadId(), kMoved, 0, 0);
         } else if (msg->message == kMoved) {
             g_moved = Measure();
+            // The update never ends against the silent portal; once it has,
+            // a close asks nothing.
+            ::PostMessageA(g_popup, UpdateMessageRelay::kFinishedMessage, 0, 0);
             ::PostMessageA(::GetWindow(g_popup, GW_OWNER), WM_CLOSE, 0, 0);
         }
     }

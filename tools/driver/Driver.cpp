@@ -51,7 +51,12 @@ const char kUsage[] =
     "  progress    SEL --id N              pos=<> min=<> max=<>\n"
     "  click       SEL --id N              clicked id=<N>\n"
     "  close       SEL                     closed hwnd=0x<hex>\n"
-    "  key         SEL --vk N              keyed vk=<N> hwnd=0x<hex of target>\n"
+    "  key         SEL --vk N [--alt 1] [--to focus|window|popup]\n"
+    "                                      keyed vk=<N> hwnd=0x<hex of target>\n"
+    "    --to focus (default): the focused control when it is in the window or its\n"
+    "    popups, else the window; window: the window itself, as after a click on it;\n"
+    "    popup: the visible top-level window it owns. --alt 1: with Alt held down\n"
+    "    (a WM_SYSKEYDOWN, as for Alt+F4).\n"
     "  msgbox      [--caption C]           caption=<> text=<> buttons=<ids,ascending>\n"
     "  answer      [--caption C] --button ID   answered caption=<> text=<> button=<ID>\n"
     "  no-window   SEL                     gone\n"
@@ -556,27 +561,44 @@ bool belongsTo(HWND hwnd, HWND window) {
     return root == window || GetWindow(root, GW_OWNER) == window;
 }
 
+HWND ownedPopup(HWND window) {
+    for (HWND other : topLevelWindows())
+        if (other != window && GetWindow(other, GW_OWNER) == window && IsWindowVisible(other))
+            return other;
+    throw Failure{"the window owns no visible popup"};
+}
+
 // Keys go where a real key press would: to the focused control of the window's
-// thread when it is inside the window (or its owned popups), else to the window.
+// thread when it is inside the window (or its owned popups), else to the window;
+// or, on request, to the window itself or to its popup, as when the player has
+// clicked that one.
 int cmdKey(const Options& options) {
     const long vk = options.number("vk");
     if (vk <= 0 || vk > 0xFE)
         throw UsageError{"--vk must be a virtual key code 1..254"};
+    const bool alt = options.has("alt") && options.number("alt") != 0;
+    const std::string to = options.has("to") ? options.text("to") : "focus";
+    if (to != "focus" && to != "window" && to != "popup")
+        throw UsageError{"--to takes focus, window or popup"};
     HWND window = waitWindow(selectorFrom(options), options.timeout(0));
-    HWND target = window;
+    HWND target = to == "popup" ? ownedPopup(window) : window;
     GUITHREADINFO info{};
     info.cbSize = sizeof info;
-    if (GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus &&
-        belongsTo(info.hwndFocus, window))
+    if (to == "focus" && GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) &&
+        info.hwndFocus && belongsTo(info.hwndFocus, window))
         target = info.hwndFocus;
     const UINT scan = MapVirtualKeyA(static_cast<UINT>(vk), MAPVK_VK_TO_VSC);
-    const LPARAM down = static_cast<LPARAM>(1 | (scan << 16));
-    const LPARAM up = static_cast<LPARAM>(1 | (scan << 16) | (1u << 30) | (1u << 31));
-    if (!PostMessageA(target, WM_KEYDOWN, static_cast<WPARAM>(vk), down))
+    // Bit 29 is the context code: Alt is down.
+    const LPARAM context = alt ? static_cast<LPARAM>(1u << 29) : 0;
+    const LPARAM down = static_cast<LPARAM>(1 | (scan << 16)) | context;
+    const LPARAM up = static_cast<LPARAM>(1 | (scan << 16) | (1u << 30) | (1u << 31)) | context;
+    const UINT downMessage = alt ? WM_SYSKEYDOWN : WM_KEYDOWN;
+    const UINT upMessage = alt ? WM_SYSKEYUP : WM_KEYUP;
+    if (!PostMessageA(target, downMessage, static_cast<WPARAM>(vk), down))
         throw Failure{"cannot post the key"};
     // The key press itself may close the window (Escape does), so the release
     // can find it gone; that is not a failure.
-    PostMessageA(target, WM_KEYUP, static_cast<WPARAM>(vk), up);
+    PostMessageA(target, upMessage, static_cast<WPARAM>(vk), up);
     printLine("keyed vk=" + std::to_string(vk) + " hwnd=" + hex(target));
     return kExitOk;
 }
@@ -654,7 +676,7 @@ const std::vector<Command>& commands() {
         {"progress", cmdProgress, {"title", "class", "visible", "timeout", "id"}},
         {"click", cmdClick, {"title", "class", "visible", "timeout", "id"}},
         {"close", cmdClose, {"title", "class", "visible", "timeout"}},
-        {"key", cmdKey, {"title", "class", "visible", "timeout", "vk"}},
+        {"key", cmdKey, {"title", "class", "visible", "timeout", "vk", "alt", "to"}},
         {"msgbox", cmdMsgbox, {"caption", "timeout"}},
         {"answer", cmdAnswer, {"caption", "button", "timeout"}},
         {"no-window", cmdNoWindow, {"title", "class", "visible", "timeout"}},

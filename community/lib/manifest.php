@@ -1,0 +1,186 @@
+<?php
+// The update manifest of the file set: "#", one NAME|CRC|SIZE line per file,
+// "#DELETE" and the delete list, CR LF line ends. Nothing is sent unless the
+// whole manifest is one the launcher reads as written.
+
+declare(strict_types=1);
+
+require_once __DIR__ . '/kit.php';
+
+// The manifest's sizes are 32-bit; the launcher compares only the low 32
+// bits of a local file's size.
+const KIT_MAX_FILE_SIZE = 4294967295;
+
+// Every file of the set as [relative name with "\" separators => full path],
+// in name order. Refuses names the launcher would skip or get wrong, and two
+// names that are one on a player's Windows (which ignores letter case).
+function kit_list_file_set(string $root): array
+{
+    if (!is_dir($root)) {
+        throw new KitRefusal('the file set folder ' . kit_show($root) . ' does not exist');
+    }
+    $files = [];
+    $seen = [];
+    $walk = static function (string $dir, string $prefix, array $visited) use (&$walk, &$files, &$seen): void {
+        $real = realpath($dir);
+        if ($real === false || isset($visited[$real])) {
+            throw new KitRefusal(kit_show(rtrim($prefix, '\\')) . ' is a link back into its own folder');
+        }
+        $visited[$real] = true;
+        $entries = @scandir($dir, SCANDIR_SORT_NONE);
+        if ($entries === false) {
+            throw new KitRefusal('the folder ' . kit_show(rtrim($prefix, '\\') ?: '.') . ' cannot be read');
+        }
+        sort($entries, SORT_STRING);
+        foreach ($entries as $entry) {
+            if ($entry === '.' || $entry === '..') {
+                continue;
+            }
+            $name = $prefix . $entry;
+            $full = $dir . '/' . $entry;
+            // A "\" inside a name on the server would become a folder step
+            // on the player's side.
+            $problem = strpos($entry, '\\') !== false ? 'holds a backslash' : kit_path_problem($name);
+            if ($problem !== null) {
+                throw new KitRefusal(kit_show($name) . " $problem");
+            }
+            $key = strtolower($name);
+            if (isset($seen[$key])) {
+                throw new KitRefusal(kit_show($name) . ' and ' . kit_show($seen[$key])
+                    . ' are the same name on Windows');
+            }
+            $seen[$key] = $name;
+            if (is_dir($full)) {
+                $walk($full, $name . '\\', $visited);
+            } elseif (is_file($full)) {
+                $files[$name] = $full;
+            } else {
+                throw new KitRefusal(kit_show($name) . ' is not a plain file');
+            }
+        }
+    };
+    $walk(rtrim($root, '/') ?: '/', '', []);
+    ksort($files, SORT_STRING);
+    return $files;
+}
+
+// CRC-32 values by name, size and modification time, kept between requests
+// so that an unchanged set costs no reading of file contents. A file changed
+// without a change of size or time keeps its old CRC: that is the price of
+// not reading it. An entry is stored only for files last modified before
+// the second in which the request began, since a file written within that
+// second could change again without its time moving.
+final class KitCrcCache
+{
+    private array $entries = [];
+    private array $used = [];
+    private bool $changed = false;
+
+    public function __construct(private string $path)
+    {
+        $text = @file_get_contents($path);
+        $data = $text === false ? null : json_decode($text, true);
+        if (is_array($data)) {
+            foreach ($data as $name => $entry) {
+                if (is_string($name) && is_array($entry) && count($entry) === 3
+                    && is_int($entry[0]) && is_int($entry[1]) && is_int($entry[2])) {
+                    $this->entries[$name] = $entry;
+                }
+            }
+        }
+    }
+
+    public function crc(string $name, string $full, int $size, int $mtime, int $now): int
+    {
+        $this->used[$name] = true;
+        $entry = $this->entries[$name] ?? null;
+        if ($entry !== null && $entry[0] === $size && $entry[1] === $mtime) {
+            return $entry[2];
+        }
+        $hex = @hash_file('crc32b', $full);
+        if ($hex === false) {
+            throw new KitRefusal(kit_show($name) . ' cannot be read');
+        }
+        $crc = (int) hexdec($hex);
+        if ($mtime < $now) {
+            $this->entries[$name] = [$size, $mtime, $crc];
+            $this->changed = true;
+        } elseif ($entry !== null) {
+            unset($this->entries[$name]);
+            $this->changed = true;
+        }
+        return $crc;
+    }
+
+    // Writes the cache when it changed, dropping files no longer in the set.
+    // A cache that cannot be written costs speed, not the answer.
+    public function save(): void
+    {
+        $kept = array_intersect_key($this->entries, $this->used);
+        if (!$this->changed && count($kept) === count($this->entries)) {
+            return;
+        }
+        kit_write_whole($this->path, json_encode($kept, JSON_UNESCAPED_SLASHES));
+    }
+}
+
+function kit_build_manifest(string $root, array $delete, string $cachePath): string
+{
+    $now = time();
+    $files = kit_list_file_set($root);
+    $deleteLines = [];
+    foreach ($delete as $path) {
+        if (!is_string($path)) {
+            throw new KitRefusal('the delete list holds something that is not a path');
+        }
+        $name = str_replace('/', '\\', $path);
+        $problem = kit_path_problem($name);
+        if ($problem !== null) {
+            throw new KitRefusal('the delete list entry ' . kit_show($path) . " $problem");
+        }
+        if ($name === '#DELETE') {
+            throw new KitRefusal('the delete list entry ' . kit_show($path) . ' reads as the section mark');
+        }
+        foreach (array_keys($files) as $listed) {
+            if (strcasecmp($listed, $name) === 0) {
+                // The launcher would delete it and fetch it again on every start.
+                throw new KitRefusal('the delete list entry ' . kit_show($path) . ' is a file of the set');
+            }
+        }
+        $deleteLines[] = $name;
+    }
+    $sizes = [];
+    foreach ($files as $name => $full) {
+        $stat = @stat($full);
+        if ($stat === false) {
+            throw new KitRefusal(kit_show($name) . ' cannot be read');
+        }
+        if ($stat['size'] > KIT_MAX_FILE_SIZE) {
+            throw new KitRefusal(kit_show($name) . ' is 4 GiB or larger, beyond the manifest\'s 32-bit sizes');
+        }
+        $sizes[$name] = $stat;
+    }
+
+    $cache = new KitCrcCache($cachePath);
+    $text = "#\r\n";
+    $add = static function (string $line, string $what) use (&$text): void {
+        $text .= $line . "\r\n";
+        if (strlen($text) > KIT_READ_LIMIT) {
+            throw new KitRefusal("the manifest would pass the launcher's " . KIT_READ_LIMIT
+                . " bytes at $what");
+        }
+    };
+    foreach ($files as $name => $full) {
+        $stat = $sizes[$name];
+        $crc = $cache->crc($name, $full, $stat['size'], $stat['mtime'], $now);
+        $add("$name|$crc|{$stat['size']}", kit_show($name));
+    }
+    $cache->save();
+    if ($deleteLines) {
+        $add('#DELETE', 'the delete mark');
+        foreach ($deleteLines as $name) {
+            $add($name, 'the delete list entry ' . kit_show($name));
+        }
+    }
+    return $text;
+}

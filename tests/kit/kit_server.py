@@ -1,0 +1,103 @@
+"""The community kit deployed as an admin deploys it (a copy of community/
+with its own config.php) and served by PHP's built-in web server on a free
+loopback port. Shared by the kit's tests, the end-to-end scenarios, the demo
+and the benchmark."""
+import os
+import shutil
+import socket
+import subprocess
+import time
+import urllib.error
+import urllib.request
+
+KIT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "community")
+
+# Never let a proxy from the environment take the requests off loopback.
+_HTTP = urllib.request.build_opener(urllib.request.ProxyHandler({}))
+
+
+def php_string(text):
+    return "'" + text.replace("\\", "\\\\").replace("'", "\\'") + "'"
+
+
+def deploy(folder, file_set, delete=(), servers=None):
+    """A copy of the kit in folder/kit with a configuration for file_set;
+    servers, when given, is the plain list's text."""
+    kit = os.path.join(folder, "kit")
+    shutil.rmtree(kit, ignore_errors=True)
+    shutil.copytree(KIT, kit, ignore=shutil.ignore_patterns(*_written_by_kit()))
+    write_config(kit, file_set, delete)
+    if servers is not None:
+        with open(os.path.join(kit, "servers.txt"), "wb") as f:
+            f.write(servers)
+    return kit
+
+
+def _written_by_kit():
+    with open(os.path.join(KIT, ".gitignore")) as f:
+        return [line.strip().lstrip("/").split("/")[-1] for line in f
+                if line.strip() and not line.startswith("#")]
+
+
+def write_config(kit, file_set, delete=()):
+    entries = ", ".join(php_string(d) for d in delete)
+    with open(os.path.join(kit, "config.php"), "w") as f:
+        f.write("<?php return ['file_set' => %s, 'delete' => [%s], 'servers' => 'servers.txt', "
+                "'server_list' => 'public/INFO/serverlist.inf', 'sign_in_log' => 'sign-in.log'];\n"
+                % (php_string(os.path.abspath(file_set)), entries))
+
+
+def make_server_list(kit):
+    """Runs the kit's server-list tool; returns (exit status, stdout, stderr)."""
+    result = subprocess.run(["php", os.path.join(kit, "make-serverlist.php")], capture_output=True,
+                            text=True, timeout=30)
+    return result.returncode, result.stdout, result.stderr
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class KitServer:
+    """php -S over the kit's public/ folder; port None picks a free one."""
+
+    def __init__(self, kit, port=None, log=None):
+        self.kit = kit
+        self.port = port or free_port()
+        self.log = open(log or os.devnull, "wb")
+        self.process = subprocess.Popen(
+            ["php", "-S", "127.0.0.1:%d" % self.port, "-t", os.path.join(kit, "public")],
+            stdout=self.log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        deadline = time.monotonic() + 10
+        while True:
+            try:
+                socket.create_connection(("127.0.0.1", self.port), timeout=1).close()
+                return
+            except OSError:
+                if self.process.poll() is not None or time.monotonic() > deadline:
+                    self.stop()
+                    raise RuntimeError("php -S did not start on port %d" % self.port)
+                time.sleep(0.05)
+
+    def get(self, path, data=None):
+        """(status, body bytes, headers) of one request."""
+        try:
+            with _HTTP.open("http://127.0.0.1:%d%s" % (self.port, path), data, timeout=120) as r:
+                return r.status, r.read(), r.headers
+        except urllib.error.HTTPError as error:
+            return error.code, error.read(), error.headers
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            self.process.wait(10)
+        self.log.close()
+
+    # For Harness.servers, which ends what a scenario started.
+    def terminate(self):
+        self.stop()
+
+    def wait(self):
+        return self.process.wait()
