@@ -4,7 +4,9 @@
 
 namespace {
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 // A line shorter than the prefix never matches.
 bool StartsWithIgnoringCase(const std::string& line, const char* prefix) {
@@ -16,13 +18,6 @@ bool StartsWithIgnoringCase(const std::string& line, const char* prefix) {
             return false;
     }
     return true;
-}
-
-// Replaces target by source. Deleting first matters: a plain move never
-// replaces an existing file.
-bool ReplaceFile(IConfigFiles& files, const char* source, const char* target) {
-    files.Delete(target);
-    return files.Move(source, target);
 }
 
 } // namespace
@@ -80,24 +75,18 @@ void StageConfigFiles(IConfigFiles& files) {
     if (!files.ReadAll(kConfig, source))
         return;
     const StagedConfig staged = StageConfigLines(SplitConfigLines(source));
-    const bool hasExtra = !staged.extraLines.empty();
-
-    if (!files.WriteAll(kConfigTmp, JoinConfigLines(staged.mainLines))) {
+    if (!files.WriteTemporary(kConfigTmp, JoinConfigLines(staged.mainLines)))
+        return;
+    // The bindings go first: when they cannot be put in place they stay where
+    // they are, and the main configuration is left untouched. Without any,
+    // the extra file of an earlier launch stays in force.
+    if (!staged.extraLines.empty() &&
+        !(files.WriteTemporary(kExtraConfigTmp, JoinConfigLines(staged.extraLines)) &&
+          files.MoveIntoPlace(kExtraConfigTmp, kExtraConfig))) {
         files.Delete(kConfigTmp);
         return;
     }
-    const bool extraWritten = files.WriteAll(kExtraConfigTmp, JoinConfigLines(staged.extraLines));
-    if (!hasExtra) {
-        // Nothing to move out: the extra file of an earlier launch stays in force.
-        files.Delete(kExtraConfigTmp);
-    } else if (!extraWritten || !ReplaceFile(files, kExtraConfigTmp, kExtraConfig)) {
-        // The bindings could not be put in place, so they stay where they are:
-        // the main configuration is left untouched.
-        files.Delete(kExtraConfigTmp);
-        files.Delete(kConfigTmp);
-        return;
-    }
-    ReplaceFile(files, kConfigTmp, kConfig);
+    files.MoveIntoPlace(kConfigTmp, kConfig);
 }
 
 void RestoreConfigFiles(IConfigFiles& files) {
@@ -105,12 +94,9 @@ void RestoreConfigFiles(IConfigFiles& files) {
     std::string source;
     if (!files.ReadAll(kConfig, source))
         return;
-    const std::vector<std::string> kept = RestoreConfigLines(SplitConfigLines(source));
-    if (!files.WriteAll(kConfigTmp, JoinConfigLines(kept))) {
-        files.Delete(kConfigTmp);
-        return;
-    }
-    ReplaceFile(files, kConfigTmp, kConfig);
+    if (files.WriteTemporary(kConfigTmp,
+                             JoinConfigLines(RestoreConfigLines(SplitConfigLines(source)))))
+        files.MoveIntoPlace(kConfigTmp, kConfig);
 }
 
 namespace {

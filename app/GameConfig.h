@@ -22,12 +22,14 @@ class IConfigFiles {
 public:
     // Reads the whole file; false when it cannot be opened or read.
     virtual bool ReadAll(const std::string& path, std::string& text) = 0;
-    // Creates or truncates the file and writes text whole; false when any part
-    // of that failed (the file may then exist with partial content).
-    virtual bool WriteAll(const std::string& path, const std::string& text) = 0;
-    virtual bool Delete(const std::string& path) = 0;
-    // A plain move that fails when the target exists.
-    virtual bool Move(const std::string& from, const std::string& to) = 0;
+    // Writes text whole to a temporary file, flushed to the disk; false, with
+    // no temporary left, when that failed.
+    virtual bool WriteTemporary(const std::string& temporary, const std::string& text) = 0;
+    // Puts the temporary in place of target with one replacing move, so that
+    // the old or the new file exists whole at every instant. False, with the
+    // temporary removed and target exactly as it was, when the move failed.
+    virtual bool MoveIntoPlace(const std::string& temporary, const std::string& target) = 0;
+    virtual void Delete(const std::string& path) = 0;
 
 protected:
     ~IConfigFiles() = default;

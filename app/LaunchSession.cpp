@@ -5,6 +5,7 @@
 #include "ui/MainTranslucentDialog.h"
 #include "update/UpdateThreads.h"
 #include "win/Handle.h"
+#include "win/MessageBox.h"
 
 #include <windows.h>
 
@@ -29,6 +30,20 @@ std::string CurrentDirectory() {
         // A folder deeper than the usual path limit: ask again with room for it.
         buffer.resize(length + 1);
     }
+}
+
+std::string SystemErrorText(DWORD error) {
+    char* text = nullptr;
+    const DWORD length = ::FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+    std::string result = length ? std::string(text, length) : "error " + std::to_string(error);
+    if (text)
+        ::LocalFree(text);
+    while (!result.empty() &&
+           (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
+        result.pop_back();
+    return result;
 }
 
 } // namespace
@@ -91,6 +106,13 @@ void LaunchSession::RestoreGameConfig() {
 void LaunchSession::LaunchGame() {
     const std::string commandLine =
         BuildGameCommandLine(m_account.m_accessMid, m_account.m_accessCode);
+    std::string reason;
+    if (!StartGameAndWait(commandLine, reason))
+        win::ShowMessage(("The game could not be started (jamp.exe): " + reason).c_str(),
+                         MB_OK | MB_ICONERROR);
+}
+
+bool StartGameAndWait(const std::string& commandLine, std::string& reason) {
     // CreateProcessA may write into the command line, so it gets its own copy.
     std::vector<char> buffer(commandLine.begin(), commandLine.end());
     buffer.push_back('\0');
@@ -101,9 +123,12 @@ void LaunchSession::LaunchGame() {
     // No application name: the system finds "jamp.exe" by its usual search,
     // the launcher's own folder first, then the current directory.
     if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process))
-        return;
+                          &startup, &process)) {
+        reason = SystemErrorText(::GetLastError());
+        return false;
+    }
     win::ScopedHandle processHandle(process.hProcess);
     win::ScopedHandle threadHandle(process.hThread);
     ::WaitForSingleObject(processHandle.Get(), INFINITE);
+    return true;
 }

@@ -37,7 +37,9 @@ public:
     void RequestStop();
     bool IsStopRequested();
 
-    // The launch phase, in this order.
+    // The launch phase, in this order. When the game cannot be started the
+    // player is told why in a message box; the configuration is restored all
+    // the same.
     void StageGameConfig();
     void LaunchGame();
     void RestoreGameConfig();
@@ -49,3 +51,7 @@ private:
     std::shared_ptr<UpdateWorker> m_updater;
     AccountRecord m_account;
 };
+
+// Starts the game with the command line and waits until it has ended; false,
+// with the system's reason, when it could not be started.
+bool StartGameAndWait(const std::string& commandLine, std::string& reason);

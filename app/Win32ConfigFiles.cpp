@@ -22,16 +22,17 @@ bool Win32ConfigFiles::ReadAll(const std::string& path, std::string& text) {
     }
 }
 
-// The file replaces the player's configuration, so it is on disk, whole,
-// before the old one is deleted.
-bool Win32ConfigFiles::WriteAll(const std::string& path, const std::string& text) {
-    return win::WriteWholeFile(path, text);
+bool Win32ConfigFiles::WriteTemporary(const std::string& temporary, const std::string& text) {
+    if (win::WriteWholeFile(temporary, text))
+        return true;
+    ::DeleteFileA(temporary.c_str());
+    return false;
 }
 
-bool Win32ConfigFiles::Delete(const std::string& path) {
-    return ::DeleteFileA(path.c_str()) != FALSE;
+bool Win32ConfigFiles::MoveIntoPlace(const std::string& temporary, const std::string& target) {
+    return win::MoveIntoPlace(temporary, target);
 }
 
-bool Win32ConfigFiles::Move(const std::string& from, const std::string& to) {
-    return ::MoveFileA(from.c_str(), to.c_str()) != FALSE;
+void Win32ConfigFiles::Delete(const std::string& path) {
+    ::DeleteFileA(path.c_str());
 }

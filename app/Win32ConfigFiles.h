@@ -7,7 +7,7 @@
 class Win32ConfigFiles : public IConfigFiles {
 public:
     bool ReadAll(const std::string& path, std::string& text) override;
-    bool WriteAll(const std::string& path, const std::string& text) override;
-    bool Delete(const std::string& path) override;
-    bool Move(const std::string& from, const std::string& to) override;
+    bool WriteTemporary(const std::string& temporary, const std::string& text) override;
+    bool MoveIntoPlace(const std::string& temporary, const std::string& target) override;
+    void Delete(const std::string& path) override;
 };

@@ -1,6 +1,9 @@
 // Under Wine: the launcher's FTP download of one file from a loopback server
-// (port in argv[1], file name in argv[2]); prints the seconds it took. The
-// script bench/ftp_download.sh compares it with curl on the same server.
+// (port, file name, and the file's size and CRC-32 as the manifest lists
+// them); prints the seconds it took, then WinINet's reads alone and the same
+// reads with the streaming CRC-32, which is what verifying a download adds.
+// The script bench/ftp_download.sh compares them with curl on the same server.
+#include "update/Crc32.h"
 #include "update/FtpDownload.h"
 #include "update/UpdateWorker.h"
 #include "update/Win32GameFolder.h"
@@ -25,8 +28,8 @@ public:
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: bench_ftp_download PORT NAME\n");
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: bench_ftp_download PORT NAME SIZE CRC\n");
         return 2;
     }
     UpdateWorker worker;
@@ -35,23 +38,36 @@ int main(int argc, char** argv) {
     WinFtpConnector connector("127.0.0.1", static_cast<unsigned short>(std::atoi(argv[1])));
     Win32GameFolder folder;
     FtpDownload job(&worker, connector, folder);
-    job.m_files = {argv[2]};
+    ManifestItem item;
+    item.name = argv[2];
+    item.size = static_cast<uint32_t>(std::strtoul(argv[3], nullptr, 10));
+    item.crc = static_cast<uint32_t>(std::strtoul(argv[4], nullptr, 10));
+    job.m_files = {item};
     const auto start = std::chrono::steady_clock::now();
     const DownloadResult result = job.Run();
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     if (result != DownloadResult::kCompleted)
         return 1;
-    // The floor: WinINet alone, same connection settings, bytes dropped.
-    const auto rawStart = std::chrono::steady_clock::now();
-    std::unique_ptr<IFtpConnection> connection = connector.Connect();
-    std::unique_ptr<IRemoteFile> remote =
-        connection ? connection->OpenRemoteFile(argv[2]) : nullptr;
-    if (!remote)
-        return 1;
-    std::vector<char> block(FtpDownload::kReadBlock);
-    while (remote->Read(block.data(), block.size()) > 0) {
+    // The floor: WinINet alone, same connection settings, bytes dropped;
+    // then the same with the CRC-32 computed over every block.
+    double reads[2] = {};
+    uint32_t crc = kCrc32Start;
+    for (int withCrc = 0; withCrc < 2; ++withCrc) {
+        const auto rawStart = std::chrono::steady_clock::now();
+        std::unique_ptr<IFtpConnection> connection = connector.Connect();
+        std::unique_ptr<IRemoteFile> remote =
+            connection ? connection->OpenRemoteFile(argv[2]) : nullptr;
+        if (!remote)
+            return 1;
+        std::vector<char> block(FtpDownload::kReadBlock);
+        for (long long got; (got = remote->Read(block.data(), block.size())) > 0;)
+            if (withCrc)
+                crc = Crc32Update(crc, block.data(), static_cast<size_t>(got));
+        const std::chrono::duration<double> raw = std::chrono::steady_clock::now() - rawStart;
+        reads[withCrc] = raw.count();
     }
-    const std::chrono::duration<double> raw = std::chrono::steady_clock::now() - rawStart;
-    std::printf("%.3f %d %.3f\n", took.count(), listener.progress, raw.count());
+    if (Crc32Finish(crc) != item.crc)
+        return 1;
+    std::printf("%.3f %d %.3f %.3f\n", took.count(), listener.progress, reads[0], reads[1]);
     return 0;
 }

@@ -37,9 +37,5 @@ ICookieFile::ReadResult Win32CookieFile::ReadStart(std::string& bytes, size_t li
 }
 
 void Win32CookieFile::Replace(const std::string& bytes) {
-    // Only a complete file, flushed to the disk, may take the old one's place.
-    if (!win::WriteWholeFile(kTemporaryPath, bytes) ||
-        !::MoveFileExA(kTemporaryPath, kCookiePath,
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        ::DeleteFileA(kTemporaryPath);
+    win::ReplaceWholeFile(kCookiePath, kTemporaryPath, bytes);
 }

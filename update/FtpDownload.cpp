@@ -1,5 +1,6 @@
 #include "update/FtpDownload.h"
 
+#include "update/Crc32.h"
 #include "update/UpdateCheck.h"
 
 #include <algorithm>
@@ -15,9 +16,15 @@ std::string PartialName(const std::string& localName) {
 
 } // namespace
 
+bool IsVerifiedDownload(const ManifestItem& item, uint64_t size, uint32_t crc) {
+    return size == item.size && crc == item.crc;
+}
+
 float DownloadPercent(uint64_t done, uint64_t total) {
     if (total == 0)
         return 0.0f;
+    if (done >= total)
+        return 100.0f;
     return static_cast<float>(static_cast<double>(done) / static_cast<double>(total) * 100.0);
 }
 
@@ -25,23 +32,21 @@ FtpDownload::FtpDownload(UpdateWorker* worker, IFtpConnector& connector, IGameFo
     : m_worker(worker), m_connector(connector), m_folder(folder) {}
 
 DownloadResult FtpDownload::Run() {
+    m_placed.clear();
     const std::unique_ptr<IFtpConnection> connection = m_connector.Connect();
     if (!connection)
         return DownloadResult::kFailed;
     // Sizing first, so that one progress figure covers the whole download.
     m_total = 0;
     m_done = 0;
-    m_listedSizes.clear();
-    for (const std::string& name : m_files) {
+    for (const ManifestItem& item : m_files) {
         uint64_t size = 0;
-        if (connection->GetRemoteSize(name, size)) {
+        if (connection->GetRemoteSize(RemoteNameFor(item.name), size))
             m_total += size;
-            m_listedSizes[name] = size;
-        }
     }
-    for (const std::string& name : m_files) {
+    for (const ManifestItem& item : m_files) {
         bool stopped = false;
-        if (!FetchOne(*connection, name, stopped))
+        if (!FetchOne(*connection, item, stopped))
             return DownloadResult::kFailed;
         if (stopped)
             return DownloadResult::kStopped;
@@ -49,36 +54,35 @@ DownloadResult FtpDownload::Run() {
     return DownloadResult::kCompleted;
 }
 
-bool FtpDownload::FetchOne(IFtpConnection& connection, const std::string& name, bool& stopped) {
-    const std::unique_ptr<IRemoteFile> remote = connection.OpenRemoteFile(name);
+bool FtpDownload::FetchOne(IFtpConnection& connection, const ManifestItem& item, bool& stopped) {
+    const std::unique_ptr<IRemoteFile> remote = connection.OpenRemoteFile(RemoteNameFor(item.name));
     if (!remote)
         return false;
-    const std::string localName = LocalNameFor(name);
+    const std::string localName = LocalNameFor(item.name);
     const std::string partialName = PartialName(localName);
     std::unique_ptr<ILocalFile> local = m_folder.CreateLocalFile(partialName);
     if (!local)
         return false;
-    m_worker->m_listener->OnStatusText(("Downloading " + name + "...").c_str());
+    m_worker->m_listener->OnStatusText(("Downloading " + item.name + "...").c_str());
 
     std::vector<unsigned char> block(kReadBlock);
-    bool complete = false;
+    bool ended = false;
     bool ok = true;
     uint64_t received = 0;
-    while (ok && !complete && !stopped) {
+    // Computed as the bytes arrive, so verifying costs no second read of the disk.
+    uint32_t crc = kCrc32Start;
+    while (ok && !ended && !stopped) {
         const long long got = remote->Read(block.data(), block.size());
         if (got < 0) {
             ok = false;
             break;
         }
         if (got == 0) {
-            // A connection that broke off can look like the end of the file;
-            // fewer bytes than the listing promised is a broken transfer.
-            const auto listed = m_listedSizes.find(name);
-            complete = listed == m_listedSizes.end() || received >= listed->second;
-            ok = complete;
+            ended = true;
             break;
         }
         received += static_cast<uint64_t>(got);
+        crc = Crc32Update(crc, block.data(), static_cast<size_t>(got));
         for (size_t offset = 0; offset < static_cast<size_t>(got); offset += kChunk) {
             const size_t length = std::min(kChunk, static_cast<size_t>(got) - offset);
             if (!local->Write(block.data() + offset, length)) {
@@ -95,8 +99,13 @@ bool FtpDownload::FetchOne(IFtpConnection& connection, const std::string& name, 
     }
     const bool closed = local->Close();
     local.reset();
-    if (complete && closed && m_folder.MoveIntoPlace(partialName, localName))
+    // A connection that broke off can look like the end of the file; only the
+    // manifest's size and CRC tell a whole file from a piece.
+    if (ended && closed && IsVerifiedDownload(item, received, Crc32Finish(crc)) &&
+        m_folder.MoveIntoPlace(partialName, localName)) {
+        m_placed.push_back(item.name);
         return true;
+    }
     m_folder.DeleteLocalFile(partialName);
     // A stop is not a failure: the download simply ends here.
     return stopped && ok;

@@ -21,13 +21,34 @@ bool AnsweredWithSuccess(HINTERNET request) {
 
 bool HttpFetch::Fetch(const std::string& url, std::string& text) {
     text.clear();
-    win::ScopedInternet session(win::OpenInternetSession(kConnectTimeout));
+    char host[256] = {};
+    char path[2048] = {};
+    URL_COMPONENTSA parts = {};
+    parts.dwStructSize = sizeof parts;
+    parts.lpszHostName = host;
+    parts.dwHostNameLength = sizeof host;
+    parts.lpszUrlPath = path;
+    parts.dwUrlPathLength = sizeof path;
+    if (!::InternetCrackUrlA(url.c_str(), 0, 0, &parts))
+        return false;
+    win::ScopedInternet session(win::OpenInternetSession(kConnectTimeout, m_stallTimeout));
     if (!session)
         return false;
+    // Connection and request are made one by one (not with one InternetOpenUrl)
+    // so that each gets the stall time-out before anything waits on the server.
+    win::ScopedInternet connection(::InternetConnectA(session.Get(), host, parts.nPort, nullptr,
+                                                      nullptr, INTERNET_SERVICE_HTTP, 0, 1));
+    if (!connection)
+        return false;
+    win::SetStallTimeout(connection.Get(), m_stallTimeout);
     win::ScopedInternet request(
-        ::InternetOpenUrlA(session.Get(), url.c_str(), nullptr, 0,
+        ::HttpOpenRequestA(connection.Get(), "GET", path[0] ? path : "/", nullptr, nullptr, nullptr,
                            INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_ASCII, 1));
-    if (!request || !AnsweredWithSuccess(request.Get()))
+    if (!request)
+        return false;
+    win::SetStallTimeout(request.Get(), m_stallTimeout);
+    if (!::HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0) ||
+        !AnsweredWithSuccess(request.Get()))
         return false;
     return ReadPortalText(
         [&](char* buffer, size_t size) -> long long {

@@ -61,6 +61,7 @@ Manifest ParseManifest(std::string_view text) {
     if (!split.hasLineEnd || split.lines.front() != "#")
         return manifest;
     manifest.valid = true;
+    manifest.cut = split.cut;
     bool deleteSection = false;
     for (size_t i = 1; i < split.lines.size(); ++i) {
         const std::string_view line = Trim(split.lines[i]);

@@ -17,6 +17,9 @@ struct ManifestItem {
 struct Manifest {
     // False when the header line is not exactly "#": then nothing is done.
     bool valid = false;
+    // The text went on beyond the read limit: the items after the cut were
+    // never seen, so the run cannot end as up to date.
+    bool cut = false;
     std::vector<ManifestItem> items;
 };
 

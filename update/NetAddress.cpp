@@ -93,9 +93,11 @@ bool ParseNetAddress(const char* text, NetAddress& address, IHostResolver& resol
         MarkBad(address);
         return false;
     }
+    // What an invalid numeric address gives: it is stored with its bytes as
+    // they are, only its type marks it unusable.
     if (address.type == kAddressIp && address.ip[0] == 255 && address.ip[1] == 255 &&
         address.ip[2] == 255 && address.ip[3] == 255) {
-        MarkBad(address);
+        address.type = kAddressBad;
         return false;
     }
     const auto port = static_cast<uint16_t>(

@@ -1,32 +1,6 @@
 #include "update/ServerCache.h"
 
-#include <cstdio>
 #include <cstring>
-
-namespace {
-
-long long WriteToFile(void* sink, const void* data, size_t length) {
-    return static_cast<long long>(std::fwrite(data, 1, length, static_cast<std::FILE*>(sink)));
-}
-
-// Closes the cache file also when a write raised an error.
-class CacheFile {
-public:
-    explicit CacheFile(const char* path) : m_file(std::fopen(path, "wb")) {}
-    ~CacheFile() {
-        if (m_file)
-            std::fclose(m_file);
-    }
-    CacheFile(const CacheFile&) = delete;
-    CacheFile& operator=(const CacheFile&) = delete;
-
-    std::FILE* Get() const { return m_file; }
-
-private:
-    std::FILE* m_file;
-};
-
-} // namespace
 
 void Q_strncpyz(char* dest, const char* src, int size) {
     if (!src)
@@ -39,8 +13,7 @@ void Q_strncpyz(char* dest, const char* src, int size) {
     std::memset(dest + length, 0, static_cast<size_t>(size) - length);
 }
 
-void ResetServerCache(ServerCache& cache, const char* path) {
-    std::remove(path);
+void ResetServerCache(ServerCache& cache) {
     cache.m_count1 = 0;
     cache.m_count2 = -1;
     cache.m_count3 = 0;
@@ -87,36 +60,19 @@ int AddServer(ServerCache& cache, int source, const char* address, const char* n
     return 1;
 }
 
-size_t FS_Write(const void* data, size_t length, CacheWriteFn write, void* sink) {
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    size_t remaining = length;
-    bool forgiven = false;
-    while (remaining > 0) {
-        const long long written = write(sink, bytes, remaining);
-        if (written == 0) {
-            if (forgiven)
-                throw ServerCacheError("FS_Write: 0 bytes written\n");
-            forgiven = true;
-            continue;
-        }
-        if (written < 0)
-            throw ServerCacheError("FS_Write: -1 bytes written\n");
-        bytes += written;
-        remaining -= static_cast<size_t>(written);
-    }
-    return length;
-}
-
-void SaveServerCache(const ServerCache& cache, const char* path) {
-    CacheFile file(path);
-    if (!file.Get())
-        return;
+std::string ServerCacheFileBytes(const ServerCache& cache) {
     const int32_t tablesSize = kServerTablesSize;
-    FS_Write(&cache.m_count2, 4, WriteToFile, file.Get());
-    FS_Write(&cache.m_count1, 4, WriteToFile, file.Get());
-    FS_Write(&cache.m_count3, 4, WriteToFile, file.Get());
-    FS_Write(&tablesSize, 4, WriteToFile, file.Get());
-    FS_Write(cache.m_table2, sizeof cache.m_table2, WriteToFile, file.Get());
-    FS_Write(cache.m_table1, sizeof cache.m_table1, WriteToFile, file.Get());
-    FS_Write(cache.m_table3, sizeof cache.m_table3, WriteToFile, file.Get());
+    std::string bytes;
+    bytes.reserve(kServerCacheFileSize);
+    auto append = [&bytes](const void* data, size_t length) {
+        bytes.append(static_cast<const char*>(data), length);
+    };
+    append(&cache.m_count2, 4);
+    append(&cache.m_count1, 4);
+    append(&cache.m_count3, 4);
+    append(&tablesSize, 4);
+    append(cache.m_table2, sizeof cache.m_table2);
+    append(cache.m_table1, sizeof cache.m_table1);
+    append(cache.m_table3, sizeof cache.m_table3);
+    return bytes;
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
+#include <string>
 
 // One server of the game's server cache (164 bytes, little-endian numbers).
 struct ServerEntry {
@@ -52,20 +53,14 @@ public:
 // ends it with a NUL. A null source raises "Q_strncpyz: NULL src".
 void Q_strncpyz(char* dest, const char* src, int size);
 
-// Deletes the cache file, then empties the tables (source 2 counts -1).
-void ResetServerCache(ServerCache& cache, const char* path);
+// Empties the tables (source 2 counts -1). The file is not touched: the new
+// cache is built in memory and replaces the old one only when it holds a server.
+void ResetServerCache(ServerCache& cache);
 
 // 1 added, 0 already there, -1 table full or no such source.
 int AddServer(ServerCache& cache, int source, const char* address, const char* name,
               IHostResolver& resolver);
 
-// The primitive FS_Write writes through: bytes written, 0 or -1.
-using CacheWriteFn = long long (*)(void* sink, const void* data, size_t length);
-
-// Writes all bytes. A write of 0 bytes is forgiven once; the second raises
-// "FS_Write: 0 bytes written\n", a result of -1 "FS_Write: -1 bytes written\n".
-size_t FS_Write(const void* data, size_t length, CacheWriteFn write, void* sink);
-
-// Writes the whole file (counts and tables of source 2, 1, 3 in that order).
-// Returns without writing when the file cannot be created.
-void SaveServerCache(const ServerCache& cache, const char* path);
+// The bytes of the cache file: the counts of sources 2, 1 and 3, the tables'
+// size, then the tables of sources 2, 1 and 3, in that order.
+std::string ServerCacheFileBytes(const ServerCache& cache);

@@ -2,20 +2,6 @@
 
 #include "update/TextLines.h"
 
-#include <cstdio>
-
-namespace {
-
-bool FileExists(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        return false;
-    std::fclose(file);
-    return true;
-}
-
-} // namespace
-
 ServerList ParseServerList(std::string_view text) {
     ServerList list;
     const PortalLines split = SplitPortalLines(text);
@@ -41,18 +27,20 @@ void RefreshServerList(ServerCache& cache, ServerListServices& services) {
     if (!services.http.Fetch(services.listUrl, text))
         return;
     const ServerList list = ParseServerList(text);
-    if (list.stamp == stored && FileExists(services.cachePath))
+    if (list.stamp == stored && services.cacheFile.Exists())
         return;
     try {
-        ResetServerCache(cache, services.cachePath.c_str());
+        ResetServerCache(cache);
         for (const ServerLine& server : list.servers)
             AddServer(cache, 3, server.address.c_str(), server.name.c_str(), services.resolver);
-        if (cache.m_count3 > 0) {
-            SaveServerCache(cache, services.cachePath.c_str());
-            services.stamps.WriteStamp(list.stamp);
-        }
     } catch (const ServerCacheError&) {
-        // What was written stays and the stamp is not updated: the next run
-        // rebuilds the cache.
+        // The old cache and the stamp stay: the next run tries again.
+        return;
+    }
+    if (cache.m_count3 > 0) {
+        // The stamp is written even when the file could not be replaced; the
+        // next run then rebuilds only when the file is missing.
+        services.cacheFile.Replace(ServerCacheFileBytes(cache));
+        services.stamps.WriteStamp(list.stamp);
     }
 }

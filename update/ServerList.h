@@ -33,15 +33,30 @@ protected:
     ~IStampStore() = default;
 };
 
+// The game's server cache file, "servercache.dat" in the game folder.
+class IServerCacheFile {
+public:
+    // Whether the file exists; one that is locked or unreadable still does.
+    virtual bool Exists() = 0;
+    // Puts bytes in place of the file as a whole, or leaves it as it was.
+    virtual bool Replace(const std::string& bytes) = 0;
+
+protected:
+    ~IServerCacheFile() = default;
+};
+
 struct ServerListServices {
     ITextFetch& http;
     IStampStore& stamps;
     IHostResolver& resolver;
+    IServerCacheFile& cacheFile;
     std::string listUrl;
-    std::string cachePath; // "servercache.dat" in the game folder
 };
 
 // Rebuilds the game's server cache when the list's stamp differs from the
-// stored one or the cache file is missing. A failed fetch changes nothing: the
-// player keeps the servers of the last good list.
+// stored one or the cache file is missing. The new cache replaces the old one
+// whole, and only when it holds at least one server: a list without a usable
+// server (a maintenance page, say) or a failed fetch leaves the player the
+// servers of the last good list, and a game started meanwhile never sees a
+// missing or torn file.
 void RefreshServerList(ServerCache& cache, ServerListServices& services);

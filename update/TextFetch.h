@@ -4,7 +4,8 @@
 
 #include <string>
 
-// The text of one URL: at most its first 10000 bytes. False (and an empty
+// The text of one URL: at most its first 10000 bytes, and one more when
+// there are more. False (and an empty
 // text) when the server could not be reached or did not answer with success.
 class ITextFetch {
 public:
@@ -14,12 +15,13 @@ protected:
     ~ITextFetch() = default;
 };
 
-// Reads a response until the 10000-byte limit or its end. One read may return
-// fewer bytes than the server sent, so a single read could cut a text by
-// chance. read(buffer, size) returns the bytes read, 0 at the end, -1 on an
-// error; false (and an empty text) after an error.
+// Reads a response until its end or one byte past the 10000-byte limit (which
+// tells the reader that the text was cut). One read may return fewer bytes
+// than the server sent, so a single read could cut a text by chance.
+// read(buffer, size) returns the bytes read, 0 at the end, -1 on an error;
+// false (and an empty text) after an error.
 template <typename Read> bool ReadPortalText(Read read, std::string& text) {
-    char buffer[kPortalTextLimit];
+    char buffer[kPortalTextLimit + 1];
     size_t total = 0;
     while (total < sizeof buffer) {
         const long long got = read(buffer + total, sizeof buffer - total);

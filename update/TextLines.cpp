@@ -1,14 +1,18 @@
 #include "update/TextLines.h"
 
+#include <algorithm>
+
 PortalLines SplitPortalLines(std::string_view text) {
-    text = text.substr(0, kPortalTextLimit);
-    text = text.substr(0, text.find('\0'));
     PortalLines result;
+    const size_t nul = text.find('\0');
+    result.cut = text.size() > kPortalTextLimit && nul >= kPortalTextLimit;
+    text = text.substr(0, std::min(kPortalTextLimit, nul));
     size_t start = 0;
     for (;;) {
         const size_t end = text.find('\n', start);
         if (end == std::string_view::npos) {
-            result.lines.push_back(text.substr(start));
+            if (!result.cut)
+                result.lines.push_back(text.substr(start));
             return result;
         }
         result.hasLineEnd = true;

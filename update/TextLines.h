@@ -7,13 +7,19 @@
 // Of every line followed by "\n" the last character is dropped unseen (the
 // CR); the text after the last "\n" is kept whole. hasLineEnd tells whether
 // the text held any "\n" at all: without one there is no header line.
+// cut tells that the text went on beyond the limit: its last line was cut
+// there and is left out, since a cut line can mean something else entirely
+// ("a.cfg.bak" cut to "a.cfg").
 struct PortalLines {
     std::vector<std::string_view> lines;
     bool hasLineEnd = false;
+    bool cut = false;
 };
 
 // Only the first 10000 bytes of a fetched text count, and it ends at its
-// first NUL byte, as the fetch hands it over as a C string.
+// first NUL byte, as the fetch hands it over as a C string. A fetch hands
+// over one byte more when the text has more, so that a cut can be told from
+// a text that ends at the limit.
 constexpr size_t kPortalTextLimit = 10000;
 
 PortalLines SplitPortalLines(std::string_view text);

@@ -1,8 +1,8 @@
 #include "update/UpdateCheck.h"
 
-namespace {
+#include <algorithm>
 
-bool IsCurrent(const ManifestItem& item, IGameFolder& folder) {
+bool IsLocalCopyCurrent(const ManifestItem& item, IGameFolder& folder) {
     uint32_t size = 0;
     if (!folder.GetLocalFileSize(item.name, size) || size != item.size)
         return false;
@@ -12,10 +12,14 @@ bool IsCurrent(const ManifestItem& item, IGameFolder& folder) {
     return crc == item.crc;
 }
 
-} // namespace
-
 std::string LocalNameFor(const std::string& name) {
-    return name == "vemor.exe" ? std::string("vemor.new") : name;
+    return name == kLauncherName ? std::string("vemor.new") : name;
+}
+
+std::string RemoteNameFor(const std::string& name) {
+    std::string remote = name;
+    std::replace(remote.begin(), remote.end(), '\\', '/');
+    return remote;
 }
 
 UpdatePlan CheckManifest(const Manifest& manifest, IGameFolder& folder) {
@@ -25,10 +29,10 @@ UpdatePlan CheckManifest(const Manifest& manifest, IGameFolder& folder) {
             folder.DeleteLocalFile(item.name);
             continue;
         }
-        if (IsCurrent(item, folder))
+        if (IsLocalCopyCurrent(item, folder))
             continue;
-        plan.fetchList.push_back(item.name);
-        if (item.name == "vemor.exe")
+        plan.fetchList.push_back(item);
+        if (item.name == kLauncherName)
             plan.selfUpdate = true;
     }
     return plan;

@@ -8,16 +8,26 @@
 
 // What the manifest asks of this game folder, after its deletions were done.
 struct UpdatePlan {
-    std::vector<std::string> fetchList; // manifest order, duplicates kept
-    bool selfUpdate = false;            // "vemor.exe" itself is out of date
+    std::vector<ManifestItem> fetchList; // manifest order, duplicates kept
+    bool selfUpdate = false;             // "vemor.exe" itself is out of date
 };
 
 // Walks the manifest in order: deletes the paths of the delete section and
-// lists every file whose local size or CRC differs. The CRC is computed only
-// when the size already matches.
+// lists every file whose local copy is not current.
 UpdatePlan CheckManifest(const Manifest& manifest, IGameFolder& folder);
+
+// Whether the local copy of a listed file has the listed size and CRC. The
+// CRC is computed only when the size already matches.
+bool IsLocalCopyCurrent(const ManifestItem& item, IGameFolder& folder);
+
+// The name of the launcher's own executable in the manifest.
+constexpr const char kLauncherName[] = "vemor.exe";
 
 // The launcher cannot overwrite its running executable, so its new copy is
 // stored as "vemor.new" for the self-update program; every other file keeps
 // its own name.
 std::string LocalNameFor(const std::string& name);
+
+// The manifest's names are Windows paths; an ordinary (Unix) FTP server does
+// not take "\" as a separator, while every server takes "/".
+std::string RemoteNameFor(const std::string& name);

@@ -4,6 +4,8 @@
 #include "update/Manifest.h"
 #include "update/UpdateCheck.h"
 
+#include <algorithm>
+
 void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
     IUpdateListener& listener = *worker.m_listener;
     listener.OnProgress(0.0f);
@@ -14,8 +16,9 @@ void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
     const bool fetched = services.http.Fetch(services.manifestUrl, text);
     const Manifest manifest = ParseManifest(text);
     // A portal that is down or answers with something else is a failed
-    // update, not an up-to-date game: the player must be told.
-    bool failed = !fetched || !manifest.valid;
+    // update, not an up-to-date game: the player must be told. So is a
+    // manifest cut at the read limit, whose later files were never checked.
+    bool failed = !fetched || !manifest.valid || manifest.cut;
     const UpdatePlan plan = CheckManifest(manifest, services.folder);
     if (!plan.fetchList.empty()) {
         job.m_files = plan.fetchList;
@@ -23,9 +26,13 @@ void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
     }
 
     if (plan.selfUpdate) {
-        services.selfUpdate.StartSelfUpdate();
-        listener.OnSelfUpdateStarted();
-        return;
+        const bool arrived = std::find(job.m_placed.begin(), job.m_placed.end(), kLauncherName) !=
+                             job.m_placed.end();
+        if (arrived && services.selfUpdate.StartSelfUpdate()) {
+            listener.OnSelfUpdateStarted();
+            return;
+        }
+        failed = true;
     }
     if (failed)
         listener.OnStatusText(kUpdateFailedText);

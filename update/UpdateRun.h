@@ -7,10 +7,11 @@
 
 #include <string>
 
-// Starts the self-update program "eu.exe" in the game folder.
+// Starts the self-update program "eu.exe" in the game folder; false when it
+// could not be started.
 class ISelfUpdateStarter {
 public:
-    virtual void StartSelfUpdate() = 0;
+    virtual bool StartSelfUpdate() = 0;
 
 protected:
     ~ISelfUpdateStarter() = default;
@@ -27,5 +28,7 @@ struct UpdateServices {
 
 // The update thread's whole run: check, delete, download, hand-off. Its last
 // call to the listener is exactly one of OnUpdateFinished and
-// OnSelfUpdateStarted.
+// OnSelfUpdateStarted. The launcher hands off and closes only when its new
+// copy arrived whole and verified in this run and "eu.exe" was started;
+// otherwise the run ends as a failed update and the player can still play.
 void RunUpdate(UpdateWorker& worker, UpdateServices& services);

@@ -20,7 +20,7 @@ std::string PortalUrl(const char* path) {
 
 class Win32SelfUpdate : public ISelfUpdateStarter {
 public:
-    void StartSelfUpdate() override { ::StartSelfUpdate(); }
+    bool StartSelfUpdate() override { return ::StartSelfUpdate() != 0; }
 };
 
 // The game's server cache image: 377 KB, in static storage, used by the
@@ -59,8 +59,9 @@ unsigned ServerListThreadProc(void* param) {
     HttpFetch http;
     ProfileStampStore stamps(*iniPath);
     WinsockResolver resolver;
-    ServerListServices services{http, stamps, resolver, PortalUrl("/INFO/serverlist.inf"),
-                                "servercache.dat"};
+    Win32ServerCacheFile cacheFile;
+    ServerListServices services{http, stamps, resolver, cacheFile,
+                                PortalUrl("/INFO/serverlist.inf")};
     RefreshServerList(g_serverCache, services);
     return 0;
 }

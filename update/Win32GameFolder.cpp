@@ -2,6 +2,7 @@
 
 #include "update/Crc32.h"
 #include "win/Handle.h"
+#include "win/WholeFile.h"
 
 #include <windows.h>
 
@@ -22,8 +23,9 @@ public:
         m_pending.insert(m_pending.end(), bytes, bytes + length);
         return m_pending.size() < kGather || Flush();
     }
+    // Flushed to the disk before it may replace the player's copy.
     bool Close() override {
-        const bool flushed = Flush();
+        const bool flushed = Flush() && ::FlushFileBuffers(m_file.Get());
         return m_file.Close() && flushed;
     }
 
@@ -111,6 +113,5 @@ std::unique_ptr<ILocalFile> Win32GameFolder::CreateLocalFile(const std::string& 
 }
 
 bool Win32GameFolder::MoveIntoPlace(const std::string& from, const std::string& target) {
-    return ::MoveFileExA(from.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    return win::MoveIntoPlace(from, target);
 }

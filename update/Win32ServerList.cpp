@@ -3,12 +3,16 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include "win/WholeFile.h"
+
 #include <cstring>
 
 namespace {
 
 constexpr char kSection[] = "Orvintal";
 constexpr char kKey[] = "serverlist";
+constexpr char kCachePath[] = "servercache.dat";
+constexpr char kCacheTemporary[] = "servercache.tmp";
 
 } // namespace
 
@@ -20,6 +24,14 @@ std::string ProfileStampStore::ReadStamp() {
 
 void ProfileStampStore::WriteStamp(const std::string& stamp) {
     ::WritePrivateProfileStringA(kSection, kKey, stamp.c_str(), m_iniPath.c_str());
+}
+
+bool Win32ServerCacheFile::Exists() {
+    return ::GetFileAttributesA(kCachePath) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Win32ServerCacheFile::Replace(const std::string& bytes) {
+    return win::ReplaceWholeFile(kCachePath, kCacheTemporary, bytes);
 }
 
 WinsockResolver::WinsockResolver() {

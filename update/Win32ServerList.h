@@ -17,6 +17,14 @@ private:
     std::string m_iniPath;
 };
 
+// "servercache.dat" in the current directory (the game folder), replaced
+// through "servercache.tmp" beside it.
+class Win32ServerCacheFile : public IServerCacheFile {
+public:
+    bool Exists() override;
+    bool Replace(const std::string& bytes) override;
+};
+
 // Winsock's inet_addr and gethostbyname; the socket library is started for
 // the resolver's lifetime.
 class WinsockResolver : public IHostResolver {

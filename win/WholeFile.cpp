@@ -24,4 +24,20 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     return file.Close();
 }
 
+bool MoveIntoPlace(const std::string& from, const std::string& to) {
+    if (::MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        return true;
+    ::DeleteFileA(from.c_str());
+    return false;
+}
+
+bool ReplaceWholeFile(const std::string& target, const std::string& temporary,
+                      const std::string& bytes) {
+    if (!WriteWholeFile(temporary, bytes)) {
+        ::DeleteFileA(temporary.c_str());
+        return false;
+    }
+    return MoveIntoPlace(temporary, target);
+}
+
 } // namespace win

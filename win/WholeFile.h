@@ -9,4 +9,16 @@ namespace win {
 // Used for the temporary copies that replace a player's file only when complete.
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 
+// Puts the complete, flushed file `from` in place of `to` with one replacing,
+// written-through move, so that at every instant the old or the new file
+// exists whole (a delete followed by a move has a moment with neither). When
+// the move fails (the target is locked, say) `from` is removed and `to` stays
+// exactly as it was.
+bool MoveIntoPlace(const std::string& from, const std::string& to);
+
+// Writes bytes whole to `temporary`, then moves it in place of `target`;
+// false, with `target` unchanged and no temporary left, when either failed.
+bool ReplaceWholeFile(const std::string& target, const std::string& temporary,
+                      const std::string& bytes);
+
 } // namespace win

@@ -3,7 +3,9 @@ FTP server on the ports it was built for."""
 import os
 import shutil
 import struct
+import subprocess
 import time
+import zlib
 
 from harness import expect, fields, read, read_records, wait_for, write
 
@@ -164,5 +166,58 @@ def scenario_self_update(h):
     expect(not os.path.exists(os.path.join(folder, "jamp-started.txt")), "the game was started")
 
 
+def scenario_self_update_not_arrived(h):
+    """The manifest lists a new launcher that the FTP server does not have: no
+    hand-off (a vemor.new left by an earlier run is not handed over), the run
+    ends as "Update failed" and "Launch!" works."""
+    new_launcher = pattern(50000, 13)
+    data = community(h, "self-missing", {})
+    write(os.path.join(data, "files.php"),
+          b"#\r\nvemor.exe|%d|%d\r\n" % (zlib.crc32(new_launcher), len(new_launcher)))
+    h.start_demo(data)
+    folder = h.game_folder("self-update-missing")
+    write(os.path.join(folder, "vemor.new"), b"stale launcher of an earlier run")
+    process = h.start_launcher(folder)
+    h.driver("find", *TITLE, "--visible", "--timeout", 30000)
+    h.driver("wait-control", *TITLE, "--id", LAUNCH, "--enabled", 1, "--timeout", 30000)
+    expect(status(h) == "Update failed", f"status {status(h)!r}")
+    expect(process.poll() is None, "the launcher closed")
+    h.driver("click", *TITLE, "--id", EXIT)
+    expect(h.wait_exit(process, "the launcher") == 0, "launcher exit code")
+    expect(not os.path.exists(os.path.join(folder, "eu-started.txt")), "eu.exe was started")
+    expect(read(os.path.join(folder, "vemor.new")) == b"stale launcher of an earlier run",
+           "vemor.new changed")
+
+
+def scenario_started_from_another_folder(h):
+    """Started with another current folder (a shortcut's "Start in", an
+    elevated console): the launcher works in its own folder. A decoy in the
+    start folder that the manifest lists for deletion survives; the game
+    folder is updated and nothing of the launcher's lands in the start folder."""
+    data = community(h, "elsewhere", {"base\\fresh.pk3": pattern(3000, 5)},
+                     b"stamp\r\n10.1.2.3|Vemor Duel\r\n", b"decoy.txt\r\n")
+    h.start_demo(data)
+    folder = h.game_folder("started-elsewhere")
+    write(os.path.join(folder, "decoy.txt"), b"listed for deletion")
+    start = os.path.join(h.build, "e2e", "start-folder")
+    shutil.rmtree(start, ignore_errors=True)
+    write(os.path.join(start, "decoy.txt"), b"the user's own file")
+    process = subprocess.Popen(h.wine_run + [os.path.join(folder, "vemor.exe")], cwd=start,
+                               env=h.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                               start_new_session=True)
+    h.started.append(process)
+    h.driver("find", *TITLE, "--visible", "--timeout", 30000)
+    h.driver("wait-control", *TITLE, "--id", LAUNCH, "--enabled", 1, "--timeout", 30000)
+    expect(status(h) == "Up to date", f"status {status(h)!r}")
+    wait_for(lambda: os.path.exists(os.path.join(folder, "servercache.dat")), "servercache.dat")
+    h.driver("click", *TITLE, "--id", EXIT)
+    expect(h.wait_exit(process, "the launcher") == 0, "launcher exit code")
+    expect(read(os.path.join(folder, "base", "fresh.pk3")) == pattern(3000, 5), "fresh.pk3")
+    expect(not os.path.exists(os.path.join(folder, "decoy.txt")), "the game folder's decoy kept")
+    expect(read(os.path.join(start, "decoy.txt")) == b"the user's own file", "the start folder's decoy")
+    expect(sorted(os.listdir(start)) == ["decoy.txt"], f"start folder {sorted(os.listdir(start))}")
+
+
 SCENARIOS = [scenario_update, scenario_update_failed, scenario_exit_while_downloading,
-             scenario_self_update]
+             scenario_self_update, scenario_self_update_not_arrived,
+             scenario_started_from_another_folder]

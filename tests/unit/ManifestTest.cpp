@@ -99,17 +99,24 @@ TEST(ManifestTest, PathsOutsideTheGameFolderAreSkippedInBothSections) {
         EXPECT_TRUE(IsInsideGameFolder(fine)) << fine;
 }
 
+// A line that the limit cut is never acted on: a cut delete line could name
+// another file ("a.cfg.bak" cut to "a.cfg"). A text that ends exactly at the
+// limit is not cut.
 TEST(ManifestTest, OnlyTheFirstTenThousandBytesCount) {
-    // An entry cut by the limit is processed like any other line.
-    std::string text = "#\r\n";
-    text += std::string(9995 - text.size(), 'p') + "|12|34\r\n";
-    text += "next|1|1\r\n";
-    ASSERT_GT(text.size(), 10000u);
-    const Manifest m = ParseManifest(text);
-    ASSERT_EQ(m.items.size(), 1u);
-    EXPECT_EQ(m.items[0].size, 3u); // "34" cut after its first digit
+    std::string text = "#\r\nkept|1|1\r\n#DELETE\r\n";
+    const std::string filler(10000 - text.size() - 23, 'p');
+    text += filler + "\r\njaplus\\jampconfig.cfg";
+    ASSERT_EQ(text.size(), 10000u);
+    Manifest m = ParseManifest(text + ".bak\r\n");
+    EXPECT_EQ(Names(m), "+kept;-" + filler + ";");
+    EXPECT_TRUE(m.cut);
+    m = ParseManifest(text);
+    EXPECT_FALSE(m.cut);
+    EXPECT_EQ(m.items.back().name, "japlus\\jampconfig.cfg");
     std::string longLine = "#\r\n" + std::string(20000, 'q') + "|1|1\r\nx|1|1\r\n";
-    EXPECT_TRUE(ParseManifest(longLine).items.empty());
+    m = ParseManifest(longLine);
+    EXPECT_TRUE(m.items.empty());
+    EXPECT_TRUE(m.cut);
 }
 
 } // namespace
@@ -131,7 +138,8 @@ TEST(PortalTextTest, ReadsUntilTheLimitOrTheEnd) {
                 return static_cast<long long>(n);
             },
             text));
-        EXPECT_EQ(text, body.substr(0, 10000)) << piece;
+        // One byte beyond the limit tells that the text was cut.
+        EXPECT_EQ(text, body.substr(0, 10001)) << piece;
     }
     std::string text = "stale";
     int calls = 0;

@@ -8,7 +8,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iterator>
 #include <memory>
 
@@ -114,7 +113,7 @@ TEST(ServerListTest, StampAndLines) {
     EXPECT_EQ(list.servers.size(), 1u);
 }
 
-TEST(ServerCacheTest, StringCopyAndWriteErrors) {
+TEST(ServerCacheTest, StringCopy) {
     char dest[8];
     std::memset(dest, 'x', sizeof dest);
     Q_strncpyz(dest, "abcdefghij", sizeof dest);
@@ -122,33 +121,6 @@ TEST(ServerCacheTest, StringCopyAndWriteErrors) {
     Q_strncpyz(dest, "ab", sizeof dest);
     EXPECT_EQ(std::memcmp(dest, "ab\0\0\0\0\0\0", 8), 0);
     EXPECT_THROW(Q_strncpyz(dest, nullptr, 8), ServerCacheError);
-
-    struct Script {
-        std::vector<long long> results;
-        size_t next = 0;
-        static long long Write(void* sink, const void*, size_t length) {
-            auto* s = static_cast<Script*>(sink);
-            const long long r = s->next < s->results.size() ? s->results[s->next++] : 0;
-            return r > 0 ? std::min<long long>(r, static_cast<long long>(length)) : r;
-        }
-    };
-    char data[10] = {};
-    Script once{{0, 4, 6}};
-    EXPECT_EQ(FS_Write(data, 10, Script::Write, &once), 10u); // one zero is forgiven
-    Script twice{{0, 4, 0}};
-    try {
-        FS_Write(data, 10, Script::Write, &twice);
-        FAIL() << "no error";
-    } catch (const ServerCacheError& e) {
-        EXPECT_STREQ(e.what(), "FS_Write: 0 bytes written\n");
-    }
-    Script broken{{-1}};
-    try {
-        FS_Write(data, 10, Script::Write, &broken);
-        FAIL() << "no error";
-    } catch (const ServerCacheError& e) {
-        EXPECT_STREQ(e.what(), "FS_Write: -1 bytes written\n");
-    }
 }
 
 // The file layout built here from the tables, byte by byte, independent of
@@ -176,10 +148,21 @@ ExpectedCache(const std::vector<std::pair<std::vector<uint8_t>, std::string>>& s
     return file;
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+// The cache file in memory: whether it exists, its bytes, how often it was
+// replaced.
+class MemoryCacheFile : public IServerCacheFile {
+public:
+    bool present = false;
+    std::string bytes;
+    int replaces = 0;
+    bool Exists() override { return present; }
+    bool Replace(const std::string& b) override {
+        bytes = b;
+        present = true;
+        ++replaces;
+        return true;
+    }
+};
 
 class MemoryStamps : public IStampStore {
 public:
@@ -197,13 +180,11 @@ struct Refresh {
     FakePortal portal;
     MemoryStamps stamps;
     FakeResolver resolver;
-    std::string path = testing::TempDir() + "servercache-test.dat";
+    MemoryCacheFile file;
 
-    Refresh() { std::remove(path.c_str()); }
-    ~Refresh() { std::remove(path.c_str()); }
     void Serve(const std::string& text) { portal.texts["list"] = text; }
     void Go() {
-        ServerListServices services{portal, stamps, resolver, "list", path};
+        ServerListServices services{portal, stamps, resolver, file, "list"};
         RefreshServerList(*cache, services);
     }
 };
@@ -219,6 +200,7 @@ TEST(ServerCacheTest, CacheFileIsWrittenByteForByte) {
             "localhost|home\r\n"
             "nowhere.example|bad one\r\n"
             "nowhere.example|bad two\r\n"
+            "300.1.2.3:5|bad numeric\r\n"
             "0a0b0c0d.010203040506|ipx\r\n"
             "10.0.0.2|" +
             longName + "\r\n");
@@ -227,6 +209,8 @@ TEST(ServerCacheTest, CacheFileIsWrittenByteForByte) {
                                       0, 0, 0, 0, 0,  0, 0, 0, 0x71, 0x8F};
     const std::vector<uint8_t> loop = {2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     const std::vector<uint8_t> bad = {1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    const std::vector<uint8_t> badNumeric = {1, 0, 0, 0, 255, 255, 255, 255, 0, 0,
+                                             0, 0, 0, 0, 0,   0,   0,   0,   0, 0};
     const std::vector<uint8_t> ipx = {5,  0,  0, 0, 0, 0, 0, 0, 10,   11,
                                       12, 13, 1, 2, 3, 4, 5, 6, 0x71, 0x8E};
     const std::vector<uint8_t> ip2 = {4, 0, 0, 0, 10, 0, 0, 2, 0,    0,
@@ -235,11 +219,11 @@ TEST(ServerCacheTest, CacheFileIsWrittenByteForByte) {
                                                 {loop, "home"},
                                                 {bad, "bad one"},
                                                 {bad, "bad two"},
+                                                {badNumeric, "bad numeric"},
                                                 {ipx, "ipx"},
                                                 {ip2, longName}});
-    const std::string written = ReadFile(r.path);
-    ASSERT_EQ(written.size(), kServerCacheFileSize);
-    EXPECT_TRUE(written == expected);
+    ASSERT_EQ(r.file.bytes.size(), kServerCacheFileSize);
+    EXPECT_TRUE(r.file.bytes == expected);
     EXPECT_EQ(r.stamps.stamp, "v1");
 }
 
@@ -252,7 +236,7 @@ TEST(ServerCacheTest, TheTableHoldsAtMost128Servers) {
     r.Serve(text);
     r.Go();
     EXPECT_EQ(r.cache->m_count3, 128);
-    const std::string written = ReadFile(r.path);
+    const std::string& written = r.file.bytes;
     ASSERT_EQ(written.size(), kServerCacheFileSize);
     EXPECT_EQ(std::string(written.data() + 356880 + 127 * 164 + 20), "s127");
     // Sources 1 and 2 and an unknown source, as the game's tables expect them.
@@ -269,20 +253,16 @@ TEST(ServerCacheTest, StampRules) {
     r.Serve("v1\r\n1.2.3.4|a\r\n");
     r.Go();
     ASSERT_EQ(r.stamps.writes, 1);
-    const std::string first = ReadFile(r.path);
+    const std::string first = r.file.bytes;
 
     r.Go(); // same stamp, file present: nothing is touched
     EXPECT_EQ(r.stamps.writes, 1);
+    EXPECT_EQ(r.file.replaces, 1);
 
-    std::remove(r.path.c_str());
+    r.file.present = false;
     r.Go(); // same stamp, file gone: rebuilt
-    EXPECT_EQ(ReadFile(r.path), first);
+    EXPECT_EQ(r.file.bytes, first);
     EXPECT_EQ(r.stamps.writes, 2);
-
-    r.Serve("v2\r\nno servers here\r\n");
-    r.Go(); // a changed list without servers: the old cache goes, the stamp stays
-    EXPECT_FALSE(std::ifstream(r.path).good());
-    EXPECT_EQ(r.stamps.stamp, "v1");
 
     const std::string longStamp(200, 's'); // read back cut: rebuilt on every run
     r.Serve(longStamp + "\r\n1.2.3.4|a\r\n");
@@ -291,16 +271,40 @@ TEST(ServerCacheTest, StampRules) {
     EXPECT_EQ(r.stamps.writes, 4);
 }
 
-// The portal being down must not cost the player the servers of the last list.
-TEST(ServerCacheTest, AFailedFetchKeepsTheCache) {
+// A list the player cannot use (a maintenance page with a new first line, a
+// failed fetch, a server line cut at the read limit) must not cost the player
+// the servers of the last good list.
+TEST(ServerCacheTest, AnUnusableListKeepsTheCache) {
+    struct Case {
+        const char* what;
+        const char* text; // null: the fetch fails
+    } cases[] = {
+        {"maintenance page", "<html>maintenance</html>\r\nback soon\r\n"},
+        {"stamp only", "v2\r\n"},
+        {"fetch failed", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Refresh r;
+        r.Serve("v1\r\n1.2.3.4|a\r\n");
+        r.Go();
+        const std::string before = r.file.bytes;
+        r.portal.texts.clear();
+        if (c.text)
+            r.Serve(c.text);
+        r.Go();
+        EXPECT_EQ(r.file.bytes, before);
+        EXPECT_EQ(r.file.replaces, 1);
+        EXPECT_EQ(r.stamps.stamp, "v1");
+    }
+    // The read limit cuts the last server's name: that server is left out.
+    std::string head = "v3\r\n1.2.3.4|a\r\n";
+    head += std::string(10000 - head.size() - 12, 'x') + "\r\n5.6.7.8|na";
+    ASSERT_EQ(head.size(), 10000u);
     Refresh r;
-    r.Serve("v1\r\n1.2.3.4|a\r\n");
+    r.Serve(head + "me\r\n");
     r.Go();
-    const std::string before = ReadFile(r.path);
-    r.portal.texts.clear();
-    r.Go();
-    EXPECT_EQ(ReadFile(r.path), before);
-    EXPECT_EQ(r.stamps.stamp, "v1");
+    EXPECT_EQ(r.cache->m_count3, 1);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 #include "update/UpdateListener.h"
 #include "update/UpdateRun.h"
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <set>
@@ -67,11 +68,14 @@ private:
     };
 };
 
-// Files on the server; listed sizes may differ from the bytes sent, a file
-// may break off after some bytes, and a hook runs after every read.
+// Files on the server, keyed by their manifest names; listed sizes may differ
+// from the bytes sent, a file may break off after some bytes, and a hook runs
+// after every read. Like an ordinary Unix server it knows only "/" as a folder
+// separator: a name holding "\\" is not found.
 class FakeFtp : public IFtpConnector {
 public:
     std::map<std::string, std::string> files;
+    std::map<std::string, uint64_t> listedSizes; // instead of the real size
     std::set<std::string> unlisted;
     std::map<std::string, size_t> breakAfter; // the connection ends early, as if complete
     std::map<std::string, size_t> failAfter;  // the read reports an error
@@ -112,13 +116,16 @@ private:
     class Connection : public IFtpConnection {
     public:
         explicit Connection(FakeFtp& ftp) : m_ftp(ftp) {}
-        bool GetRemoteSize(const std::string& name, uint64_t& size) override {
+        bool GetRemoteSize(const std::string& remote, uint64_t& size) override {
+            const std::string name = Key(remote);
             if (!m_ftp.files.count(name) || m_ftp.unlisted.count(name))
                 return false;
-            size = m_ftp.files[name].size();
+            size =
+                m_ftp.listedSizes.count(name) ? m_ftp.listedSizes[name] : m_ftp.files[name].size();
             return true;
         }
-        std::unique_ptr<IRemoteFile> OpenRemoteFile(const std::string& name) override {
+        std::unique_ptr<IRemoteFile> OpenRemoteFile(const std::string& remote) override {
+            const std::string name = Key(remote);
             if (!m_ftp.files.count(name))
                 return nullptr;
             m_ftp.opened.push_back(name);
@@ -126,6 +133,12 @@ private:
         }
 
     private:
+        static std::string Key(std::string remote) {
+            if (remote.find('\\') != std::string::npos)
+                return std::string();
+            std::replace(remote.begin(), remote.end(), '/', '\\');
+            return remote;
+        }
         FakeFtp& m_ftp;
     };
 };
@@ -156,5 +169,9 @@ public:
 class CountingSelfUpdate : public ISelfUpdateStarter {
 public:
     int starts = 0;
-    void StartSelfUpdate() override { ++starts; }
+    bool startable = true;
+    bool StartSelfUpdate() override {
+        ++starts;
+        return startable;
+    }
 };

@@ -100,16 +100,23 @@ TEST(UpdateRunTest, ProgressIsPostedOnlyWhenTheWholePercentChanges) {
     EXPECT_FLOAT_EQ(p.back(), 100.0f);
 }
 
-TEST(UpdateRunTest, UnknownTotalGivesASoundPercentage) {
-    UpdateCase r;
-    r.ftp.files = {{"a", Bytes(4000, 5)}, {"b", Bytes(10, 6)}};
-    r.ftp.unlisted = {"a", "b"}; // no sizes in the listing, but both still open
-    r.ServeManifest();
-    r.Go();
-    for (float p : r.listener.progress)
-        EXPECT_TRUE(std::isfinite(p) && p >= 0.0f && p <= 100.0f) << p;
-    EXPECT_EQ(r.folder.files, r.ftp.files);
-    EXPECT_FLOAT_EQ(DownloadPercent(5, 0), 0.0f);
+// Whatever sizes the listing claims (none, or far too small), the bar stays
+// within 0 to 100.
+TEST(UpdateRunTest, PercentStaysWithinTheBarWhateverTheListingClaims) {
+    for (bool understated : {false, true}) {
+        UpdateCase r;
+        r.ftp.files = {{"a", Bytes(400000, 5)}, {"b", Bytes(10, 6)}};
+        if (understated)
+            r.ftp.listedSizes = {{"a", 1}, {"b", 1}};
+        else
+            r.ftp.unlisted = {"a", "b"}; // no sizes in the listing, but both still open
+        r.ServeManifest();
+        r.Go();
+        for (float p : r.listener.progress)
+            EXPECT_TRUE(std::isfinite(p) && p >= 0.0f && p <= 100.0f) << p;
+        EXPECT_EQ(r.folder.files, r.ftp.files);
+        EXPECT_FALSE(r.Failed());
+    }
 }
 
 TEST(UpdateRunTest, FailuresAreReportedButStillFinish) {
@@ -144,36 +151,63 @@ TEST(UpdateRunTest, FailuresAreReportedButStillFinish) {
     }
 }
 
-TEST(UpdateRunTest, AFileTheServerLacksEndsTheDownloadThere) {
-    UpdateCase r;
-    r.ftp.files = {{"1", Bytes(100, 1)}, {"3", Bytes(100, 3)}};
-    r.portal.texts[kUrl] =
-        "#\r\n" + Entry("1", r.ftp.files["1"]) + "2|5|5\r\n" + Entry("3", r.ftp.files["3"]);
-    r.Go();
-    EXPECT_EQ(r.ftp.opened, std::vector<std::string>{"1"});
-    EXPECT_EQ(r.folder.files.count("1"), 1u);
-    EXPECT_EQ(r.folder.files.count("3"), 0u);
-    EXPECT_TRUE(r.Failed());
-}
-
-// A transfer that breaks off, whether reported as an error or looking like the
-// end of the file, never replaces the player's good copy.
-TEST(UpdateRunTest, AnInterruptedTransferLeavesTheOldCopyInPlace) {
-    for (bool looksComplete : {true, false}) {
+// Only a file whose size and CRC equal the manifest's entry replaces the
+// player's copy: not a transfer that breaks off (reported as an error or
+// looking like the end of the file, with or without a listed size), nor one
+// that brings other bytes.
+TEST(UpdateRunTest, ADownloadThatIsNotTheListedFileLeavesTheOldCopyInPlace) {
+    const std::string name = "maps\\duel.pk3";
+    const std::string good = Bytes(10000, 8);
+    struct Case {
+        const char* what;
+        void (*arrange)(FakeFtp&, const std::string&);
+    } cases[] = {
+        {"ends early", [](FakeFtp& f, const std::string& n) { f.breakAfter[n] = 4096; }},
+        {"read error", [](FakeFtp& f, const std::string& n) { f.failAfter[n] = 4096; }},
+        {"ends early, not listed",
+         [](FakeFtp& f, const std::string& n) {
+             f.breakAfter[n] = 4096;
+             f.unlisted.insert(n);
+         }},
+        {"ends early, listed smaller",
+         [](FakeFtp& f, const std::string& n) {
+             f.breakAfter[n] = 4096;
+             f.listedSizes[n] = 4096;
+         }},
+        {"other bytes of the same size",
+         [](FakeFtp& f, const std::string& n) { f.files[n][77] ^= 1; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
         UpdateCase r;
-        r.ftp.files = {{"maps\\duel.pk3", Bytes(10000, 8)}, {"zafter.txt", "x"}};
-        if (looksComplete)
-            r.ftp.breakAfter["maps\\duel.pk3"] = 4096;
-        else
-            r.ftp.failAfter["maps\\duel.pk3"] = 4096;
-        r.folder.files = {{"maps\\duel.pk3", "good old copy"}};
+        r.ftp.files = {{name, good}, {"zafter.txt", "x"}};
+        r.folder.files = {{name, "good old copy"}};
         r.ServeManifest();
+        c.arrange(r.ftp, name);
         r.Go();
-        EXPECT_EQ(r.folder.files.at("maps\\duel.pk3"), "good old copy");
-        EXPECT_EQ(r.folder.files.count("maps\\duel.pk3.part"), 0u);
+        EXPECT_EQ(r.folder.files.at(name), "good old copy");
+        EXPECT_EQ(r.folder.files.count(name + ".part"), 0u);
         EXPECT_TRUE(r.Failed());
+        EXPECT_FALSE(r.Said("status Up to date"));
         EXPECT_EQ(r.folder.files.count("zafter.txt"), 0u); // the download ended there
     }
+}
+
+// A delete line cut by the read limit ("...cfg.bak" cut to "...cfg") is not
+// acted on; the entries before the cut are, and the run says it failed.
+TEST(UpdateRunTest, AManifestCutAtTheLimitHandlesWhatCameBeforeAndFails) {
+    UpdateCase r;
+    r.ftp.files = {{"new.txt", "fresh"}};
+    std::string text = "#\r\n" + Entry("new.txt", "fresh") + "#DELETE\r\nold.txt\r\n";
+    text += std::string(10000 - text.size() - 23, 'p') + "\r\njaplus\\jampconfig.cfg";
+    r.portal.texts[kUrl] = text + ".bak\r\n";
+    r.folder.files = {{"japlus\\jampconfig.cfg", "seta name P"}, {"old.txt", "o"}};
+    r.Go();
+    EXPECT_EQ(r.folder.files.at("japlus\\jampconfig.cfg"), "seta name P");
+    EXPECT_EQ(r.folder.files.count("old.txt"), 0u);
+    EXPECT_EQ(r.folder.files.at("new.txt"), "fresh");
+    EXPECT_TRUE(r.Failed());
+    EXPECT_EQ(r.listener.calls.back(), "finished");
 }
 
 TEST(UpdateRunTest, AStopDuringTheThirdOfFiveFiles) {
@@ -225,6 +259,35 @@ TEST(UpdateRunTest, TheLaunchersOwnExecutableArrivesAsVemorNew) {
     other.Go();
     EXPECT_EQ(other.selfUpdate.starts, 0);
     EXPECT_EQ(other.folder.files.at("Vemor.exe"), "x");
+}
+
+// Without a verified new launcher from this run and a started "eu.exe" the
+// launcher must not close: it ends as a failed update and the player can
+// play. A "vemor.new" left by an earlier run is never handed over.
+TEST(UpdateRunTest, NoHandOffUnlessTheNewLauncherArrivedAndEuStarted) {
+    struct Case {
+        const char* what;
+        void (*arrange)(UpdateCase&);
+    } cases[] = {
+        {"FTP server down", [](UpdateCase& r) { r.ftp.down = true; }},
+        {"transfer broke off", [](UpdateCase& r) { r.ftp.breakAfter["vemor.exe"] = 1000; }},
+        {"other bytes", [](UpdateCase& r) { r.ftp.files["vemor.exe"][5] ^= 1; }},
+        {"stopped", [](UpdateCase& r) { r.worker.m_stopRequested = true; }},
+        {"eu.exe cannot start", [](UpdateCase& r) { r.selfUpdate.startable = false; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        UpdateCase r;
+        r.ftp.files = {{"vemor.exe", Bytes(3000, 7)}};
+        r.folder.files = {{"vemor.exe", "running copy"}, {"vemor.new", "stale"}};
+        r.ServeManifest();
+        c.arrange(r);
+        r.Go();
+        EXPECT_FALSE(r.Said("self-update"));
+        EXPECT_TRUE(r.Failed());
+        EXPECT_EQ(r.listener.calls.back(), "finished");
+        EXPECT_EQ(r.selfUpdate.starts, c.arrange == cases[4].arrange ? 1 : 0);
+    }
 }
 
 TEST(UpdateRunTest, DuplicatesAreFetchedTwiceAndAnUncreatableFileEndsTheDownload) {

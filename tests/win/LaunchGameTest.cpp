@@ -1,10 +1,14 @@
 #include "TestFolder.h"
 
 #include "app/LaunchSession.h"
+#include "win/MessageBox.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
 
 namespace {
 
@@ -59,7 +63,8 @@ TEST(LaunchGame, StartsTheGameWithTheClanPasswordAndWaitsForItsEnd) {
     session.GetAccount().m_accessCode = "c2";
     session.LaunchGame();
     EXPECT_EQ(RecordedCommandLine(), std::string(kBase) + "m1:c2");
-    EXPECT_EQ(ReadFileBytes("japlus\\jampconfig.cfg"), "seta name P\r\nseta cp_clanPwd \"m1:c2\"\r\n");
+    EXPECT_EQ(ReadFileBytes("japlus\\jampconfig.cfg"),
+              "seta name P\r\nseta cp_clanPwd \"m1:c2\"\r\n");
     // The game's thread can no longer be opened once nobody holds a handle to
     // it. (Wine keeps ended processes openable, so only the thread shows this.)
     const DWORD threadId = std::stoul(RecordedLine("thread"));
@@ -78,15 +83,52 @@ TEST(LaunchGame, AnInjectedValueStaysOneValueOfTheClanPassword) {
     session.LaunchGame();
     EXPECT_EQ(RecordedCommandLine(), std::string(kBase) + "\"x +exec other.cfg:c;quit\"");
     // How the game splits it: three commands, the last one setting the value.
-    EXPECT_EQ(ReadFileBytes("jamp-commands.txt"),
-              "set\tfs_game\tjaplus\nexec\tjampconfig_ex.cfg\n"
-              "set\tcp_clanPwd\tx +exec other.cfg:c;quit\n");
+    EXPECT_EQ(ReadFileBytes("jamp-commands.txt"), "set\tfs_game\tjaplus\nexec\tjampconfig_ex.cfg\n"
+                                                  "set\tcp_clanPwd\tx +exec other.cfg:c;quit\n");
 }
 
-TEST(LaunchGame, MissingGameReturnsAtOnce) {
+// Answers the first message box of this process with OK and keeps its text.
+class MessageBoxAnswerer {
+public:
+    MessageBoxAnswerer()
+        : m_thread([this] {
+              for (int tries = 0; tries < 200 && m_text.empty(); ++tries) {
+                  ::Sleep(50);
+                  HWND box = ::FindWindowA("#32770", win::AppTitle());
+                  if (!box)
+                      continue;
+                  char text[512] = {};
+                  ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                  m_text = text;
+                  ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+              }
+          }) {}
+    ~MessageBoxAnswerer() { Text(); }
+    const std::string& Text() {
+        if (m_thread.joinable())
+            m_thread.join();
+        return m_text;
+    }
+
+private:
+    std::string m_text;
+    std::thread m_thread;
+};
+
+// The player is told why the game did not start, in the system's words, and
+// nothing waits for a game that is not there.
+TEST(LaunchGame, AGameThatCannotStartIsReportedWithTheSystemsReason) {
     TestFolder folder;
+    char reason[256] = {};
+    ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                     ERROR_FILE_NOT_FOUND, 0, reason, sizeof reason, nullptr);
+    std::string expected = reason;
+    while (!expected.empty() && (expected.back() == '\n' || expected.back() == '\r'))
+        expected.pop_back();
+    MessageBoxAnswerer answerer;
     LaunchSession session;
     session.LaunchGame();
+    EXPECT_EQ(answerer.Text(), "The game could not be started (jamp.exe): " + expected);
     EXPECT_FALSE(FileExists("jamp-started.txt"));
 }
 

@@ -1,5 +1,6 @@
 // The update's Win32 pieces that need no server: the window relay, the stamp
-// in the settings file, and the game folder's file operations.
+// in the settings file, the server cache file, and the game folder's file
+// operations.
 #include "TestFolder.h"
 
 #include "update/Crc32.h"
@@ -122,6 +123,27 @@ TEST(GameFolderTest, SizesCrcAndMovingIntoPlace) {
     EXPECT_TRUE(FileExists("new\\folder\\x"));
     EXPECT_FALSE(files.CreateLocalFile("a.bin\\x"));
     EXPECT_EQ(ReadFileBytes("a.bin"), "new");
+}
+
+// A cache that another program holds open (the game reading it, say) exists:
+// it is neither rebuilt as missing nor torn; a replace that cannot take its
+// place leaves it whole and no temporary file behind.
+TEST(ServerCacheFileTest, ALockedCacheExistsAndStaysWhole) {
+    TestFolder folder;
+    Win32ServerCacheFile cache;
+    EXPECT_FALSE(cache.Exists());
+    EXPECT_TRUE(cache.Replace("first"));
+    EXPECT_EQ(ReadFileBytes("servercache.dat"), "first");
+    {
+        HANDLE held = ::CreateFileA("servercache.dat", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        EXPECT_TRUE(cache.Exists());
+        EXPECT_FALSE(cache.Replace("second"));
+        ::CloseHandle(held);
+    }
+    EXPECT_EQ(ReadFileBytes("servercache.dat"), "first");
+    EXPECT_FALSE(FileExists("servercache.tmp"));
 }
 
 } // namespace

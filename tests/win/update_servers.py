@@ -1,7 +1,9 @@
 #!/usr/bin/python3
 """Runs the Windows component tests of the HTTP fetch and the FTP download
 against real servers on free loopback ports: the demo portal and FTP servers,
-and a portal that sends its answer in small pieces with pauses. Their
+a portal that sends its answer in small pieces with pauses, FTP servers that
+cut or stall a transfer in the middle of a file, and a server that accepts
+connections and stays silent. Their
 addresses reach the tests through environment variables; every server is
 stopped afterwards.
 
@@ -49,10 +51,11 @@ class Trickle(http.server.BaseHTTPRequestHandler):
         pass
 
 
-def start_dropping_ftp(root):
-    """An FTP server that lists "drop.bin" at its full size but ends every
-    transfer of it after 100000 bytes, as a connection lost in the middle of
-    a file looks to the client."""
+def start_special_ftp(root, limit, stall):
+    """An FTP server that lists "drop.bin" and "f1.bin" at their full sizes but
+    sends only their first `limit` bytes: then it ends the transfer, as a
+    connection lost in the middle of a file looks to the client, or, with
+    `stall`, keeps the data connection open and silent for a minute."""
     from pyftpdlib.authorizers import DummyAuthorizer
     from pyftpdlib.filesystems import AbstractedFS
     from pyftpdlib.handlers import FTPHandler
@@ -60,9 +63,11 @@ def start_dropping_ftp(root):
 
     class Cut:
         def __init__(self, f):
-            self.f, self.left, self.name, self.closed = f, 100000, f.name, False
+            self.f, self.left, self.name, self.closed = f, limit, f.name, False
 
         def read(self, n=-1):
+            if self.left == 0 and stall:
+                time.sleep(60)
             data = self.f.read(min(n, self.left) if n >= 0 else self.left)
             self.left -= len(data)
             return data
@@ -71,19 +76,35 @@ def start_dropping_ftp(root):
             self.closed = True
             self.f.close()
 
-    class DroppingFS(AbstractedFS):
+    class CuttingFS(AbstractedFS):
         def open(self, filename, mode):
             f = super().open(filename, mode)
-            return Cut(f) if filename.endswith("drop.bin") else f
+            return Cut(f) if filename.endswith(("drop.bin", "f1.bin")) else f
 
     authorizer = DummyAuthorizer()
     authorizer.add_user("kel", "tQwa3mxp", root, perm="elr")
     handler = type("Handler", (FTPHandler,), {"authorizer": authorizer,
-                                              "abstracted_fs": DroppingFS,
+                                              "abstracted_fs": CuttingFS,
                                               "masquerade_address": "127.0.0.1"})
     server = FTPServer(("127.0.0.1", 0), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server
+
+
+def start_silent_server():
+    """Accepts connections and never sends a byte: a stalled portal, or an FTP
+    server that never greets."""
+    listener = socket.socket()
+    listener.bind(("127.0.0.1", 0))
+    listener.listen(8)
+    held = []
+
+    def serve():
+        while True:
+            held.append(listener.accept()[0])
+
+    threading.Thread(target=serve, daemon=True).start()
+    return listener.getsockname()[1]
 
 
 def closed_port():
@@ -130,8 +151,9 @@ def main():
         env["VEMOR_TEST_TRICKLE"] = "127.0.0.1:%d" % trickle.server_address[1]
         env["VEMOR_TEST_FTP_PORT"] = str(ftp_port)
         env["VEMOR_TEST_DOWN_PORT"] = str(closed_port())
-        dropping = start_dropping_ftp(root)
-        env["VEMOR_TEST_DROP_FTP_PORT"] = str(dropping.address[1])
+        env["VEMOR_TEST_DROP_FTP_PORT"] = str(start_special_ftp(root, 100000, False).address[1])
+        env["VEMOR_TEST_STALL_FTP_PORT"] = str(start_special_ftp(root, 100000, True).address[1])
+        env["VEMOR_TEST_SILENT_PORT"] = str(start_silent_server())
         result = subprocess.run(command, env=env)
         trickle.shutdown()
         return result.returncode

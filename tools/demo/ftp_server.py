@@ -1,9 +1,9 @@
 #!/usr/bin/python3
 """Community update FTP server for local launcher testing.
 
-Read-only, one account, loopback only.  The launcher asks for files by
-the names it read from the manifest, which use Windows separators, so
-backslashes are accepted as folder separators here.
+Read-only, one account, loopback only.  A stock pyftpdlib server, like the
+ordinary Unix FTP servers communities rent: "/" is its only folder
+separator, so the launcher must send remote names with "/".
 """
 
 import argparse
@@ -13,26 +13,12 @@ import signal
 import sys
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 USER = "kel"
 PASSWORD = "tQwa3mxp"
 LOOPBACK = "127.0.0.1"
-
-
-class BackslashFS(AbstractedFS):
-    """Treats `\\` in client paths as a folder separator.
-
-    Normalisation happens before the base class resolves `..` against the
-    virtual root, so `..\\..\\etc` collapses to `/etc` inside the root just
-    like its forward-slash form; symlinks leading out are still refused by
-    the base class validpath check.
-    """
-
-    def ftpnorm(self, ftppath):
-        return super().ftpnorm(ftppath.replace("\\", "/"))
 
 
 def write_ready_file(path, port):
@@ -50,7 +36,6 @@ def make_handler(root, rate):
         pass
 
     Handler.authorizer = authorizer
-    Handler.abstracted_fs = BackslashFS
     Handler.banner = "Vemor community update server ready."
     # PASV replies must never advertise anything but loopback, whatever
     # address the machine's hostname resolves to.
