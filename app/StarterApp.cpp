@@ -1,6 +1,7 @@
 #include "app/StarterApp.h"
 
 #include "app/LaunchSession.h"
+#include "update/Win32LogFile.h"
 #include "win/Handle.h"
 #include "win/MessageBox.h"
 
@@ -53,6 +54,7 @@ bool StarterApp::InitInstance() {
         win::ShowMessage("Another instance is already run", MB_OK);
         return false;
     }
+    StartRunLog();
 
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;

@@ -10,7 +10,6 @@
 #include "update/CachedGameFolder.h"
 #include "update/UpdateCheck.h"
 #include "update/Win32CheckCache.h"
-#include "update/Win32FileCrc.h"
 #include "update/Win32GameFolder.h"
 #include "win/Handle.h"
 
@@ -34,21 +33,10 @@ size_t ReadAll(const std::vector<std::string>& paths) {
     return total;
 }
 
-// The launcher's folder with the CRC summed on a second thread.
-class StreamedFolder : public Win32GameFolder {
-public:
-    uint32_t ComputeFileCrc32(const std::string& path, uint32_t& crc) override {
-        return ComputeFileCrc32With(m_stream, path, crc);
-    }
-
-private:
-    StreamCrc m_stream;
-};
-
 // One start's check as the update thread does it: load the cache file,
 // check, store the cache when it changed.
 bool CheckOnce(const Manifest& manifest) {
-    StreamedFolder folder;
+    Win32GameFolder folder;
     Win32FileStamps stamps;
     CheckCache cache = LoadCheckCache(kCheckCacheFile);
     CachedGameFolder cached(folder, stamps, cache);

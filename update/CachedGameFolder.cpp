@@ -1,6 +1,7 @@
 #include "update/CachedGameFolder.h"
 
 bool CachedGameFolder::GetLocalFileSize(const std::string& path, uint32_t& size) {
+    m_consulted = true;
     m_stampedPath.clear();
     CheckCache::Stamp stamp;
     if (!m_stamps.GetFileStamp(path, stamp))
@@ -13,9 +14,11 @@ bool CachedGameFolder::GetLocalFileSize(const std::string& path, uint32_t& size)
 
 uint32_t CachedGameFolder::ComputeFileCrc32(const std::string& path, uint32_t& crc) {
     const bool stamped = m_stampedPath == path;
-    m_lastRemembered = stamped && m_cache.Lookup(path, m_stamp, crc);
-    if (m_lastRemembered)
+    if (stamped && m_cache.Lookup(path, m_stamp, crc)) {
+        ++m_remembered;
         return 0;
+    }
+    ++m_read;
     const uint32_t result = m_folder.ComputeFileCrc32(path, crc);
     if (result == 0 && stamped)
         m_cache.Record(path, m_stamp, crc);
@@ -25,6 +28,7 @@ uint32_t CachedGameFolder::ComputeFileCrc32(const std::string& path, uint32_t& c
 }
 
 void CachedGameFolder::DeleteLocalFile(const std::string& path) {
+    m_consulted = true;
     m_folder.DeleteLocalFile(path);
     m_cache.Forget(path);
     if (m_stampedPath == path)
@@ -40,11 +44,11 @@ bool CachedGameFolder::MoveIntoPlace(const std::string& from, const std::string&
     if (m_stampedPath == target)
         m_stampedPath.clear();
     m_cache.Forget(target);
-    if (!m_folder.MoveIntoPlace(from, target))
-        return false;
-    const auto verified = m_verified.find(target);
+    return m_folder.MoveIntoPlace(from, target);
+}
+
+void CachedGameFolder::PlacedVerified(const std::string& path, uint32_t crc) {
     CheckCache::Stamp stamp;
-    if (verified != m_verified.end() && m_stamps.GetFileStamp(target, stamp))
-        m_cache.Record(target, stamp, verified->second);
-    return true;
+    if (m_stamps.GetFileStamp(path, stamp))
+        m_cache.Record(path, stamp, crc);
 }

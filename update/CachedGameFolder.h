@@ -3,7 +3,6 @@
 #include "update/CheckCache.h"
 #include "update/GameFolder.h"
 
-#include <map>
 #include <string>
 
 // The size and last-write time of a local file, in one attribute query.
@@ -18,7 +17,8 @@ protected:
 
 // The game folder with the check cache in front of the CRC: a file whose
 // stamp is the remembered one is not read. Every CRC computed here, every
-// deletion and every file put in place keeps the cache true.
+// deletion, every file put in place and every verified download keeps the
+// cache true.
 //
 // The check asks for a file's size and then, when that matches, for its CRC;
 // the stamp of the size query is the one the CRC is remembered with. It is
@@ -29,24 +29,28 @@ public:
     CachedGameFolder(IGameFolder& folder, IFileStamps& stamps, CheckCache& cache)
         : m_folder(folder), m_stamps(stamps), m_cache(cache) {}
 
-    // The CRC a file has once it was put in place: the download puts a file
-    // in place only after its size and CRC matched these.
-    void ExpectVerified(const std::string& path, uint32_t crc) { m_verified[path] = crc; }
-    // Whether the last CRC came from the cache rather than from the file.
-    bool LastCrcRemembered() const { return m_lastRemembered; }
+    // Whether the run asked about any file (or deleted one). A run that did
+    // not (no manifest) tells nothing about the folder, and the stored cache
+    // stays as it was.
+    bool Consulted() const { return m_consulted; }
+    // How many CRCs this run took from the cache, and how many it read.
+    int Remembered() const { return m_remembered; }
+    int Read() const { return m_read; }
 
     bool GetLocalFileSize(const std::string& path, uint32_t& size) override;
     uint32_t ComputeFileCrc32(const std::string& path, uint32_t& crc) override;
     void DeleteLocalFile(const std::string& path) override;
     std::unique_ptr<ILocalFile> CreateLocalFile(const std::string& path) override;
     bool MoveIntoPlace(const std::string& from, const std::string& target) override;
+    void PlacedVerified(const std::string& path, uint32_t crc) override;
 
 private:
     IGameFolder& m_folder;
     IFileStamps& m_stamps;
     CheckCache& m_cache;
-    std::map<std::string, uint32_t> m_verified;
     std::string m_stampedPath;
     CheckCache::Stamp m_stamp;
-    bool m_lastRemembered = false;
+    bool m_consulted = false;
+    int m_remembered = 0;
+    int m_read = 0;
 };

@@ -104,9 +104,8 @@ void StreamCrc::Sum() {
         Slab* slab = nullptr;
         {
             std::unique_lock<std::mutex> lock(m_lock);
-            m_changed.wait(lock, [this] {
-                return m_quit || !m_full.empty() || (m_lastGiven && !m_summed);
-            });
+            m_changed.wait(
+                lock, [this] { return m_quit || !m_full.empty() || (m_lastGiven && !m_summed); });
             if (m_quit)
                 return;
             if (m_full.empty()) {

@@ -20,7 +20,7 @@
 class StreamCrc {
 public:
     // What one hand-over between the two threads carries.
-    static constexpr size_t kSlab = 256u << 10;
+    static constexpr size_t kSlab = 1u << 20;
 
     StreamCrc();
     ~StreamCrc();

@@ -3,8 +3,11 @@
 #include "BuildConfig.h"
 #include "update/HttpFetch.h"
 #include "update/ServerList.h"
+#include "update/RunLog.h"
 #include "update/UpdateRun.h"
+#include "update/Win32CheckCache.h"
 #include "update/Win32GameFolder.h"
+#include "update/Win32LogFile.h"
 #include "update/Win32ServerList.h"
 #include "update/WinFtp.h"
 #include "win/Handle.h"
@@ -20,7 +23,12 @@ std::string PortalUrl(const char* path) {
 
 class Win32SelfUpdate : public ISelfUpdateStarter {
 public:
-    bool StartSelfUpdate() override { return ::StartSelfUpdate() != 0; }
+    bool StartSelfUpdate() override {
+        if (::StartSelfUpdate())
+            return true;
+        LogLine("self-update: eu.exe: " + DescribeLastError());
+        return false;
+    }
 };
 
 // The game's server cache image: 377 KB, in static storage, used by the
@@ -48,9 +56,21 @@ unsigned UpdateThreadProc(void* param) {
     HttpFetch http;
     WinFtpConnector ftp(build_config::kFtpHost, build_config::kFtpPort);
     Win32GameFolder folder;
+    Win32FileStamps stamps;
+    CheckCache cache = LoadCheckCache(kCheckCacheFile);
+    CachedGameFolder cachedFolder(folder, stamps, cache);
     Win32SelfUpdate selfUpdate;
-    UpdateServices services{http, ftp, folder, selfUpdate, PortalUrl("/files.php")};
+    UpdateServices services{http, ftp, cachedFolder, selfUpdate, PortalUrl("/files.php")};
     RunUpdate(**owner, services);
+    // A run that checked nothing (no manifest) leaves the stored cache as it is.
+    if (!cachedFolder.Consulted())
+        return 0;
+    std::string line = "check cache: " + std::to_string(cachedFolder.Remembered()) +
+                       " CRCs taken from " + kCheckCacheFile + " without reading, " +
+                       std::to_string(cachedFolder.Read()) + " files read";
+    if (cache.Changed())
+        line += SaveCheckCache(kCheckCacheFile, cache) ? "; stored" : "; could not be stored";
+    LogLine(line);
     return 0;
 }
 

@@ -40,8 +40,8 @@ CheckCache LoadCheckCache(const std::string& path) {
         DWORD total = 0;
         DWORD got = 0;
         while (total < bytes.size() &&
-               ::ReadFile(file.Get(), &bytes[total], static_cast<DWORD>(bytes.size() - total),
-                          &got, nullptr) &&
+               ::ReadFile(file.Get(), &bytes[total], static_cast<DWORD>(bytes.size() - total), &got,
+                          nullptr) &&
                got > 0)
             total += got;
         bytes.resize(total);

@@ -1,6 +1,6 @@
 #include "update/Win32GameFolder.h"
 
-#include "update/Crc32.h"
+#include "update/Win32FileCrc.h"
 #include "win/Handle.h"
 #include "win/WholeFile.h"
 
@@ -46,9 +46,6 @@ private:
     std::vector<char> m_pending;
 };
 
-// Sequential reads of this size are what the check was measured with.
-constexpr DWORD kCrcBlock = 4096;
-
 } // namespace
 
 bool Win32GameFolder::GetLocalFileSize(const std::string& path, uint32_t& size) {
@@ -60,23 +57,7 @@ bool Win32GameFolder::GetLocalFileSize(const std::string& path, uint32_t& size) 
 }
 
 uint32_t Win32GameFolder::ComputeFileCrc32(const std::string& path, uint32_t& crc) {
-    uint32_t state = kCrc32Start;
-    uint32_t result = 0;
-    win::ScopedHandle file(
-        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                      FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_SYSTEM |
-                          FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY,
-                      nullptr));
-    if (!file.IsValid()) {
-        result = ::GetLastError();
-    } else {
-        unsigned char buffer[kCrcBlock];
-        DWORD got = 0;
-        while (::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
-            state = Crc32Update(state, buffer, got);
-    }
-    crc = Crc32Finish(state);
-    return result;
+    return ComputeFileCrc32With(m_stream, path, crc);
 }
 
 void Win32GameFolder::DeleteLocalFile(const std::string& path) {

@@ -1,9 +1,12 @@
 #include "update/Win32LogFile.h"
 
+#include "BuildConfig.h"
 #include "win/Handle.h"
 
 #include <windows.h>
+#include <wininet.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -44,10 +47,46 @@ std::unique_ptr<ILogFile> OpenRunLogFile(const std::string& path, const std::str
     return std::make_unique<Win32LogFile>(file);
 }
 
-std::string SystemErrorText(unsigned long code) {
+void StartRunLog() {
+    TheLog().Open(OpenRunLogFile("vemor.log", "vemor.old.log"));
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    char date[32];
+    std::snprintf(date, sizeof date, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
+    LogLine(std::string("Vemor Academy launcher ") + build_config::kVersion + ", " + date +
+            "; portal " + build_config::kPortalHost + ", update server " + build_config::kFtpHost +
+            ":" + std::to_string(build_config::kFtpPort));
+    char folder[MAX_PATH + 1] = {};
+    const DWORD length = ::GetCurrentDirectoryA(sizeof folder, folder);
+    LogLine("game folder " + (length > 0 && length < sizeof folder ? std::string(folder, length)
+                                                                   : std::string("(unknown)")));
+}
+
+std::string DescribeLastError() {
+    const DWORD code = ::GetLastError();
+    std::string text = "error " + std::to_string(code);
+    const std::string system = ErrorCodeText(code);
+    if (!system.empty())
+        text += " (" + system + ")";
+    if (code == ERROR_INTERNET_EXTENDED_ERROR) {
+        char reply[512] = {};
+        DWORD replyCode = 0;
+        DWORD length = sizeof reply;
+        if (::InternetGetLastResponseInfoA(&replyCode, reply, &length) && length > 0)
+            text += ", the server answered: " +
+                    std::string(reply, std::min<DWORD>(length, sizeof reply - 1));
+    }
+    return text;
+}
+
+unsigned long long LogClock() {
+    return ::GetTickCount64();
+}
+
+std::string ErrorCodeText(unsigned long code) {
     char* text = nullptr;
-    DWORD flags = FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                  FORMAT_MESSAGE_IGNORE_INSERTS;
+    DWORD flags =
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
     // WinINet's own codes are described by its module, not by the system's table.
     HMODULE wininet = nullptr;
     if (code >= 12000 && code < 12200) {
@@ -55,8 +94,8 @@ std::string SystemErrorText(unsigned long code) {
         if (wininet)
             flags = (flags & ~FORMAT_MESSAGE_FROM_SYSTEM) | FORMAT_MESSAGE_FROM_HMODULE;
     }
-    const DWORD length = ::FormatMessageA(flags, wininet, code, 0,
-                                          reinterpret_cast<char*>(&text), 0, nullptr);
+    const DWORD length =
+        ::FormatMessageA(flags, wininet, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
     std::string result(text ? text : "", length);
     if (text)
         ::LocalFree(text);

@@ -18,12 +18,12 @@ def run_until_finished(h, folder):
     return result
 
 
-def change_in_place(path, keep_time=True):
-    """New bytes of the same length; the last-write time put back unless told."""
+def change_in_place(path, at, keep_time=True):
+    """The byte at `at` changed, the length kept; the last-write time put back
+    unless told."""
     info = os.stat(path)
     data = bytearray(read(path))
-    data[0] ^= 0xFF
-    data[-1] ^= 0xFF
+    data[at] ^= 0xFF
     write(path, bytes(data))
     mtime = info.st_mtime_ns if keep_time else info.st_mtime_ns + 10 ** 10
     os.utime(path, ns=(info.st_atime_ns, mtime))
@@ -47,12 +47,12 @@ def scenario_second_run_reads_nothing(h):
     for rel, path in paths.items():
         expect(read(path) == files[rel], f"{rel} not in the community's state after the first run")
 
-    changed = {rel: change_in_place(path) for rel, path in paths.items()}
+    changed = {rel: change_in_place(path, 0) for rel, path in paths.items()}
     expect(run_until_finished(h, folder) == "Up to date", "second run not up to date")
     for rel, path in paths.items():
         expect(read(path) == changed[rel], f"{rel} was read or fetched on the second run")
 
-    change_in_place(paths["base\\assets.pk3"], keep_time=False)
+    change_in_place(paths["base\\assets.pk3"], 1, keep_time=False)
     expect(run_until_finished(h, folder) == "Up to date", "third run not up to date")
     expect(read(paths["base\\assets.pk3"]) == files["base\\assets.pk3"],
            "a file with a new time was not checked again")

@@ -53,7 +53,9 @@ std::string CheckRun(StampedFolder& folder, const Manifest& manifest, const std:
     CheckCache cache = CheckCache::Load(stored, now);
     CachedGameFolder cached(folder, folder, cache);
     folder.reads.clear();
-    fetch = CheckManifest(manifest, cached).fetchList;
+    fetch.clear();
+    for (const ManifestItem& item : CheckManifest(manifest, cached).fetchList)
+        fetch.push_back(item.name);
     return cache.Serialise();
 }
 
@@ -107,34 +109,75 @@ TEST(CheckCacheTest, UnchangedFilesAreNotReadAgainAndAChangedStampIsRead) {
     EXPECT_EQ(run.fetch, (std::vector<std::string>{"a.pk3", "c.cfg"}));
 }
 
-TEST(CheckCacheTest, DeletionsAndVerifiedDownloadsKeepTheCacheTrue) {
+// Whole update runs, each with the cache the run before stored.
+struct UpdateRuns {
+    StampedFolder folder;
+    FakeFtp ftp;
+    FakePortal portal;
+    CountingSelfUpdate selfUpdate;
+    RecordingListener listener;
+    UpdateWorker worker;
+    std::string stored;
+
+    UpdateRuns() { worker.m_listener = &listener; }
+    void Go(const std::string& manifest) {
+        portal.texts["http://portal/files.php"] = manifest;
+        CheckCache cache = CheckCache::Load(stored, kNow);
+        CachedGameFolder cached(folder, folder, cache);
+        UpdateServices services{portal, ftp, cached, selfUpdate, "http://portal/files.php"};
+        folder.reads.clear();
+        ftp.opened.clear();
+        RunUpdate(worker, services);
+        stored = cache.Serialise();
+    }
+};
+
+std::string Entry(const std::string& name, const std::string& bytes) {
+    return name + "|" + std::to_string(Crc32(bytes.data(), bytes.size())) + "|" +
+           std::to_string(bytes.size()) + "\r\n";
+}
+
+TEST(CheckCacheTest, DeletionsAndDownloadsKeepTheCacheTrue) {
+    UpdateRuns runs;
+    const std::string current = "current bytes", old = "old bytes";
+    runs.ftp.files = {{"new.pk3", "downloaded bytes"}, {"old.pk3", old}};
+    runs.folder.files = {{"a.pk3", current}, {"old.pk3", old}};
+    const std::string manifest = "#\r\n" + Entry("a.pk3", current) + Entry("old.pk3", old) +
+                                 Entry("new.pk3", runs.ftp.files["new.pk3"]);
+    runs.Go(manifest);
+    EXPECT_EQ(runs.folder.reads, (std::map<std::string, int>{{"a.pk3", 1}, {"old.pk3", 1}}));
+    EXPECT_EQ(runs.ftp.opened, std::vector<std::string>{"new.pk3"});
+
+    // The downloaded file was remembered as verified.
+    runs.Go(manifest);
+    EXPECT_TRUE(runs.folder.reads.empty());
+    EXPECT_TRUE(runs.ftp.opened.empty());
+
+    // Deleted, then back with other bytes of the same size and time: read,
+    // not remembered, and fetched.
+    runs.Go("#\r\n" + Entry("a.pk3", current) + Entry("new.pk3", runs.ftp.files["new.pk3"]) +
+            "#DELETE\r\nold.pk3\r\n");
+    ASSERT_FALSE(runs.folder.files.count("old.pk3"));
+    runs.folder.files["old.pk3"] = "OLD BYTES";
+    runs.Go(manifest);
+    EXPECT_EQ(runs.folder.reads, (std::map<std::string, int>{{"old.pk3", 1}}));
+    EXPECT_EQ(runs.ftp.opened, std::vector<std::string>{"old.pk3"});
+    EXPECT_EQ(runs.folder.files["old.pk3"], old);
+}
+
+TEST(CheckCacheTest, AFileReplacedWithoutAVerifiedCrcIsForgotten) {
     Runs run;
     CheckCache cache = CheckCache::Load(run.stored, kNow);
     CachedGameFolder cached(run.folder, run.folder, cache);
     CheckManifest(run.manifest, cached);
-
-    // Deleted through the launcher, then a file of the same size and time
-    // appears again: it is read, not remembered.
-    cached.DeleteLocalFile("c.cfg");
-    // A download put in place with the CRC it was verified against, and one
-    // that replaced a file without a verified CRC.
-    const std::string fresh = "a fresh download";
-    cached.ExpectVerified("new.pk3", Crc32(fresh.data(), fresh.size()));
-    cached.CreateLocalFile("new.pk3.part")->Write(fresh.data(), fresh.size());
-    run.folder.times["new.pk3"] = 2000;
-    ASSERT_TRUE(cached.MoveIntoPlace("new.pk3.part", "new.pk3"));
     // Same size, and the fake keeps the old time: only forgetting it on the
     // move keeps it from passing as current.
     cached.CreateLocalFile("a.pk3.part")->Write("A.PK3 CONTENT", 13);
     ASSERT_TRUE(cached.MoveIntoPlace("a.pk3.part", "a.pk3"));
-    EXPECT_EQ(cache.Paths(), (std::vector<std::string>{"base\\b.pk3", "new.pk3"}));
-
     run.stored = cache.Serialise();
-    run.folder.files["c.cfg"] = "C.CFG CONTENT";
-    run.manifest.items.push_back(Item("new.pk3", fresh));
     run.Again();
-    EXPECT_EQ(run.folder.reads, (std::map<std::string, int>{{"a.pk3", 1}, {"c.cfg", 1}}));
-    EXPECT_EQ(run.fetch, (std::vector<std::string>{"a.pk3", "c.cfg"}));
+    EXPECT_EQ(run.folder.reads, (std::map<std::string, int>{{"a.pk3", 1}}));
+    EXPECT_EQ(run.fetch, std::vector<std::string>{"a.pk3"});
 }
 
 TEST(CheckCacheTest, AFileThatCouldNotBeReadIsNotRemembered) {

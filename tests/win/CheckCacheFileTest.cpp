@@ -73,7 +73,7 @@ TEST(CheckCacheFileTest, TheLogKeepsOneOlderCopyAndAnUnwritableOneIsNoLog) {
 TEST(CheckCacheFileTest, ErrorTextsOfTheSystemAndOfWinInetFitOnOneLine) {
     ::LoadLibraryA("wininet.dll");
     for (unsigned long code : {2ul, 12029ul}) {
-        const std::string text = SystemErrorText(code);
+        const std::string text = ErrorCodeText(code);
         EXPECT_FALSE(text.empty()) << code;
         EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos) << text;
     }
