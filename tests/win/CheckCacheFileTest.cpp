@@ -70,13 +70,4 @@ TEST(CheckCacheFileTest, TheLogKeepsOneOlderCopyAndAnUnwritableOneIsNoLog) {
     EXPECT_FALSE(OpenRunLogFile("locked\\vemor.log", "locked\\vemor.old.log"));
 }
 
-TEST(CheckCacheFileTest, ErrorTextsOfTheSystemAndOfWinInetFitOnOneLine) {
-    ::LoadLibraryA("wininet.dll");
-    for (unsigned long code : {2ul, 12029ul}) {
-        const std::string text = ErrorCodeText(code);
-        EXPECT_FALSE(text.empty()) << code;
-        EXPECT_EQ(text.find_first_of("\r\n"), std::string::npos) << text;
-    }
-}
-
 } // namespace
