@@ -60,7 +60,8 @@ def scenario_second_run_reads_nothing(h):
 
 def scenario_failed_run_log(h):
     """With the portal down, vemor.log names the manifest request and its
-    WinINet error; the run before is kept as vemor.old.log."""
+    WinINet error; the run before is kept as vemor.old.log; and a log that
+    cannot be written does not stop the launcher."""
     folder = h.game_folder("failed-log")
     expect(run_until_finished(h, folder) == "Update failed", "the update did not fail")
     first = read(os.path.join(folder, "vemor.log")).decode("latin-1")
@@ -70,6 +71,11 @@ def scenario_failed_run_log(h):
     run_until_finished(h, folder)
     expect(read(os.path.join(folder, "vemor.old.log")).decode("latin-1") == first,
            "the previous run's log was not kept")
+    # A log that cannot be written (both names taken by folders) changes nothing.
+    unwritable = h.game_folder("unwritable-log")
+    for name in ("vemor.log", "vemor.old.log"):
+        os.makedirs(os.path.join(unwritable, name))
+    expect(run_until_finished(h, unwritable) == "Update failed", "no log, no launcher")
 
 
 SCENARIOS = [scenario_second_run_reads_nothing, scenario_failed_run_log]
