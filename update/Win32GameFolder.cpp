@@ -1,6 +1,6 @@
 #include "update/Win32GameFolder.h"
 
-#include "update/Win32FileCrc.h"
+#include "update/Crc32.h"
 #include "win/Handle.h"
 #include "win/WholeFile.h"
 
@@ -46,6 +46,9 @@ private:
     std::vector<char> m_pending;
 };
 
+// Sequential reads of this size are what the check was measured with.
+constexpr DWORD kCrcBlock = 4096;
+
 } // namespace
 
 bool Win32GameFolder::GetLocalFileSize(const std::string& path, uint32_t& size) {
@@ -57,7 +60,28 @@ bool Win32GameFolder::GetLocalFileSize(const std::string& path, uint32_t& size) 
 }
 
 uint32_t Win32GameFolder::ComputeFileCrc32(const std::string& path, uint32_t& crc) {
-    return ComputeFileCrc32With(m_stream, path, crc);
+    uint32_t state = kCrc32Start;
+    uint32_t result = 0;
+    win::ScopedHandle file(
+        ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                      FILE_FLAG_SEQUENTIAL_SCAN | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_SYSTEM |
+                          FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY,
+                      nullptr));
+    if (!file.IsValid()) {
+        result = ::GetLastError();
+    } else {
+        unsigned char buffer[kCrcBlock];
+        DWORD got = 0;
+        BOOL read = FALSE;
+        while ((read = ::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) && got > 0)
+            state = Crc32Update(state, buffer, got);
+        // The CRC of part of a file must not pass for the file's own: the
+        // check cache would remember it.
+        if (!read)
+            result = ERROR_CRC;
+    }
+    crc = Crc32Finish(state);
+    return result;
 }
 
 void Win32GameFolder::DeleteLocalFile(const std::string& path) {

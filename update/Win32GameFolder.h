@@ -1,7 +1,6 @@
 #pragma once
 
 #include "update/GameFolder.h"
-#include "update/StreamCrc.h"
 
 // The game folder through the Win32 file functions, relative to the current
 // directory.
@@ -12,7 +11,4 @@ public:
     void DeleteLocalFile(const std::string& path) override;
     std::unique_ptr<ILocalFile> CreateLocalFile(const std::string& path) override;
     bool MoveIntoPlace(const std::string& from, const std::string& target) override;
-
-private:
-    StreamCrc m_stream;
 };

@@ -35,10 +35,7 @@ list(APPEND VEMOR_LOGIC_SOURCES
     update/CachedGameFolder.cpp
     update/CheckCache.cpp
     update/RunLog.cpp
-    update/StreamCrc.cpp
 )
-list(APPEND VEMOR_WIN_SOURCES update/Win32CheckCache.cpp update/Win32FileCrc.cpp
-    update/Win32LogFile.cpp)
-list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/CheckCacheTest.cpp tests/unit/RunLogTest.cpp
-    tests/unit/StreamCrcTest.cpp)
+list(APPEND VEMOR_WIN_SOURCES update/Win32CheckCache.cpp update/Win32LogFile.cpp)
+list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/CheckCacheTest.cpp tests/unit/RunLogTest.cpp)
 list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/CheckCacheFileTest.cpp)
