@@ -49,10 +49,12 @@ std::string SystemErrorText(DWORD error) {
 
 } // namespace
 
-LaunchSession::LaunchSession() : m_updater(std::make_shared<UpdateWorker>()) {
+LaunchSession::LaunchSession(std::string signingKey) : m_updater(std::make_shared<UpdateWorker>()) {
     // The suffix always brings its separator, so a drive root gives "C:\\vemor.ini",
     // which the file functions accept.
     m_iniPath = CurrentDirectory() + "\\vemor.ini";
+    m_updater->m_signingKey = std::move(signingKey);
+    m_updater->m_iniPath = m_iniPath;
     m_cancelled = 1;
     HideAccountValues();
 }
@@ -92,7 +94,7 @@ void LaunchSession::StartWorkers(IUpdateListener* listener) {
 }
 
 void LaunchSession::StartServerListThread() {
-    ::StartServerListThread(m_iniPath);
+    ::StartServerListThread(m_iniPath, m_updater->m_signingKey);
 }
 
 void LaunchSession::RequestStop() {

@@ -11,7 +11,9 @@
 // phase after it closes.
 class LaunchSession {
 public:
-    LaunchSession();
+    // signingKey: the community's public key when the launcher was built with
+    // one; then only signed updates are taken.
+    explicit LaunchSession(std::string signingKey = std::string());
     ~LaunchSession();
     LaunchSession(const LaunchSession&) = delete;
     LaunchSession& operator=(const LaunchSession&) = delete;

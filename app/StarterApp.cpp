@@ -1,5 +1,6 @@
 #include "app/StarterApp.h"
 
+#include "BuildConfig.h"
 #include "app/LaunchSession.h"
 #include "update/Win32LogFile.h"
 #include "win/Handle.h"
@@ -68,7 +69,7 @@ bool StarterApp::InitInstance() {
 
     const char* savedTitle = win::SetAppTitle(kAppName);
     {
-        LaunchSession session;
+        LaunchSession session(build_config::kSigningKey);
         session.Run();
         win::SetAppTitle(savedTitle);
         Gdiplus::GdiplusShutdown(m_gdiplusToken);

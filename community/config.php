@@ -26,6 +26,12 @@ return [
     'servers' => 'servers.txt',
     'server_list' => 'public/INFO/serverlist.inf',
 
+    // Where sign.php writes the signed manifest and server list (files.txt
+    // and serverlist.txt) for launchers built with the community's key. The
+    // launcher fetches them as /signed/files.txt and /signed/serverlist.txt,
+    // so this must be the folder signed/ of the web root.
+    'signed' => 'public/signed',
+
     // Where authorize.php notes each launcher that opened the portal: time,
     // client address and machine identifier, one line each. Never the
     // access values.

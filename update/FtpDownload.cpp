@@ -32,8 +32,9 @@ void LogFetched(const ManifestItem& item, uint64_t received, uint32_t crc,
 
 } // namespace
 
-bool IsVerifiedDownload(const ManifestItem& item, uint64_t size, uint32_t crc) {
-    return size == item.size && crc == item.crc;
+bool IsVerifiedDownload(const ManifestItem& item, uint64_t size, uint32_t crc,
+                        const Sha256Digest& sha256) {
+    return size == item.size && crc == item.crc && (!item.hasSha256 || sha256 == item.sha256);
 }
 
 float DownloadPercent(uint64_t done, uint64_t total) {
@@ -94,6 +95,7 @@ bool FtpDownload::FetchOne(IFtpConnection& connection, const ManifestItem& item,
     uint64_t received = 0;
     // Computed as the bytes arrive, so verifying costs no second read of the disk.
     uint32_t crc = kCrc32Start;
+    Sha256 sha256;
     while (ok && !ended && !stopped) {
         const long long got = remote->Read(block.data(), block.size());
         if (got < 0) {
@@ -106,6 +108,8 @@ bool FtpDownload::FetchOne(IFtpConnection& connection, const ManifestItem& item,
         }
         received += static_cast<uint64_t>(got);
         crc = Crc32Update(crc, block.data(), static_cast<size_t>(got));
+        if (item.hasSha256)
+            sha256.Update(block.data(), static_cast<size_t>(got));
         for (size_t offset = 0; offset < static_cast<size_t>(got); offset += kChunk) {
             const size_t length = std::min(kChunk, static_cast<size_t>(got) - offset);
             if (!local->Write(block.data() + offset, length)) {
@@ -123,8 +127,12 @@ bool FtpDownload::FetchOne(IFtpConnection& connection, const ManifestItem& item,
     const bool closed = local->Close();
     local.reset();
     // A connection that broke off can look like the end of the file; only the
-    // manifest's size and CRC tell a whole file from a piece.
-    const bool verified = ended && closed && IsVerifiedDownload(item, received, Crc32Finish(crc));
+    // manifest's size and CRC tell a whole file from a piece (and, for a
+    // signed entry, only its SHA-256 the community's file from a forged one).
+    const bool verified =
+        ended && closed &&
+        IsVerifiedDownload(item, received, Crc32Finish(crc),
+                           item.hasSha256 ? sha256.Finish() : Sha256Digest{});
     const bool placed = verified && m_folder.MoveIntoPlace(partialName, localName);
     const char* failure = nullptr;
     if (!ok)
@@ -134,7 +142,7 @@ bool FtpDownload::FetchOne(IFtpConnection& connection, const ManifestItem& item,
     else if (!closed)
         failure = "the file could not be written";
     else if (!verified)
-        failure = "size or CRC differs";
+        failure = item.hasSha256 ? "size, CRC or signed SHA-256 differs" : "size or CRC differs";
     else if (!placed)
         failure = "could not be put in place";
     LogFetched(item, received, Crc32Finish(crc), started, failure);

@@ -13,7 +13,10 @@ enum class DownloadResult { kCompleted, kStopped, kFailed };
 // Whether the bytes that arrived for a file are the file the manifest lists:
 // its size and its CRC-32 both equal the entry's. Nothing else may replace a
 // player's copy.
-bool IsVerifiedDownload(const ManifestItem& item, uint64_t size, uint32_t crc);
+// An entry of a signed manifest also needs its SHA-256, since anyone can
+// give other bytes the same size and CRC-32.
+bool IsVerifiedDownload(const ManifestItem& item, uint64_t size, uint32_t crc,
+                        const Sha256Digest& sha256);
 
 // The download job: fetches the files of the fetch list from the update FTP
 // server into the game folder, reporting the file being fetched and the

@@ -51,7 +51,7 @@ private:
 
 } // namespace
 
-bool HttpFetch::Fetch(const std::string& url, std::string& text) {
+bool HttpFetch::FetchDocument(const std::string& url, size_t limit, std::string& text) {
     text.clear();
     RequestLine log(url);
     char host[256] = {};
@@ -96,5 +96,5 @@ bool HttpFetch::Fetch(const std::string& url, std::string& text) {
             log.Received(got);
             return got;
         },
-        text);
+        text, limit);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "update/Sha256.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,6 +14,9 @@ struct ManifestItem {
     std::string name;
     uint32_t crc = 0;
     uint32_t size = 0;
+    // Only from a signed manifest: the file's bytes must also have this SHA-256.
+    bool hasSha256 = false;
+    Sha256Digest sha256{};
 };
 
 struct Manifest {

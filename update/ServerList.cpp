@@ -1,6 +1,7 @@
 #include "update/ServerList.h"
 
 #include "update/RunLog.h"
+#include "update/SignedUpdate.h"
 #include "update/TextLines.h"
 
 ServerList ParseServerList(std::string_view text) {
@@ -24,10 +25,18 @@ ServerList ParseServerList(std::string_view text) {
 
 void RefreshServerList(ServerCache& cache, ServerListServices& services) {
     const std::string stored = services.stamps.ReadStamp();
-    std::string text;
-    if (!services.http.Fetch(services.listUrl, text))
-        return;
-    const ServerList list = ParseServerList(text);
+    ServerList list;
+    if (services.signedSource) {
+        if (!FetchSignedServerList(*services.signedSource, services.listUrl, list)) {
+            LogLine("server list: no good signed list; servercache.dat kept");
+            return;
+        }
+    } else {
+        std::string text;
+        if (!services.http.Fetch(services.listUrl, text))
+            return;
+        list = ParseServerList(text);
+    }
     if (list.stamp == stored && services.cacheFile.Exists()) {
         LogLine("server list: stamp unchanged; servercache.dat kept");
         return;

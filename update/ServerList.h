@@ -45,12 +45,17 @@ protected:
     ~IServerCacheFile() = default;
 };
 
+struct SignedSource;
+
 struct ServerListServices {
     ITextFetch& http;
     IStampStore& stamps;
     IHostResolver& resolver;
     IServerCacheFile& cacheFile;
     std::string listUrl;
+    // Set in a launcher built with the community's key: listUrl is then the
+    // signed list's, and nothing else is taken.
+    SignedSource* signedSource = nullptr;
 };
 
 // Rebuilds the game's server cache when the list's stamp differs from the

@@ -20,11 +20,13 @@ protected:
 // than the server sent, so a single read could cut a text by chance.
 // read(buffer, size) returns the bytes read, 0 at the end, -1 on an error;
 // false (and an empty text) after an error.
-template <typename Read> bool ReadPortalText(Read read, std::string& text) {
-    char buffer[kPortalTextLimit + 1];
+// A signed document is read the same way with its own limit.
+template <typename Read>
+bool ReadPortalText(Read read, std::string& text, size_t limit = kPortalTextLimit) {
+    std::string buffer(limit + 1, '\0');
     size_t total = 0;
-    while (total < sizeof buffer) {
-        const long long got = read(buffer + total, sizeof buffer - total);
+    while (total < buffer.size()) {
+        const long long got = read(&buffer[total], buffer.size() - total);
         if (got < 0) {
             text.clear();
             return false;
@@ -33,6 +35,7 @@ template <typename Read> bool ReadPortalText(Read read, std::string& text) {
             break;
         total += static_cast<size_t>(got);
     }
-    text.assign(buffer, total);
+    buffer.resize(total);
+    text = std::move(buffer);
     return true;
 }

@@ -2,20 +2,17 @@
 
 #include "update/FtpDownload.h"
 #include "update/Manifest.h"
-#include "update/UpdateCheck.h"
-
 #include "update/RunLog.h"
+#include "update/UpdateCheck.h"
 
 #include <algorithm>
 
 namespace {
 
-void LogManifest(bool fetched, const Manifest& manifest) {
-    if (!fetched)
-        return; // the request's own line says why
+void LogManifest(const Manifest& manifest) {
     if (!manifest.valid) {
-        LogLine("manifest: the answer is not a manifest (its first line is not \"#\"); nothing "
-                "checked");
+        // The request's own line says whether the portal answered at all.
+        LogLine("manifest: none usable (no answer, or not a manifest); nothing checked");
         return;
     }
     size_t deletions = 0;
@@ -38,14 +35,20 @@ void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
     listener.OnStatusText("Checking for update...");
 
     FtpDownload job(&worker, services.ftp, services.folder);
-    std::string text;
-    const bool fetched = services.http.Fetch(services.manifestUrl, text);
-    const Manifest manifest = ParseManifest(text);
-    // A portal that is down or answers with something else is a failed
-    // update, not an up-to-date game: the player must be told. So is a
+    Manifest manifest;
+    if (services.signedSource) {
+        manifest = FetchSignedManifest(*services.signedSource, services.manifestUrl);
+    } else {
+        std::string text;
+        if (services.http.Fetch(services.manifestUrl, text))
+            manifest = ParseManifest(text);
+    }
+    // A portal that is down or answers with something else (or, for a
+    // launcher with a key, with anything but a good signed manifest) is a
+    // failed update, not an up-to-date game: the player must be told. So is a
     // manifest cut at the read limit, whose later files were never checked.
-    bool failed = !fetched || !manifest.valid || manifest.cut;
-    LogManifest(fetched, manifest);
+    bool failed = !manifest.valid || manifest.cut;
+    LogManifest(manifest);
     const UpdatePlan plan = CheckManifest(manifest, services.folder);
     if (!plan.fetchList.empty()) {
         job.m_files = plan.fetchList;

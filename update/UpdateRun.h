@@ -2,6 +2,7 @@
 
 #include "update/FtpConnection.h"
 #include "update/GameFolder.h"
+#include "update/SignedUpdate.h"
 #include "update/TextFetch.h"
 #include "update/UpdateWorker.h"
 
@@ -24,6 +25,9 @@ struct UpdateServices {
     IGameFolder& folder;
     ISelfUpdateStarter& selfUpdate;
     std::string manifestUrl;
+    // Set in a launcher built with the community's key: manifestUrl is then
+    // the signed manifest's, and nothing else is taken.
+    SignedSource* signedSource = nullptr;
 };
 
 // The update thread's whole run: check, delete, download, hand-off. Its last

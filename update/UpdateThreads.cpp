@@ -2,13 +2,14 @@
 
 #include "BuildConfig.h"
 #include "update/HttpFetch.h"
-#include "update/ServerList.h"
 #include "update/RunLog.h"
+#include "update/ServerList.h"
 #include "update/UpdateRun.h"
 #include "update/Win32CheckCache.h"
 #include "update/Win32GameFolder.h"
 #include "update/Win32LogFile.h"
 #include "update/Win32ServerList.h"
+#include "update/Win32SignedSource.h"
 #include "update/WinFtp.h"
 #include "win/Handle.h"
 #include "win/Thread.h"
@@ -60,8 +61,12 @@ unsigned UpdateThreadProc(void* param) {
     CheckCache cache = LoadCheckCache(kCheckCacheFile);
     CachedGameFolder cachedFolder(folder, stamps, cache);
     Win32SelfUpdate selfUpdate;
-    UpdateServices services{http, ftp, cachedFolder, selfUpdate, PortalUrl("/files.php")};
-    RunUpdate(**owner, services);
+    UpdateWorker& worker = **owner;
+    Win32SignedSource signedSource(worker.m_signingKey, worker.m_iniPath);
+    UpdateServices services{http, ftp, cachedFolder, selfUpdate,
+                            PortalUrl(signedSource.Get() ? kSignedManifestPath : "/files.php"),
+                            signedSource.Get()};
+    RunUpdate(worker, services);
     // A run that checked nothing (no manifest) leaves the stored cache as it is.
     if (!cachedFolder.Consulted())
         return 0;
@@ -75,13 +80,16 @@ unsigned UpdateThreadProc(void* param) {
 }
 
 unsigned ServerListThreadProc(void* param) {
-    const std::unique_ptr<std::string> iniPath(static_cast<std::string*>(param));
+    const std::unique_ptr<ServerListSettings> settings(static_cast<ServerListSettings*>(param));
     HttpFetch http;
-    ProfileStampStore stamps(*iniPath);
+    ProfileStampStore stamps(settings->iniPath);
     WinsockResolver resolver;
     Win32ServerCacheFile cacheFile;
-    ServerListServices services{http, stamps, resolver, cacheFile,
-                                PortalUrl("/INFO/serverlist.inf")};
+    Win32SignedSource signedSource(settings->signingKey, settings->iniPath);
+    ServerListServices services{
+        http, stamps, resolver, cacheFile,
+        PortalUrl(signedSource.Get() ? kSignedServerListPath : "/INFO/serverlist.inf"),
+        signedSource.Get()};
     RefreshServerList(g_serverCache, services);
     return 0;
 }
@@ -94,8 +102,8 @@ bool StartUpdateThread(const std::shared_ptr<UpdateWorker>& worker) {
     return false;
 }
 
-bool StartServerListThread(const std::string& iniPath) {
-    auto* param = new std::string(iniPath);
+bool StartServerListThread(const std::string& iniPath, const std::string& signingKey) {
+    auto* param = new ServerListSettings{iniPath, signingKey};
     if (win::StartThread(&ServerListThreadProc, param, THREAD_PRIORITY_TIME_CRITICAL))
         return true;
     delete param;

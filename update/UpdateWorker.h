@@ -3,6 +3,7 @@
 #include "update/ListenerGate.h"
 
 #include <mutex>
+#include <string>
 
 // The status line of an update that could not be done: the manifest could not
 // be fetched or read, or the download broke off. The worker reports it just
@@ -20,6 +21,11 @@ struct UpdateWorker {
     std::mutex m_lock;
     bool m_stopRequested = false;
     ListenerGate m_gate;
+    // Set before the thread starts, like the listener: the community's public
+    // key when the launcher was built with one (else empty), and the settings
+    // file that keeps the highest accepted sequences.
+    std::string m_signingKey;
+    std::string m_iniPath;
 
     bool IsStopRequested() {
         std::lock_guard<std::mutex> lock(m_lock);

@@ -9,26 +9,36 @@ list(APPEND VEMOR_LOGIC_SOURCES
     update/NetAddress.cpp
     update/ServerCache.cpp
     update/ServerList.cpp
+    update/Sha256.cpp
+    update/Sha256ShaNi.cpp
+    update/SignedDocument.cpp
+    update/SignedUpdate.cpp
     update/TextLines.cpp
     update/UpdateCheck.cpp
     update/UpdateRun.cpp
 )
 list(APPEND VEMOR_WIN_SOURCES
+    update/CngVerifier.cpp
     update/HttpFetch.cpp
     update/UpdateMessageRelay.cpp
     update/UpdateThreads.cpp
     update/Win32GameFolder.cpp
+    update/Win32SequenceStore.cpp
     update/Win32ServerList.cpp
     update/WinFtp.cpp
 )
-list(APPEND VEMOR_WIN_LIBRARIES wininet ws2_32)
+list(APPEND VEMOR_WIN_LIBRARIES wininet ws2_32 bcrypt)
 list(APPEND VEMOR_UNIT_TEST_SOURCES
     tests/unit/Crc32Test.cpp
     tests/unit/ManifestTest.cpp
     tests/unit/ServerCacheTest.cpp
+    tests/unit/Sha256Test.cpp
+    tests/unit/SignedDocumentTest.cpp
+    tests/unit/SignedUpdateTest.cpp
     tests/unit/UpdateRunTest.cpp
 )
-list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/UpdateNetworkTest.cpp tests/win/UpdateShellTest.cpp)
+list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/SignatureTest.cpp tests/win/UpdateNetworkTest.cpp
+    tests/win/UpdateShellTest.cpp)
 
 # The check cache and the run's log.
 list(APPEND VEMOR_LOGIC_SOURCES

@@ -9,6 +9,13 @@ if(VEMOR_RUNS_HERE)
     set_tests_properties(update_network PROPERTIES TIMEOUT 300)
 endif()
 
+# The native tests sign and verify their documents through OpenSSL; the
+# program never links it (it verifies through Windows' own API).
+if(TARGET unit_tests)
+    find_package(OpenSSL REQUIRED)
+    target_link_libraries(unit_tests PRIVATE OpenSSL::Crypto)
+endif()
+
 if(VEMOR_BENCH)
     add_executable(bench_crc32 bench/Crc32Bench.cpp)
     target_link_libraries(bench_crc32 PRIVATE vemor_logic z)
@@ -19,23 +26,49 @@ if(VEMOR_BENCH)
     endforeach()
 endif()
 
-# Fuzz targets of the two parsers, started from a corpus of hostile texts.
+# Fuzz targets of the parsers, started from a corpus of hostile texts.
 set(update_fuzz_logic update/Manifest.cpp update/GamePath.cpp update/TextLines.cpp
-    update/ServerList.cpp update/ServerCache.cpp update/NetAddress.cpp update/RunLog.cpp)
+    update/ServerList.cpp update/ServerCache.cpp update/NetAddress.cpp update/Sha256.cpp
+    update/Sha256ShaNi.cpp update/SignedDocument.cpp update/SignedUpdate.cpp update/RunLog.cpp)
 vemor_fuzzer(NAME manifest SOURCES tests/fuzz/ManifestFuzzer.cpp ${update_fuzz_logic}
     CORPUS tests/fuzz/manifest-corpus ARGS -max_len=20000)
 vemor_fuzzer(NAME serverlist SOURCES tests/fuzz/ServerListFuzzer.cpp ${update_fuzz_logic}
     CORPUS tests/fuzz/serverlist-corpus ARGS -max_len=20000)
+vemor_fuzzer(NAME signed SOURCES tests/fuzz/SignedDocumentFuzzer.cpp ${update_fuzz_logic}
+    CORPUS tests/fuzz/signed-corpus ARGS -max_len=20000)
 
 # The Windows halves of the benchmarks that run under Wine
-# (bench/ftp_download.sh, bench/check_cache_wine.sh).
+# (bench/ftp_download.sh, bench/check_cache_wine.sh, bench/sha256_download.sh).
 if(VEMOR_RUNS_HERE)
     add_executable(bench_ftp_download bench/FtpDownloadBench.cpp)
     add_executable(bench_check_cache_wine bench/CheckCacheWinBench.cpp)
-    foreach(program bench_ftp_download bench_check_cache_wine)
+    add_executable(bench_sha256_download bench/Sha256DownloadBench.cpp)
+    foreach(program bench_ftp_download bench_check_cache_wine bench_sha256_download)
         target_link_libraries(${program} PRIVATE vemor_win)
         vemor_warnings(${program})
     endforeach()
+endif()
+
+# A test build of the launcher with the scenarios' key (its private half signs
+# the scenarios' updates): only StarterApp.cpp, which hands the key to the
+# session, is compiled again. The scenarios of signed updates run on it.
+function(vemor_testkey_launcher)
+    file(READ ${CMAKE_SOURCE_DIR}/tests/e2e/test-signing-key.pub VEMOR_SIGNING_KEY_HEX)
+    string(STRIP "${VEMOR_SIGNING_KEY_HEX}" VEMOR_SIGNING_KEY_HEX)
+    configure_file(${CMAKE_SOURCE_DIR}/app/BuildConfig.h.in
+        ${CMAKE_BINARY_DIR}/generated-testkey/BuildConfig.h @ONLY)
+    add_executable(vemor-testkey WIN32 app/StarterApp.cpp res/vemor.rc)
+    target_include_directories(vemor-testkey BEFORE PRIVATE ${CMAKE_BINARY_DIR}/generated-testkey)
+    target_link_libraries(vemor-testkey PRIVATE vemor_win)
+    target_link_options(vemor-testkey PRIVATE -s)
+    vemor_warnings(vemor-testkey)
+    add_test(NAME e2e_signed
+        COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_scenarios.py --signed
+                --build ${CMAKE_BINARY_DIR} --source ${CMAKE_SOURCE_DIR})
+    set_tests_properties(e2e_signed PROPERTIES TIMEOUT 600 RESOURCE_LOCK demo_ports)
+endfunction()
+if(VEMOR_RUNS_HERE)
+    vemor_testkey_launcher()
 endif()
 
 # The check cache file, as a hostile or torn file would reach it.

@@ -124,10 +124,10 @@ final class KitCrcCache
     }
 }
 
-function kit_build_manifest(string $root, array $delete, string $cachePath): string
+// The delete list as manifest paths ("\" separators), refused whole when an
+// entry is one the launcher would skip or misread, or a file of the set.
+function kit_delete_entries(array $files, array $delete): array
 {
-    $now = time();
-    $files = kit_list_file_set($root);
     $deleteLines = [];
     foreach ($delete as $path) {
         if (!is_string($path)) {
@@ -149,6 +149,14 @@ function kit_build_manifest(string $root, array $delete, string $cachePath): str
         }
         $deleteLines[] = $name;
     }
+    return $deleteLines;
+}
+
+function kit_build_manifest(string $root, array $delete, string $cachePath): string
+{
+    $now = time();
+    $files = kit_list_file_set($root);
+    $deleteLines = kit_delete_entries($files, $delete);
     $sizes = [];
     foreach ($files as $name => $full) {
         $stat = @stat($full);

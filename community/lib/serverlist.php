@@ -54,7 +54,7 @@ function kit_server_key(string $address): string
 // The lines "address|name" of the plain list; blank lines and lines that
 // begin with "#" are notes for the admin. Refuses the whole list at the
 // first line the launcher would not use as written.
-function kit_build_server_list(string $source, string $stamp): string
+function kit_server_lines(string $source): array
 {
     $lines = preg_split('/\r?\n/', $source);
     $servers = [];
@@ -98,6 +98,13 @@ function kit_build_server_list(string $source, string $stamp): string
     if (count($servers) > KIT_MAX_SERVERS) {
         throw new KitRefusal(count($servers) . ' servers; the launcher uses the first ' . KIT_MAX_SERVERS);
     }
+    return $servers;
+}
+
+// The list as the launcher fetches it, under the given stamp.
+function kit_build_server_list(string $source, string $stamp): string
+{
+    $servers = kit_server_lines($source);
     $text = $stamp . "\r\n" . implode("\r\n", $servers) . "\r\n";
     if (strlen($text) > KIT_READ_LIMIT) {
         throw new KitRefusal('the list would be ' . strlen($text) . ' bytes; the launcher reads ' . KIT_READ_LIMIT);

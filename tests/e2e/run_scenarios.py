@@ -11,6 +11,7 @@ from harness import (Harness, expect, fields, folder_snapshot, read, read_record
                      wait_for, write)
 import kit_scenarios
 import cache_scenarios
+import signed_scenarios
 import update_scenarios
 import window_scenarios
 
@@ -134,11 +135,13 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--build", required=True)
     parser.add_argument("--source", required=True)
+    parser.add_argument("--signed", action="store_true",
+                        help="the scenarios of signed updates, on the launcher built with the test key")
     parser.add_argument("only", nargs="*")
     args = parser.parse_args()
     h = Harness(args.build, args.source)
     passed = failed = 0
-    for scenario in SCENARIOS:
+    for scenario in signed_scenarios.SCENARIOS if args.signed else SCENARIOS:
         name = scenario.__name__[len("scenario_"):]
         if args.only and name not in args.only:
             continue

@@ -1,0 +1,156 @@
+"""The kit's signing tool: the key pair, the signed manifest and server list,
+checked with OpenSSL's command-line tool (not the kit's own code) and served
+by PHP's built-in web server as static files."""
+import hashlib
+import os
+import re
+import stat
+import subprocess
+import zlib
+
+from kit_server import KitServer, deploy
+from test_kit import KitTest, put
+
+# SubjectPublicKeyInfo of a P-256 key, up to the point 04||X||Y.
+P256_SPKI_PREFIX = bytes.fromhex("3059301306072a8648ce3d020106082a8648ce3d030107034200")
+
+
+def der_integer(value):
+    value = value.lstrip(b"\0") or b"\0"
+    if value[0] & 0x80:
+        value = b"\0" + value
+    return b"\x02" + bytes([len(value)]) + value
+
+
+class SigningTest(KitTest):
+    def sign(self, *args):
+        result = subprocess.run(["php", os.path.join(self.kit, "sign.php")] + list(args),
+                                capture_output=True, text=True, timeout=60)
+        return result.returncode, result.stdout, result.stderr
+
+    def make_key(self):
+        self.key = os.path.join(self.dir, "keys", "community.pem")
+        os.makedirs(os.path.dirname(self.key))
+        code, out, err = self.sign("key", self.key)
+        self.assertEqual(code, 0, err)
+        self.public = out.strip()
+        return self.public
+
+    def openssl_verifies(self, document, public_hex):
+        """Splits off the signature line and verifies it with openssl."""
+        body, _, line = document[:-1].rpartition(b"\n")
+        body += b"\n"
+        self.assertTrue(line.startswith(b"signature "), line)
+        raw = bytes.fromhex(line[len(b"signature "):].decode())
+        der = der_integer(raw[:32]) + der_integer(raw[32:])
+        files = {name: os.path.join(self.dir, name) for name in ("pub.der", "sig.der", "body")}
+        for name, data in (("pub.der", P256_SPKI_PREFIX + b"\x04" + bytes.fromhex(public_hex)),
+                           ("sig.der", b"\x30" + bytes([len(der)]) + der), ("body", body)):
+            with open(files[name], "wb") as f:
+                f.write(data)
+        result = subprocess.run(["openssl", "dgst", "-sha256", "-keyform", "DER", "-verify",
+                                 files["pub.der"], "-signature", files["sig.der"], files["body"]],
+                                capture_output=True, timeout=30)
+        return result.returncode == 0
+
+    def test_key_pair_is_owner_only_and_never_overwritten(self):
+        self.kit = deploy(self.dir, self.files)
+        public = self.make_key()
+        self.assertRegex(public, r"^[0-9a-f]{128}$")
+        self.assertEqual(stat.S_IMODE(os.stat(self.key).st_mode), 0o600)
+        with open(self.key, "rb") as f:
+            pem = f.read()
+        code, _, err = self.sign("key", self.key)
+        self.assertEqual(code, 1)
+        self.assertIn("never overwritten", err)
+        with open(self.key, "rb") as f:
+            self.assertEqual(f.read(), pem)
+        self.assertEqual(self.sign("public", self.key)[1].strip(), public)
+        # A key others could read, or one inside the web root, is refused.
+        os.chmod(self.key, 0o644)
+        code, _, err = self.sign("publish", self.key)
+        self.assertEqual((code, "read by others" in err), (1, True), err)
+        code, _, err = self.sign("key", os.path.join(self.kit, "public", "k.pem"))
+        self.assertEqual((code, "web root" in err), (1, True), err)
+        self.assertFalse(os.path.exists(os.path.join(self.kit, "public", "k.pem")))
+
+    def test_publish_signs_the_file_set_and_the_servers(self):
+        content = {"base/vemor.pk3": os.urandom(300000), "japlus/maps/duel.pk3": b"duel",
+                   "empty.dat": b"", "vemor.exe": b"MZ new launcher"}
+        for rel, data in content.items():
+            put(self.files, rel, data)
+        server = self.serve(delete=["base/old_skins.pk3"],
+                            servers=b"# notes\n10.1.2.3:29071|Vemor Duel\nlocalhost|FFA | 24/7\n")
+        public = self.make_key()
+        code, out, err = self.sign("publish", self.key)
+        self.assertEqual(code, 0, err)
+        signed = os.path.join(self.kit, "public", "signed")
+        with open(os.path.join(signed, "files.txt"), "rb") as f:
+            manifest = f.read()
+        with open(os.path.join(signed, "serverlist.txt"), "rb") as f:
+            servers = f.read()
+        sequence = int(re.search(rb"\nsequence (\d+)\n", manifest).group(1))
+        self.assertIn("as sequence %d" % sequence, out)
+
+        def line(rel):
+            data = content[rel]
+            return b"file %s|%d|%d|%s\n" % (rel.replace("/", "\\").encode(), zlib.crc32(data), len(data),
+                                            hashlib.sha256(data).hexdigest().encode())
+        head = b"vemor signed 1\nkind %s\nsequence %d\n"
+        self.assertEqual(manifest.rsplit(b"signature ", 1)[0],
+                         head % (b"manifest", sequence) + line("base/vemor.pk3") + line("empty.dat") +
+                         line("japlus/maps/duel.pk3") + line("vemor.exe") +
+                         b"delete base\\old_skins.pk3\n")
+        self.assertEqual(servers.rsplit(b"signature ", 1)[0],
+                         head % (b"serverlist", sequence) +
+                         b"server 10.1.2.3:29071|Vemor Duel\nserver localhost|FFA | 24/7\n")
+        for document in (manifest, servers):
+            self.assertTrue(self.openssl_verifies(document, public))
+            tampered = document.replace(b"Duel", b"Dual").replace(b"empty.dat", b"empty.daT")
+            self.assertFalse(self.openssl_verifies(tampered, public))
+        # Served as they are, as static files.
+        self.assertEqual(server.get("/signed/files.txt")[:2], (200, manifest))
+        self.assertEqual(server.get("/signed/serverlist.txt")[:2], (200, servers))
+
+        # Signing again at once still gives a higher sequence.
+        self.assertEqual(self.sign("publish", self.key)[0], 0)
+        with open(os.path.join(signed, "files.txt"), "rb") as f:
+            again = int(re.search(rb"\nsequence (\d+)\n", f.read()).group(1))
+        self.assertGreater(again, sequence)
+
+    def test_publish_refuses_what_the_launcher_would_not_take_and_keeps_the_signed_files(self):
+        put(self.files, "base/a.pk3", b"a")
+        self.serve(servers=b"10.0.0.1|One\n")
+        self.make_key()
+        self.assertEqual(self.sign("publish", self.key)[0], 0)
+        signed = os.path.join(self.kit, "public", "signed")
+        before = {}
+        for name in os.listdir(signed):
+            with open(os.path.join(signed, name), "rb") as f:
+                before[name] = f.read()
+        cases = [
+            ({"base/con.pk3": b"1"}, [], b"10.0.0.1|One\n", "reserved device"),
+            ({"base/a.pk3": b"1"}, ["../up.pk3"], b"10.0.0.1|One\n", "'..'"),
+            ({"base/a.pk3": b"1"}, [], b"010.0.0.1|Octal\n", "010.0.0.1"),
+            # Beyond the launcher's 1 MiB: 11000 lines of some 100 bytes.
+            ({"f/%s%05d.pk3" % ("x" * 20, i): b"" for i in range(11000)}, [], b"10.0.0.1|One\n",
+             "1048576"),
+        ]
+        for files, delete, servers, named in cases:
+            with self.subTest(named=named):
+                for root, _, names in os.walk(self.files, topdown=False):
+                    for name in names:
+                        os.remove(os.path.join(root, name))
+                for rel, data in files.items():
+                    put(self.files, rel, data)
+                deploy(self.dir, self.files, delete, servers)
+                os.makedirs(signed, exist_ok=True)
+                for name, data in before.items():
+                    with open(os.path.join(signed, name), "wb") as f:
+                        f.write(data)
+                code, _, err = self.sign("publish", self.key)
+                self.assertEqual(code, 1, err)
+                self.assertIn(named, err)
+                for name, data in before.items():
+                    with open(os.path.join(signed, name), "rb") as f:
+                        self.assertEqual(f.read(), data)

@@ -1,0 +1,92 @@
+#include "update/Sha256.h"
+#include "update/Sha256ShaNi.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string HexOf(const std::string& text) {
+    return DigestHex(Sha256Of(text.data(), text.size()));
+}
+
+TEST(Sha256Test, KnownVectors) {
+    EXPECT_EQ(HexOf(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
+    EXPECT_EQ(HexOf("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    // 56 bytes: the length no longer fits the first block's padding.
+    EXPECT_EQ(HexOf("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
+              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    EXPECT_EQ(HexOf("abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmno"
+                    "ijklmnopjklmnopqklmnopqrlmnopqrsmnopqrstnopqrstu"),
+              "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1");
+    // The padding's edge cases: the length just fits, just misses, a full block.
+    EXPECT_EQ(HexOf(std::string(55, 'a')),
+              "9f4390f8d30c2dd92ec9f095b65e2b9ae9b0a925a5258e241c9f1e910f734318");
+    EXPECT_EQ(HexOf(std::string(63, 'a')),
+              "7d3e74a05d7db15bce4ad9ec0658ea98e3f06eeecf16b4c6fff2da457ddc2f34");
+    EXPECT_EQ(HexOf(std::string(64, 'a')),
+              "ffe054fe7ae0cb6dc65c3af9b61d5209f439851db43d0ba5997337df154668eb");
+    // A million "a", fed in uneven pieces as a download arrives.
+    Sha256 million;
+    const std::string piece(997, 'a');
+    size_t fed = 0;
+    while (fed < 1000000) {
+        const size_t n = std::min(piece.size(), 1000000 - fed);
+        million.Update(piece.data(), n);
+        fed += n;
+    }
+    EXPECT_EQ(DigestHex(million.Finish()),
+              "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
+}
+
+// Feeding in two pieces split anywhere, across and along block bounds, must
+// equal one feed.
+TEST(Sha256Test, SplitFeedsEqualOneFeed) {
+    std::mt19937 random(3);
+    std::vector<uint8_t> data(300);
+    for (auto& b : data)
+        b = static_cast<uint8_t>(random());
+    for (size_t length : {0u, 55u, 56u, 63u, 64u, 65u, 119u, 120u, 128u, 300u}) {
+        const Sha256Digest whole = Sha256Of(data.data(), length);
+        for (size_t split = 0; split <= length; ++split) {
+            Sha256 hash;
+            hash.Update(data.data(), split);
+            hash.Update(data.data() + split, length - split);
+            ASSERT_EQ(hash.Finish(), whole) << length << " split at " << split;
+        }
+    }
+}
+
+// The processor's SHA extensions must give the portable result for any
+// number of blocks from any state.
+TEST(Sha256Test, ShaExtensionsMatchThePortableCode) {
+    if (!Sha256ShaNiAvailable())
+        GTEST_SKIP() << "no SHA extensions on this processor";
+    std::mt19937 random(11);
+    std::vector<uint8_t> data(64 * 9);
+    for (auto& b : data)
+        b = static_cast<uint8_t>(random());
+    for (size_t blocks = 1; blocks <= 9; ++blocks) {
+        uint32_t portable[8], extensions[8];
+        for (int i = 0; i < 8; ++i)
+            portable[i] = extensions[i] = static_cast<uint32_t>(random());
+        Sha256CompressPortable(portable, data.data(), blocks);
+        Sha256CompressShaNi(extensions, data.data(), blocks);
+        ASSERT_TRUE(std::equal(portable, portable + 8, extensions)) << blocks;
+    }
+}
+
+TEST(Sha256Test, HexReadsOnlyExactLowerCase) {
+    uint8_t bytes[2];
+    EXPECT_TRUE(ParseLowerHex("0aff", bytes, 2));
+    EXPECT_EQ(bytes[0], 0x0a);
+    EXPECT_EQ(bytes[1], 0xff);
+    for (const char* bad : {"0aFF", "0af", "0aff0", "0ag0", " aff", "+aff"})
+        EXPECT_FALSE(ParseLowerHex(bad, bytes, 2)) << bad;
+}
+
+} // namespace

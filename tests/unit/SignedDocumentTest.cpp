@@ -1,0 +1,173 @@
+#include "update/SignedDocument.h"
+
+#include "tests/unit/TestSigner.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+using test_signer::OpenSslVerifier;
+using test_signer::TestKey;
+
+const std::string kSha(64, 'a');
+
+std::string ManifestBody(uint64_t sequence, const std::string& entries) {
+    return "vemor signed 1\nkind manifest\nsequence " + std::to_string(sequence) + "\n" + entries;
+}
+
+const std::string kEntries = "file base\\vemor.pk3|3011911537|70000|" + kSha +
+                             "\n"
+                             "file vemor.exe|0|0|" +
+                             std::string(64, 'f') +
+                             "\n"
+                             "delete base\\old.pk3\n";
+
+class SignedDocumentTest : public ::testing::Test {
+protected:
+    static TestKey& Key() {
+        static TestKey key;
+        return key;
+    }
+    SignedCheck Check(const std::string& text, uint64_t highest = 0,
+                      SignedKind kind = SignedKind::kManifest) {
+        OpenSslVerifier verifier(Key().PublicKey());
+        return CheckSignedDocument(text, kind, highest, verifier);
+    }
+};
+
+TEST_F(SignedDocumentTest, AcceptsASignedManifestAndServerList) {
+    const SignedCheck manifest = Check(Key().Sign(ManifestBody(1765090800, kEntries)));
+    ASSERT_EQ(manifest.verdict, SignedVerdict::kAccepted);
+    EXPECT_EQ(manifest.document.sequence, 1765090800u);
+    ASSERT_EQ(manifest.document.files.size(), 3u);
+    const SignedFileEntry& pk3 = manifest.document.files[0];
+    EXPECT_EQ(pk3.name, "base\\vemor.pk3");
+    EXPECT_EQ(pk3.crc, 3011911537u);
+    EXPECT_EQ(pk3.size, 70000u);
+    EXPECT_EQ(DigestHex(pk3.sha256), kSha);
+    EXPECT_FALSE(pk3.isDelete);
+    EXPECT_EQ(manifest.document.files[1].name, "vemor.exe");
+    EXPECT_TRUE(manifest.document.files[2].isDelete);
+    EXPECT_EQ(manifest.document.files[2].name, "base\\old.pk3");
+
+    const SignedCheck list =
+        Check(Key().Sign("vemor signed 1\nkind serverlist\nsequence 7\n"
+                         "server 10.1.2.3:29071|Vemor Duel\nserver localhost|FFA | 24/7\n"),
+              0, SignedKind::kServerList);
+    ASSERT_EQ(list.verdict, SignedVerdict::kAccepted);
+    ASSERT_EQ(list.document.servers.size(), 2u);
+    EXPECT_EQ(list.document.servers[0].address, "10.1.2.3:29071");
+    EXPECT_EQ(list.document.servers[1].name, "FFA | 24/7");
+}
+
+// Whatever byte is changed, the document is refused, and before any of its
+// content is believed.
+TEST_F(SignedDocumentTest, RefusesATamperedByteAnywhereAndAnyCut) {
+    const std::string good = Key().Sign(ManifestBody(5, kEntries));
+    for (size_t i = 0; i < good.size(); ++i) {
+        std::string bad = good;
+        bad[i] = static_cast<char>(bad[i] ^ 0x01);
+        const SignedCheck check = Check(bad);
+        ASSERT_TRUE(check.verdict == SignedVerdict::kBadSignature ||
+                    check.verdict == SignedVerdict::kUnsigned)
+            << "byte " << i;
+        ASSERT_TRUE(check.document.files.empty());
+    }
+    for (size_t length = 0; length < good.size(); ++length)
+        ASSERT_NE(Check(good.substr(0, length)).verdict, SignedVerdict::kAccepted) << length;
+    EXPECT_EQ(Check(good + "\n").verdict, SignedVerdict::kUnsigned);
+    EXPECT_EQ(Check(good + "file x|1|1|" + kSha + "\n").verdict, SignedVerdict::kUnsigned);
+}
+
+TEST_F(SignedDocumentTest, RefusesAnotherKeyAndAnUnsignedManifest) {
+    TestKey other;
+    EXPECT_EQ(Check(other.Sign(ManifestBody(5, kEntries))).verdict, SignedVerdict::kBadSignature);
+    EXPECT_EQ(Check("#\r\nbase\\vemor.pk3|1|2\r\n").verdict, SignedVerdict::kUnsigned);
+    EXPECT_EQ(Check("").verdict, SignedVerdict::kUnsigned);
+    // r and s of zero, and of all ones (beyond the curve's order).
+    const std::string body = ManifestBody(5, kEntries);
+    EXPECT_EQ(Check(body + "signature " + std::string(128, '0') + "\n").verdict,
+              SignedVerdict::kBadSignature);
+    EXPECT_EQ(Check(body + "signature " + std::string(128, 'f') + "\n").verdict,
+              SignedVerdict::kBadSignature);
+}
+
+TEST_F(SignedDocumentTest, SequenceMustNotGoBack) {
+    const std::string doc = Key().Sign(ManifestBody(1000, kEntries));
+    EXPECT_EQ(Check(doc, 999).verdict, SignedVerdict::kAccepted);
+    EXPECT_EQ(Check(doc, 1000).verdict, SignedVerdict::kAccepted); // fetched again
+    EXPECT_EQ(Check(doc, 1001).verdict, SignedVerdict::kOlder);
+    EXPECT_EQ(Check(Key().Sign(ManifestBody(UINT64_MAX, "")), UINT64_MAX).verdict,
+              SignedVerdict::kAccepted);
+}
+
+TEST_F(SignedDocumentTest, SizeLimit) {
+    // Filled with delete lines to exactly the limit, then one byte more.
+    std::string entries;
+    const size_t fixed = ManifestBody(9, "").size() + 10 + 128 + 1;
+    const std::string line = "delete base\\" + std::string(100, 'x') + "\n";
+    while (fixed + entries.size() + line.size() <= kSignedDocumentLimit)
+        entries += line;
+    entries += "delete " + std::string(kSignedDocumentLimit - fixed - entries.size() - 8, 'y') + "\n";
+    const std::string atLimit = Key().Sign(ManifestBody(9, entries));
+    ASSERT_EQ(atLimit.size(), kSignedDocumentLimit);
+    EXPECT_EQ(Check(atLimit).verdict, SignedVerdict::kAccepted);
+    const std::string over = Key().Sign(ManifestBody(9, entries + "delete z\n"));
+    OpenSslVerifier verifier(Key().PublicKey());
+    EXPECT_EQ(CheckSignedDocument(over, SignedKind::kManifest, 0, verifier).verdict,
+              SignedVerdict::kOversized);
+    EXPECT_EQ(verifier.calls, 0); // not even hashed
+}
+
+// Signed, but not what the launcher may act on: refused whole.
+TEST_F(SignedDocumentTest, RefusesSignedDocumentsThatBreakTheRules) {
+    struct Case {
+        std::string body;
+        SignedVerdict verdict;
+    };
+    const std::string head = "vemor signed 1\nkind manifest\nsequence 3\n";
+    const Case cases[] = {
+        {head + "file ..\\eu.exe|1|1|" + kSha + "\n", SignedVerdict::kBadPath},
+        {head + "file C:\\Windows\\x.dll|1|1|" + kSha + "\n", SignedVerdict::kBadPath},
+        {head + "file \\Windows\\x.dll|1|1|" + kSha + "\n", SignedVerdict::kBadPath},
+        {head + "file base\\con.pk3|1|1|" + kSha + "\n", SignedVerdict::kBadPath},
+        {head + "file a.pk3.|1|1|" + kSha + "\n", SignedVerdict::kBadPath},
+        {head + "delete \\\\host\\share\\x\n", SignedVerdict::kBadPath},
+        {head + "delete base\\\n", SignedVerdict::kBadPath},
+        {head + "delete \n", SignedVerdict::kBadPath},
+        {head + "file a.pk3|1|1|" + kSha + "\r\n", SignedVerdict::kMalformed},
+        {head + "file a.pk3|01|1|" + kSha + "\n", SignedVerdict::kMalformed},
+        {head + "file a.pk3|1|+1|" + kSha + "\n", SignedVerdict::kMalformed},
+        {head + "file a.pk3|1|4294967296|" + kSha + "\n", SignedVerdict::kMalformed},
+        {head + "file a.pk3|1||" + kSha + "\n", SignedVerdict::kMalformed},
+        {head + "file a.pk3|1|1|" + std::string(64, 'A') + "\n", SignedVerdict::kMalformed},
+        {head + "file a.pk3|1|1\n", SignedVerdict::kMalformed},
+        {head + "file |1|1|" + kSha + "\n", SignedVerdict::kMalformed},
+        {head + "file caf\xE9.pk3|1|1|" + kSha + "\n", SignedVerdict::kMalformed},
+        {head + "\n", SignedVerdict::kMalformed},
+        {head + "server 10.0.0.1|x\n", SignedVerdict::kMalformed},
+        {head + "#DELETE\n", SignedVerdict::kMalformed},
+        {"vemor signed 2\nkind manifest\nsequence 3\n", SignedVerdict::kMalformed},
+        {"vemor signed 1\nkind manifest\nsequence 0\n", SignedVerdict::kMalformed},
+        {"vemor signed 1\nkind manifest\nsequence 18446744073709551616\n",
+         SignedVerdict::kMalformed},
+        {"vemor signed 1\nkind manifest\n", SignedVerdict::kMalformed},
+        {"vemor signed 1\nkind files\nsequence 3\n", SignedVerdict::kMalformed},
+        {"vemor signed 1\nkind serverlist\nsequence 3\n", SignedVerdict::kWrongKind},
+    };
+    for (const Case& c : cases) {
+        const SignedCheck check = Check(Key().Sign(c.body));
+        EXPECT_EQ(check.verdict, c.verdict) << c.body;
+        EXPECT_TRUE(check.document.files.empty()) << c.body;
+    }
+    const SignedCheck list = Check(Key().Sign("vemor signed 1\nkind serverlist\nsequence 3\n"
+                                              "server |no address\n"),
+                                   0, SignedKind::kServerList);
+    EXPECT_EQ(list.verdict, SignedVerdict::kMalformed);
+    EXPECT_EQ(Check(Key().Sign(ManifestBody(3, "")), 0, SignedKind::kServerList).verdict,
+              SignedVerdict::kWrongKind);
+}
+
+} // namespace

@@ -1,0 +1,172 @@
+#include "update/SignedDocument.h"
+
+#include "update/GamePath.h"
+
+namespace {
+
+constexpr std::string_view kFormatLine = "vemor signed 1";
+constexpr std::string_view kSignaturePrefix = "signature ";
+constexpr size_t kSignatureLineLength = kSignaturePrefix.size() + 128 + 1;
+
+bool StartsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// Printable ASCII and LF line ends: no CR, tab, NUL or code-page character
+// whose meaning would depend on the player's Windows.
+bool IsPlainText(std::string_view text) {
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && c != '\n') || u > 0x7E)
+            return false;
+    }
+    return true;
+}
+
+// Digits only, no leading zero, no sign, within the width of the value.
+template <typename Number> bool ParseDecimal(std::string_view text, Number max, Number& value) {
+    if (text.empty() || (text.size() > 1 && text[0] == '0'))
+        return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        const auto digit = static_cast<Number>(c - '0');
+        if (value > (max - digit) / 10)
+            return false;
+        value = static_cast<Number>(value * 10 + digit);
+    }
+    return true;
+}
+
+bool ParseFileLine(std::string_view fields, SignedFileEntry& entry) {
+    std::string_view parts[4];
+    for (int i = 0; i < 3; ++i) {
+        const size_t bar = fields.find('|');
+        if (bar == std::string_view::npos)
+            return false;
+        parts[i] = fields.substr(0, bar);
+        fields.remove_prefix(bar + 1);
+    }
+    parts[3] = fields;
+    entry.name = std::string(parts[0]);
+    return !entry.name.empty() && ParseDecimal<uint32_t>(parts[1], 0xFFFFFFFFu, entry.crc) &&
+           ParseDecimal<uint32_t>(parts[2], 0xFFFFFFFFu, entry.size) &&
+           ParseLowerHex(parts[3], entry.sha256.data(), entry.sha256.size());
+}
+
+bool ParseServerLine(std::string_view fields, ServerLine& server) {
+    const size_t bar = fields.find('|');
+    if (bar == std::string_view::npos || bar == 0 || bar + 1 == fields.size())
+        return false;
+    server.address = std::string(fields.substr(0, bar));
+    server.name = std::string(fields.substr(bar + 1));
+    return true;
+}
+
+// The lines after the sequence; the verdict is kAccepted when all were good.
+SignedVerdict ParseEntries(std::string_view body, SignedDocument& document) {
+    SignedVerdict verdict = SignedVerdict::kAccepted;
+    while (!body.empty()) {
+        const size_t end = body.find('\n');
+        const std::string_view line = body.substr(0, end);
+        body.remove_prefix(end + 1);
+        if (document.kind == SignedKind::kManifest &&
+            (StartsWith(line, "file ") || StartsWith(line, "delete "))) {
+            SignedFileEntry entry;
+            entry.isDelete = line[0] == 'd';
+            if (entry.isDelete)
+                entry.name = std::string(line.substr(7));
+            else if (!ParseFileLine(line.substr(5), entry))
+                return SignedVerdict::kMalformed;
+            // Read on: a later line may still make the whole text malformed,
+            // which says more about the document than one bad path.
+            if (!IsInsideGameFolder(entry.name))
+                verdict = SignedVerdict::kBadPath;
+            document.files.push_back(std::move(entry));
+        } else if (document.kind == SignedKind::kServerList && StartsWith(line, "server ")) {
+            ServerLine server;
+            if (!ParseServerLine(line.substr(7), server))
+                return SignedVerdict::kMalformed;
+            document.servers.push_back(std::move(server));
+        } else {
+            return SignedVerdict::kMalformed;
+        }
+    }
+    return verdict;
+}
+
+} // namespace
+
+SignedCheck CheckSignedDocument(std::string_view text, SignedKind expected,
+                                uint64_t highestAccepted, ISignatureVerifier& verifier) {
+    SignedCheck check;
+    if (text.size() > kSignedDocumentLimit) {
+        check.verdict = SignedVerdict::kOversized;
+        return check;
+    }
+    // The signature line is the last one, of fixed length; a text cut
+    // anywhere loses it or its end.
+    if (text.size() < kSignatureLineLength || text.back() != '\n') {
+        check.verdict = SignedVerdict::kUnsigned;
+        return check;
+    }
+    const size_t signatureStart = text.size() - kSignatureLineLength;
+    const std::string_view signatureLine = text.substr(signatureStart, kSignatureLineLength - 1);
+    uint8_t signature[64];
+    if ((signatureStart > 0 && text[signatureStart - 1] != '\n') ||
+        !StartsWith(signatureLine, kSignaturePrefix) ||
+        !ParseLowerHex(signatureLine.substr(kSignaturePrefix.size()), signature, sizeof signature)) {
+        check.verdict = SignedVerdict::kUnsigned;
+        return check;
+    }
+    const std::string_view body = text.substr(0, signatureStart);
+    if (!verifier.Verify(Sha256Of(body.data(), body.size()), signature)) {
+        check.verdict = SignedVerdict::kBadSignature;
+        return check;
+    }
+
+    // From here on the bytes are the signer's own.
+    SignedDocument document;
+    if (!IsPlainText(body)) {
+        check.verdict = SignedVerdict::kMalformed;
+        return check;
+    }
+    std::string_view rest = body;
+    std::string_view head[3];
+    for (std::string_view& line : head) {
+        const size_t end = rest.find('\n');
+        if (end == std::string_view::npos) {
+            check.verdict = SignedVerdict::kMalformed;
+            return check;
+        }
+        line = rest.substr(0, end);
+        rest.remove_prefix(end + 1);
+    }
+    if (head[0] != kFormatLine || !StartsWith(head[2], "sequence ") ||
+        !ParseDecimal<uint64_t>(head[2].substr(9), UINT64_MAX, document.sequence) ||
+        document.sequence == 0) {
+        check.verdict = SignedVerdict::kMalformed;
+        return check;
+    }
+    if (head[1] == "kind manifest")
+        document.kind = SignedKind::kManifest;
+    else if (head[1] == "kind serverlist")
+        document.kind = SignedKind::kServerList;
+    else {
+        check.verdict = SignedVerdict::kMalformed;
+        return check;
+    }
+    if (document.kind != expected) {
+        check.verdict = SignedVerdict::kWrongKind;
+        return check;
+    }
+    if (document.sequence < highestAccepted) {
+        check.verdict = SignedVerdict::kOlder;
+        return check;
+    }
+    check.verdict = ParseEntries(rest, document);
+    if (check.verdict == SignedVerdict::kAccepted)
+        check.document = std::move(document);
+    return check;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "update/Manifest.h"
+#include "update/ServerList.h"
+#include "update/SignedDocument.h"
+
+#include <cstdint>
+#include <string>
+
+// The text of one URL up to limit bytes, and one byte more when there are
+// more (so that an oversized document is told from a whole one). False (and
+// an empty text) when the server could not be reached or did not answer with
+// success.
+class IDocumentFetch {
+public:
+    virtual bool FetchDocument(const std::string& url, size_t limit, std::string& text) = 0;
+
+protected:
+    ~IDocumentFetch() = default;
+};
+
+// The highest sequence accepted so far for each kind of signed document,
+// kept in "vemor.ini"; 0 when none was.
+class ISequenceStore {
+public:
+    virtual uint64_t ReadHighest(SignedKind kind) = 0;
+    virtual void WriteHighest(SignedKind kind, uint64_t sequence) = 0;
+
+protected:
+    ~ISequenceStore() = default;
+};
+
+// What a launcher built with the community's key reads its updates through.
+struct SignedSource {
+    IDocumentFetch& http;
+    ISignatureVerifier& verifier;
+    ISequenceStore& sequences;
+};
+
+// Fetches the signed document of this kind from url and decides on it. An
+// accepted document's sequence becomes the highest accepted one, so no older
+// document is taken again.
+SignedCheck FetchSignedDocument(SignedSource& source, const std::string& url, SignedKind kind);
+
+// The signed manifest at url as the update works through it. Unless it was
+// accepted it is not valid, so nothing is deleted and nothing fetched.
+Manifest FetchSignedManifest(SignedSource& source, const std::string& url);
+
+// The signed server list at url; false (and the cache stays as it is) unless
+// it was accepted. Its stamp is "signed " and its sequence.
+bool FetchSignedServerList(SignedSource& source, const std::string& url, ServerList& list);

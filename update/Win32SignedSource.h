@@ -1,0 +1,29 @@
+#pragma once
+
+#include "update/CngVerifier.h"
+#include "update/HttpFetch.h"
+#include "update/SignedUpdate.h"
+#include "update/Win32SequenceStore.h"
+
+#include <string>
+
+// What a launcher built with the community's key reads its signed documents
+// through: the portal, Windows' verification and the sequences in the
+// settings file. Get() is null for a launcher built without a key.
+class Win32SignedSource {
+public:
+    Win32SignedSource(const std::string& publicKeyHex, const std::string& iniPath)
+        : m_verifier(publicKeyHex), m_sequences(iniPath), m_source{m_http, m_verifier, m_sequences},
+          m_keyed(!publicKeyHex.empty()) {}
+    Win32SignedSource(const Win32SignedSource&) = delete;
+    Win32SignedSource& operator=(const Win32SignedSource&) = delete;
+
+    SignedSource* Get() { return m_keyed ? &m_source : nullptr; }
+
+private:
+    HttpFetch m_http;
+    CngVerifier m_verifier;
+    ProfileSequenceStore m_sequences;
+    SignedSource m_source;
+    bool m_keyed;
+};
