@@ -50,12 +50,5 @@ CheckCache LoadCheckCache(const std::string& path) {
 }
 
 bool SaveCheckCache(const std::string& path, const CheckCache& cache) {
-    const std::string temporary = path + ".tmp";
-    if (!win::WriteWholeFile(temporary, cache.Serialise()) ||
-        !::MoveFileExA(temporary.c_str(), path.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileA(temporary.c_str());
-        return false;
-    }
-    return true;
+    return win::ReplaceWholeFile(path, path + ".tmp", cache.Serialise());
 }
