@@ -1,10 +1,13 @@
 """Shared pieces of the end-to-end scenarios: a game folder with the real
 launcher in it, the launcher started under Wine, the Windows test driver, and
-screenshots of the X display the launcher draws on."""
+screenshots of the X display the launcher draws on. The same scenarios run
+against either build; the runner (tools/wine-run for the 64-bit build,
+tools/wine-run32 for the 32-bit one) is the only difference."""
 import os
 import re
 import signal
 import shutil
+import socket
 import subprocess
 import time
 
@@ -13,11 +16,23 @@ class Failed(Exception):
     pass
 
 
+def built_ports(build):
+    """The portal and FTP ports fixed into the launcher of a build folder: the
+    shipping build keeps the ordinary FTP port 21, the Wine build the demo's."""
+    values = {}
+    with open(os.path.join(build, "CMakeCache.txt")) as cache:
+        for line in cache:
+            key, _, value = line.strip().partition("=")
+            values[key.split(":")[0]] = value
+    host = values["VEMOR_PORTAL_HOST"]
+    return (int(host.rpartition(":")[2]) if ":" in host else 80), int(values["VEMOR_FTP_PORT"])
+
+
 class Harness:
-    def __init__(self, build, source):
+    def __init__(self, build, source, runner=None):
         self.build = os.path.abspath(build)
         self.source = os.path.abspath(source)
-        self.wine_run = [os.path.join(self.source, "tools", "wine-run"),
+        self.wine_run = [os.path.abspath(runner or os.path.join(self.source, "tools", "wine-run")),
                          "--prefix", os.path.join(self.build, "wineprefix")]
         self.artifacts = os.path.join(self.build, "e2e-artifacts")
         os.makedirs(self.artifacts, exist_ok=True)
@@ -29,6 +44,8 @@ class Harness:
         self.env = env
         self.started = []
         self.servers = []
+        self.served = None  # (driver process, connection)
+        self.portal_port, self.ftp_port = built_ports(self.build)
 
     # ---------------------------------------------------------- game folder
     def game_folder(self, name):
@@ -65,9 +82,10 @@ class Harness:
         self.servers = []
 
     # ---------------------------------------------------------- demo community
-    def start_demo(self, data, rate=0, portal_port=8111, ftp_port=2121):
+    def start_demo(self, data, rate=0):
         """The demo portal (data folder with files/ inside) and FTP server on the
         ports the launcher was built for; stopped by cleanup()."""
+        portal_port, ftp_port = self.portal_port, self.ftp_port
         demo = os.path.join(self.source, "tools", "demo")
         files = os.path.join(data, "files")
         commands = [
@@ -95,13 +113,71 @@ class Harness:
             raise Failed(f"{what} did not end within {timeout} s")
 
     def driver(self, *args, expect_ok=True):
-        """Runs one driver command; returns its output line."""
-        result = subprocess.run(self.wine_run + [os.path.join(self.build, "vemor-driver.exe")] +
-                                [str(a) for a in args], env=self.env, capture_output=True,
-                                text=True, errors="replace", timeout=120)
-        if expect_ok and result.returncode != 0:
-            raise Failed(f"driver {' '.join(map(str, args))}: {result.stderr.strip()}")
-        return result.stdout.strip() if result.returncode == 0 else None
+        """Runs one driver command; returns its output line. One driver keeps
+        running and takes the commands over a loopback connection: starting a
+        Windows program costs seconds under the emulated 32-bit Wine."""
+        words = [str(a) for a in args]
+        if any("\t" in w or "\n" in w for w in words):
+            raise Failed(f"driver arguments with a TAB or line end: {words}")
+        connection = self._driver_connection()
+        try:
+            connection.sendall(("\t".join(words) + "\n").encode())
+            reader = connection.makefile("rb")
+            head = reader.readline().split()
+            if len(head) != 3:
+                raise OSError("the driver closed the connection")
+            code, out_size, err_size = map(int, head)
+            output = reader.read(out_size).decode(errors="replace")
+            errors = reader.read(err_size).decode(errors="replace")
+            reader.close()
+        except OSError as error:
+            self.stop_driver()
+            raise Failed(f"driver {' '.join(words)}: {error}")
+        if expect_ok and code != 0:
+            raise Failed(f"driver {' '.join(words)}: {errors.strip()}")
+        return output.strip() if code == 0 else None
+
+    def _driver_connection(self, timeout=120):
+        if self.served and self.served[0].poll() is None:
+            return self.served[1]
+        self.stop_driver()
+        with socket.socket() as listener:
+            listener.bind(("127.0.0.1", 0))
+            listener.listen(1)
+            listener.settimeout(0.5)
+            process = subprocess.Popen(
+                self.wine_run + [os.path.join(self.build, "vemor-driver.exe"), "serve", "--port",
+                                 str(listener.getsockname()[1])],
+                env=self.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                start_new_session=True)
+            deadline = time.monotonic() + timeout
+            while True:
+                try:
+                    connection, _ = listener.accept()
+                    break
+                except socket.timeout:
+                    if process.poll() is not None or time.monotonic() > deadline:
+                        if process.poll() is None:
+                            os.killpg(process.pid, signal.SIGTERM)
+                            process.wait()
+                        raise Failed("the driver did not connect")
+        # The longest waits the scenarios ask of the driver are 60 s.
+        connection.settimeout(timeout)
+        self.served = (process, connection)
+        return connection
+
+    def stop_driver(self):
+        """Ends the running driver: it stops when its connection closes."""
+        if not self.served:
+            return
+        process, connection = self.served
+        self.served = None
+        connection.close()
+        try:
+            process.wait(timeout=60)
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGTERM)
+            process.wait()
 
     def screenshot(self, name):
         path = os.path.join(self.artifacts, name + ".png")

@@ -18,12 +18,12 @@ SERVERS = (b"# the community's servers\n"
            b"localhost|Vemor Local\n")
 
 
-def start_ftp(h, root, port=2121):
+def start_ftp(h, root):
     ready = os.path.join(h.build, "e2e", "kit-ftp.ready")
     if os.path.exists(ready):
         os.remove(ready)
     process = subprocess.Popen(["/usr/bin/python3", os.path.join(h.source, "tools", "demo", "ftp_server.py"),
-                                "--root", root, "--port", str(port), "--ready-file", ready],
+                                "--root", root, "--port", str(h.ftp_port), "--ready-file", ready],
                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     h.servers.append(process)
     wait_for(lambda: os.path.exists(ready) or process.poll() is not None, "the FTP server")
@@ -46,7 +46,7 @@ def scenario_kit_update(h):
     code, _, err = make_server_list(kit)
     expect(code == 0, "the server-list tool refused: " + err)
     stamp = read(os.path.join(kit, "public", "INFO", "serverlist.inf")).split(b"\r\n")[0]
-    h.servers.append(KitServer(kit, port=8111, log=os.path.join(place, "php.log")))
+    h.servers.append(KitServer(kit, port=h.portal_port, log=os.path.join(place, "php.log")))
     start_ftp(h, file_set)
 
     folder = h.game_folder("kit-update")

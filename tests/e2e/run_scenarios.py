@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
-"""Whole-program scenarios: the real launcher (64-bit build) in a game folder
-under Wine, operated through the Windows test driver, with results checked
-byte for byte. Screenshots land in <build>/e2e-artifacts."""
+"""Whole-program scenarios: the real launcher (either build, under the runner
+given for it) in a game folder under Wine, operated through the Windows test
+driver, with results checked byte for byte. Screenshots land in
+<build>/e2e-artifacts."""
 import argparse
 import os
 import sys
@@ -137,13 +138,23 @@ def main():
     parser.add_argument("--source", required=True)
     parser.add_argument("--signed", action="store_true",
                         help="the scenarios of signed updates, on the launcher built with the test key")
+    parser.add_argument("--runner", help="tools/wine-run (the default) or tools/wine-run32")
     parser.add_argument("only", nargs="*")
     args = parser.parse_args()
-    h = Harness(args.build, args.source)
+    h = Harness(args.build, args.source, args.runner)
+    try:
+        passed, failed = run(h, signed_scenarios.SCENARIOS if args.signed else SCENARIOS, args.only)
+    finally:
+        h.stop_driver()
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+def run(h, scenarios, only):
     passed = failed = 0
-    for scenario in signed_scenarios.SCENARIOS if args.signed else SCENARIOS:
+    for scenario in scenarios:
         name = scenario.__name__[len("scenario_"):]
-        if args.only and name not in args.only:
+        if only and name not in only:
             continue
         try:
             scenario(h)
@@ -156,8 +167,7 @@ def main():
             h.screenshot("failed-" + name)
         finally:
             h.cleanup()
-    print(f"{passed} passed, {failed} failed")
-    return 1 if failed else 0
+    return passed, failed
 
 
 if __name__ == "__main__":

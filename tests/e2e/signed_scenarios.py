@@ -62,7 +62,7 @@ class SignedCommunity:
         os.chmod(self.key, 0o600)
         self.signed = os.path.join(self.kit, "public", "signed")
         self.sequence = self.publish()
-        h.servers.append(KitServer(self.kit, port=8111, log=os.path.join(self.place, "php.log")))
+        h.servers.append(KitServer(self.kit, port=h.portal_port, log=os.path.join(self.place, "php.log")))
         start_ftp(h, self.files)
 
     def publish(self):

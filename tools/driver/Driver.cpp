@@ -5,11 +5,16 @@
 //
 // Exit codes: 0 success, 1 not found / timed out / refused (reason on stderr),
 // 2 bad usage. Run with --help for the commands.
+//
+// Under an emulated 32-bit Wine every process start costs seconds, so the tests
+// keep one driver running ("serve") and send it their commands over a loopback
+// connection instead of starting one per command.
 
 #ifndef _WIN32_WINNT
 #define _WIN32_WINNT 0x0601
 #endif
 
+#include <winsock2.h>
 #include <windows.h>
 #include <commctrl.h>
 #include <tlhelp32.h>
@@ -62,6 +67,10 @@ const char kUsage[] =
     "  no-window   SEL                     gone\n"
     "  wait-exit   --image NAME            exited\n"
     "  running     --image NAME            <count>\n"
+    "  serve       --port N                connects to 127.0.0.1:N and runs the commands\n"
+    "              it receives: one per line, its words separated by TABs; answers each\n"
+    "              with \"<exit code> <output bytes> <error bytes>\\n\", the output, the\n"
+    "              errors; ends when the connection closes\n"
     "CONTROL: id=<id> class=<class> x=<> y=<> w=<> h=<> visible=<0|1> enabled=<0|1> text=<text>\n"
     "  (x/y relative to the client area of the top-level window holding the control;\n"
     "  controls of the window and of its visible owned top-level windows are searched)\n"
@@ -162,8 +171,15 @@ std::string hex(const void* handle) {
     return "0x" + out;
 }
 
+// Where a served command's output goes instead of stdout.
+std::string* g_output = nullptr;
+
 void printLine(const std::string& line) {
     std::string withEnd = line + "\n";
+    if (g_output) {
+        *g_output += withEnd;
+        return;
+    }
     fwrite(withEnd.data(), 1, withEnd.size(), stdout);
     fflush(stdout);
 }
@@ -658,6 +674,8 @@ int cmdRunning(const Options& options) {
     return kExitOk;
 }
 
+int cmdServe(const Options& options);
+
 struct Command {
     const char* name;
     int (*run)(const Options&);
@@ -682,8 +700,97 @@ const std::vector<Command>& commands() {
         {"no-window", cmdNoWindow, {"title", "class", "visible", "timeout"}},
         {"wait-exit", cmdWaitExit, {"image", "timeout"}},
         {"running", cmdRunning, {"image"}},
+        {"serve", cmdServe, {"port"}},
     };
     return table;
+}
+
+// Runs argv[1] with its options; output lines through printLine, the reason of
+// a failure into errors.
+int runCommand(int argc, char** argv, std::string& errors) {
+    const std::string name = argv[1];
+    for (const Command& command : commands()) {
+        if (name != command.name)
+            continue;
+        try {
+            return command.run(parseOptions(argc, argv, command.options));
+        } catch (const UsageError& error) {
+            errors = "vemor-driver " + name + ": " + error.message + " (see --help)\n";
+            return kExitUsage;
+        } catch (const Failure& failure) {
+            errors = "vemor-driver " + name + ": " + failure.message + "\n";
+            return kExitFailed;
+        }
+    }
+    errors = "vemor-driver: unknown command '" + name + "' (see --help)\n";
+    return kExitUsage;
+}
+
+bool sendAll(SOCKET peer, const std::string& data) {
+    size_t sent = 0;
+    while (sent < data.size()) {
+        const int n = send(peer, data.data() + sent, static_cast<int>(data.size() - sent), 0);
+        if (n <= 0)
+            return false;
+        sent += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+int cmdServe(const Options& options) {
+    const long port = options.number("port");
+    if (port <= 0 || port > 65535)
+        throw UsageError{"--port must be 1..65535"};
+    if (g_output)
+        throw UsageError{"serve cannot be served"};
+    WSADATA wsa;
+    if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0)
+        throw Failure{"no Winsock"};
+    SOCKET peer = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in address = {};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<u_short>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (peer == INVALID_SOCKET ||
+        connect(peer, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0)
+        throw Failure{"cannot connect to port " + std::to_string(port)};
+    std::string pending;
+    char buffer[4096];
+    for (;;) {
+        const size_t end = pending.find('\n');
+        if (end == std::string::npos) {
+            const int n = recv(peer, buffer, sizeof buffer, 0);
+            if (n <= 0)
+                break;
+            pending.append(buffer, static_cast<size_t>(n));
+            continue;
+        }
+        const std::string request = pending.substr(0, end);
+        pending.erase(0, end + 1);
+        std::vector<std::string> words{"vemor-driver"};
+        size_t start = 0;
+        for (;;) {
+            const size_t tab = request.find('\t', start);
+            words.push_back(request.substr(start, tab - start));
+            if (tab == std::string::npos)
+                break;
+            start = tab + 1;
+        }
+        std::vector<char*> argv;
+        for (std::string& word : words)
+            argv.push_back(&word[0]);
+        std::string output, errors;
+        g_output = &output;
+        const int code = runCommand(static_cast<int>(argv.size()), argv.data(), errors);
+        g_output = nullptr;
+        const std::string head = std::to_string(code) + " " + std::to_string(output.size()) + " " +
+                                 std::to_string(errors.size()) + "\n";
+        if (!sendAll(peer, head + output + errors))
+            break;
+    }
+    closesocket(peer);
+    WSACleanup();
+    return kExitOk;
 }
 
 } // namespace
@@ -703,21 +810,8 @@ int main(int argc, char** argv) {
         fputs(kUsage, stderr);
         return kExitUsage;
     }
-    const std::string name = argv[1];
-    for (const Command& command : commands()) {
-        if (name != command.name)
-            continue;
-        try {
-            return command.run(parseOptions(argc, argv, command.options));
-        } catch (const UsageError& error) {
-            fprintf(stderr, "vemor-driver %s: %s (see --help)\n", name.c_str(),
-                    error.message.c_str());
-            return kExitUsage;
-        } catch (const Failure& failure) {
-            fprintf(stderr, "vemor-driver %s: %s\n", name.c_str(), failure.message.c_str());
-            return kExitFailed;
-        }
-    }
-    fprintf(stderr, "vemor-driver: unknown command '%s' (see --help)\n", name.c_str());
-    return kExitUsage;
+    std::string errors;
+    const int code = runCommand(argc, argv, errors);
+    fputs(errors.c_str(), stderr);
+    return code;
 }

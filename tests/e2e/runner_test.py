@@ -1,0 +1,87 @@
+#!/usr/bin/env python3
+"""The Windows runners (tools/wine-run, tools/wine-run32) offer one interface,
+on which the scenarios rely: the program's exit code, output and errors come
+back, it runs in the caller's folder with the caller's variables, a missing
+program is a failure, a signal to the runner ends the program, and no mount of
+the 32-bit environment shows on the host."""
+import argparse
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+
+def mounts():
+    """The host's mount points, less binfmt_misc's (mounted once for good)."""
+    with open("/proc/self/mountinfo") as f:
+        return {line.split()[4] for line in f} - {"/proc/sys/fs/binfmt_misc"}
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--runner", required=True)
+    parser.add_argument("--build", required=True)
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    runner = [os.path.abspath(args.runner), "--prefix", os.path.join(build, "wineprefix")]
+    work = os.path.join(build, "runner test")
+    os.makedirs(work, exist_ok=True)
+    failures = []
+
+    def check(condition, message):
+        if not condition:
+            failures.append(message)
+
+    before = mounts()
+    env = dict(os.environ, VEMOR_PROBE="probe value")
+    result = subprocess.run(
+        runner + ["cmd", "/c", "echo out %VEMOR_PROBE%& echo err 1>&2& cd& exit 7"],
+        cwd=work, env=env, capture_output=True, text=True, errors="replace",
+        timeout=1200)  # the first 32-bit run on a machine builds its environment
+    lines = result.stdout.splitlines()
+    check(result.returncode == 7, f"exit code {result.returncode}")
+    check(lines[:1] == ["out probe value"], f"output {result.stdout!r}")
+    check(len(lines) > 1 and lines[1].lower().replace("\\", "/").endswith(work.lower()),
+          f"working folder {lines[1:]!r}, expected {work}")
+    check([line.strip() for line in result.stderr.splitlines()][-1:] == ["err"],
+          f"errors {result.stderr!r}")
+    check(mounts() <= before, f"mounts left on the host after a run: {mounts() - before}")
+
+    # A program that is not there: a failure, not a hang.
+    missing = subprocess.run(runner + [os.path.join(work, "missing.exe")], cwd=work,
+                             capture_output=True, timeout=300)
+    check(missing.returncode != 0, "a missing program reported success")
+
+    # A driver waiting a minute for a window that never comes; the runner's
+    # end must end it too. Under a name of its own: the scenarios may run
+    # drivers in the same session meanwhile.
+    waiting = os.path.join(work, "runner-probe.exe")
+    shutil.copy(os.path.join(build, "vemor-driver.exe"), waiting)
+    process = subprocess.Popen(
+        runner + [waiting, "find", "--title", "no such window", "--timeout", "60000"],
+        cwd=work, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+    time.sleep(15)
+    check(process.poll() is None, "the waiting driver ended on its own")
+    process.send_signal(signal.SIGTERM)
+    try:
+        process.wait(timeout=20)
+    except subprocess.TimeoutExpired:
+        os.killpg(process.pid, signal.SIGKILL)
+        process.wait()
+        check(False, "the runner did not end within 20 s of SIGTERM")
+    left = subprocess.run(
+        runner + [os.path.join(build, "vemor-driver.exe"), "running", "--image", "runner-probe.exe"],
+        cwd=work, capture_output=True, text=True, timeout=300).stdout.strip()
+    check(left == "0", f"the stopped program still runs ({left} copies)")
+    check(mounts() <= before, f"mounts left on the host after a stopped run: {mounts() - before}")
+
+    for failure in failures:
+        print("FAIL " + failure)
+    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
