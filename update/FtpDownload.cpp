@@ -129,10 +129,9 @@ bool FtpDownload::FetchOne(IFtpConnection& connection, const ManifestItem& item,
     // A connection that broke off can look like the end of the file; only the
     // manifest's size and CRC tell a whole file from a piece (and, for a
     // signed entry, only its SHA-256 the community's file from a forged one).
-    const bool verified =
-        ended && closed &&
-        IsVerifiedDownload(item, received, Crc32Finish(crc),
-                           item.hasSha256 ? sha256.Finish() : Sha256Digest{});
+    const bool verified = ended && closed &&
+                          IsVerifiedDownload(item, received, Crc32Finish(crc),
+                                             item.hasSha256 ? sha256.Finish() : Sha256Digest{});
     const bool placed = verified && m_folder.MoveIntoPlace(partialName, localName);
     const char* failure = nullptr;
     if (!ok)
