@@ -3,6 +3,7 @@
 #include "app/GameConfig.h"
 #include "app/Win32ConfigFiles.h"
 #include "ui/MainTranslucentDialog.h"
+#include "update/RunLog.h"
 #include "update/UpdateThreads.h"
 #include "win/Handle.h"
 #include "win/MessageBox.h"
@@ -55,6 +56,15 @@ LaunchSession::LaunchSession(std::string signingKey) : m_updater(std::make_share
     m_updater->m_signingKey = std::move(signingKey);
     m_updater->m_iniPath = m_iniPath;
     m_cancelled = 1;
+    HideAccountValues();
+}
+
+// The log must never hold the portal login: whatever line might quote it
+// shows "***" instead.
+void LaunchSession::HideAccountValues() {
+    TheLog().Hide(m_account.m_accessMid);
+    TheLog().Hide(m_account.m_accessCode);
+    TheLog().Hide(m_account.m_accessMid + ":" + m_account.m_accessCode);
 }
 
 LaunchSession::~LaunchSession() {
@@ -108,10 +118,21 @@ void LaunchSession::RestoreGameConfig() {
 void LaunchSession::LaunchGame() {
     const std::string commandLine =
         BuildGameCommandLine(m_account.m_accessMid, m_account.m_accessCode);
+    // The page may have given new values when the window closed.
+    HideAccountValues();
+    const std::string marker = "cp_clanPwd ";
+    const size_t password = commandLine.find(marker);
+    LogLine("launch: " + (password == std::string::npos
+                              ? std::string("(command line withheld)")
+                              : commandLine.substr(0, password + marker.size()) + "***"));
     std::string reason;
-    if (!StartGameAndWait(commandLine, reason))
+    if (!StartGameAndWait(commandLine, reason)) {
+        LogLine("launch: jamp.exe could not be started: " + reason);
         win::ShowMessage(("The game could not be started (jamp.exe): " + reason).c_str(),
                          MB_OK | MB_ICONERROR);
+        return;
+    }
+    LogLine("launch: the game has ended");
 }
 
 bool StartGameAndWait(const std::string& commandLine, std::string& reason) {

@@ -47,6 +47,8 @@ public:
     void RestoreGameConfig();
 
 private:
+    void HideAccountValues();
+
     int m_cancelled;
     std::string m_iniPath;
     // Shared with the update thread, which may outlive the session.

@@ -2,6 +2,7 @@
 
 #include "BuildConfig.h"
 #include "app/LaunchSession.h"
+#include "update/Win32LogFile.h"
 #include "win/Handle.h"
 #include "win/MessageBox.h"
 
@@ -54,6 +55,7 @@ bool StarterApp::InitInstance() {
         win::ShowMessage("Another instance is already run", MB_OK);
         return false;
     }
+    StartRunLog();
 
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;

@@ -1,9 +1,11 @@
 #include "update/FtpDownload.h"
 
 #include "update/Crc32.h"
+#include "update/RunLog.h"
 #include "update/UpdateCheck.h"
 
 #include <algorithm>
+#include <chrono>
 #include <vector>
 
 namespace {
@@ -12,6 +14,20 @@ namespace {
 // interrupted download never replaces the player's good copy with a piece.
 std::string PartialName(const std::string& localName) {
     return localName + ".part";
+}
+
+void LogFetched(const ManifestItem& item, uint64_t received, uint32_t crc,
+                std::chrono::steady_clock::time_point started, const char* failure) {
+    const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - started);
+    std::string line = "fetch " + item.name + ": " + std::to_string(received) + " bytes, CRC " +
+                       std::to_string(crc) + ", " + std::to_string(took.count()) + " ms: ";
+    if (failure)
+        line += std::string(failure) + " (listed " + std::to_string(item.size) + " bytes, CRC " +
+                std::to_string(item.crc) + "); the old copy stays";
+    else
+        line += "verified and put in place";
+    LogLine(line);
 }
 
 } // namespace
@@ -35,8 +51,10 @@ FtpDownload::FtpDownload(UpdateWorker* worker, IFtpConnector& connector, IGameFo
 DownloadResult FtpDownload::Run() {
     m_placed.clear();
     const std::unique_ptr<IFtpConnection> connection = m_connector.Connect();
-    if (!connection)
+    if (!connection) {
+        LogLine("download: no connection to the update server; nothing fetched");
         return DownloadResult::kFailed;
+    }
     // Sizing first, so that one progress figure covers the whole download.
     m_total = 0;
     m_done = 0;
@@ -56,14 +74,19 @@ DownloadResult FtpDownload::Run() {
 }
 
 bool FtpDownload::FetchOne(IFtpConnection& connection, const ManifestItem& item, bool& stopped) {
+    const auto started = std::chrono::steady_clock::now();
     const std::unique_ptr<IRemoteFile> remote = connection.OpenRemoteFile(RemoteNameFor(item.name));
-    if (!remote)
+    if (!remote) {
+        LogLine("fetch " + item.name + ": the server did not open " + RemoteNameFor(item.name));
         return false;
+    }
     const std::string localName = LocalNameFor(item.name);
     const std::string partialName = PartialName(localName);
     std::unique_ptr<ILocalFile> local = m_folder.CreateLocalFile(partialName);
-    if (!local)
+    if (!local) {
+        LogLine("fetch " + item.name + ": " + partialName + " could not be created");
         return false;
+    }
     m_worker->m_listener->OnStatusText(("Downloading " + item.name + "...").c_str());
 
     std::vector<unsigned char> block(kReadBlock);
@@ -106,9 +129,26 @@ bool FtpDownload::FetchOne(IFtpConnection& connection, const ManifestItem& item,
     // A connection that broke off can look like the end of the file; only the
     // manifest's size and CRC tell a whole file from a piece (and, for a
     // signed entry, only its SHA-256 the community's file from a forged one).
-    if (ended && closed && IsVerifiedDownload(item, received, Crc32Finish(crc),
-                                              item.hasSha256 ? sha256.Finish() : Sha256Digest{}) &&
-        m_folder.MoveIntoPlace(partialName, localName)) {
+    const bool verified = ended && closed &&
+                          IsVerifiedDownload(item, received, Crc32Finish(crc),
+                                             item.hasSha256 ? sha256.Finish() : Sha256Digest{});
+    const bool placed = verified && m_folder.MoveIntoPlace(partialName, localName);
+    const char* failure = nullptr;
+    if (!ok)
+        failure = "the transfer or the writing broke off";
+    else if (stopped)
+        failure = "stopped by the player";
+    else if (!closed)
+        failure = "the file could not be written";
+    else if (!verified)
+        failure = item.hasSha256 ? "size, CRC or signed SHA-256 differs" : "size or CRC differs";
+    else if (!placed)
+        failure = "could not be put in place";
+    LogFetched(item, received, Crc32Finish(crc), started, failure);
+    if (placed) {
+        // The launcher's own new copy goes by another name and is not checked.
+        if (localName == item.name)
+            m_folder.PlacedVerified(localName, item.crc);
         m_placed.push_back(item.name);
         return true;
     }

@@ -28,6 +28,13 @@ public:
     virtual std::unique_ptr<ILocalFile> CreateLocalFile(const std::string& path) = 0;
     // Replaces target with the finished file from.
     virtual bool MoveIntoPlace(const std::string& from, const std::string& target) = 0;
+    // The download has put path in place after its bytes matched crc. A
+    // folder that remembers CRCs keeps this one, so the next check need not
+    // read the file.
+    virtual void PlacedVerified(const std::string& path, uint32_t crc) {
+        (void)path;
+        (void)crc;
+    }
 
 protected:
     ~IGameFolder() = default;

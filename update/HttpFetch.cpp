@@ -1,5 +1,7 @@
 #include "update/HttpFetch.h"
 
+#include "update/RunLog.h"
+#include "update/Win32LogFile.h"
 #include "win/Internet.h"
 
 namespace {
@@ -8,8 +10,7 @@ constexpr DWORD kConnectTimeout = 3000;
 
 // An error page is not the manifest or the server list: treating it as one
 // would make a broken portal look like an empty list.
-bool AnsweredWithSuccess(HINTERNET request) {
-    DWORD status = 0;
+bool AnsweredWithSuccess(HINTERNET request, DWORD& status) {
     DWORD length = sizeof status;
     if (!::HttpQueryInfoA(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                           &length, nullptr))
@@ -17,10 +18,42 @@ bool AnsweredWithSuccess(HINTERNET request) {
     return status == 200;
 }
 
+// One line of the log per request: what was asked, what came back, how long
+// it took.
+class RequestLine {
+public:
+    explicit RequestLine(const std::string& url) : m_url(url), m_started(LogClock()) {}
+    ~RequestLine() {
+        LogLine("GET " + m_url + ": " + m_result + ", " + std::to_string(m_bytes) + " bytes, " +
+                std::to_string(LogClock() - m_started) + " ms");
+    }
+    RequestLine(const RequestLine&) = delete;
+    RequestLine& operator=(const RequestLine&) = delete;
+
+    // Notes the thread's last error; false, for the caller to return.
+    bool Failed() {
+        m_result = DescribeLastError();
+        return false;
+    }
+    bool Answered(DWORD status, bool ok) {
+        m_result = "HTTP " + std::to_string(status);
+        return ok;
+    }
+    void ReadFailed() { m_result += ", then " + DescribeLastError(); }
+    void Received(size_t bytes) { m_bytes += bytes; }
+
+private:
+    std::string m_url;
+    unsigned long long m_started;
+    std::string m_result = "no answer";
+    size_t m_bytes = 0;
+};
+
 } // namespace
 
 bool HttpFetch::FetchDocument(const std::string& url, size_t limit, std::string& text) {
     text.clear();
+    RequestLine log(url);
     char host[256] = {};
     char path[2048] = {};
     URL_COMPONENTSA parts = {};
@@ -30,31 +63,37 @@ bool HttpFetch::FetchDocument(const std::string& url, size_t limit, std::string&
     parts.lpszUrlPath = path;
     parts.dwUrlPathLength = sizeof path;
     if (!::InternetCrackUrlA(url.c_str(), 0, 0, &parts))
-        return false;
+        return log.Failed();
     win::ScopedInternet session(win::OpenInternetSession(kConnectTimeout, m_stallTimeout));
     if (!session)
-        return false;
+        return log.Failed();
     // Connection and request are made one by one (not with one InternetOpenUrl)
     // so that each gets the stall time-out before anything waits on the server.
     win::ScopedInternet connection(::InternetConnectA(session.Get(), host, parts.nPort, nullptr,
                                                       nullptr, INTERNET_SERVICE_HTTP, 0, 1));
     if (!connection)
-        return false;
+        return log.Failed();
     win::SetStallTimeout(connection.Get(), m_stallTimeout);
     win::ScopedInternet request(
         ::HttpOpenRequestA(connection.Get(), "GET", path[0] ? path : "/", nullptr, nullptr, nullptr,
                            INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_ASCII, 1));
     if (!request)
-        return false;
+        return log.Failed();
     win::SetStallTimeout(request.Get(), m_stallTimeout);
-    if (!::HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0) ||
-        !AnsweredWithSuccess(request.Get()))
+    if (!::HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0))
+        return log.Failed();
+    DWORD status = 0;
+    const bool success = AnsweredWithSuccess(request.Get(), status);
+    if (!log.Answered(status, success))
         return false;
     return ReadPortalText(
         [&](char* buffer, size_t size) -> long long {
             DWORD got = 0;
-            if (!::InternetReadFile(request.Get(), buffer, static_cast<DWORD>(size), &got))
+            if (!::InternetReadFile(request.Get(), buffer, static_cast<DWORD>(size), &got)) {
+                log.ReadFailed();
                 return -1;
+            }
+            log.Received(got);
             return got;
         },
         text, limit);

@@ -69,16 +69,24 @@ Manifest ParseManifest(std::string_view text) {
             deleteSection = true;
             continue;
         }
-        if (line.empty() || line.find(':') != std::string_view::npos ||
-            line.find("..") != std::string_view::npos)
+        if (line.empty())
             continue;
+        const char* why = nullptr;
         ManifestItem item;
         item.isDelete = deleteSection;
-        if (deleteSection)
+        if (line.find(':') != std::string_view::npos)
+            why = "holds a colon";
+        else if (line.find("..") != std::string_view::npos)
+            why = "holds \"..\"";
+        else if (deleteSection)
             item.name = std::string(line);
         else if (!ParseEntry(line, item))
-            continue;
-        if (IsInsideGameFolder(item.name))
+            why = "not NAME|CRC|SIZE";
+        if (!why && !IsInsideGameFolder(item.name))
+            why = "names something outside the game folder";
+        if (why)
+            manifest.skipped.push_back(std::string(why) + ": " + std::string(line));
+        else
             manifest.items.push_back(std::move(item));
     }
     return manifest;

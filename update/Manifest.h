@@ -26,6 +26,8 @@ struct Manifest {
     // never seen, so the run cannot end as up to date.
     bool cut = false;
     std::vector<ManifestItem> items;
+    // The lines that were not used, each with the reason, for the log.
+    std::vector<std::string> skipped;
 };
 
 // Reads the manifest text served as "/files.php". Lines that are empty, hold

@@ -1,5 +1,6 @@
 #include "update/ServerList.h"
 
+#include "update/RunLog.h"
 #include "update/SignedUpdate.h"
 #include "update/TextLines.h"
 
@@ -26,28 +27,39 @@ void RefreshServerList(ServerCache& cache, ServerListServices& services) {
     const std::string stored = services.stamps.ReadStamp();
     ServerList list;
     if (services.signedSource) {
-        if (!FetchSignedServerList(*services.signedSource, services.listUrl, list))
+        if (!FetchSignedServerList(*services.signedSource, services.listUrl, list)) {
+            LogLine("server list: no good signed list; servercache.dat kept");
             return;
+        }
     } else {
         std::string text;
         if (!services.http.Fetch(services.listUrl, text))
             return;
         list = ParseServerList(text);
     }
-    if (list.stamp == stored && services.cacheFile.Exists())
+    if (list.stamp == stored && services.cacheFile.Exists()) {
+        LogLine("server list: stamp unchanged; servercache.dat kept");
         return;
+    }
     try {
         ResetServerCache(cache);
         for (const ServerLine& server : list.servers)
             AddServer(cache, 3, server.address.c_str(), server.name.c_str(), services.resolver);
     } catch (const ServerCacheError&) {
         // The old cache and the stamp stay: the next run tries again.
+        LogLine("server list: the new cache could not be built; servercache.dat kept");
         return;
     }
     if (cache.m_count3 > 0) {
         // The stamp is written even when the file could not be replaced; the
         // next run then rebuilds only when the file is missing.
-        services.cacheFile.Replace(ServerCacheFileBytes(cache));
+        const bool replaced = services.cacheFile.Replace(ServerCacheFileBytes(cache));
         services.stamps.WriteStamp(list.stamp);
+        LogLine("server list: " + std::to_string(cache.m_count3) + " of " +
+                std::to_string(list.servers.size()) + " servers usable; servercache.dat " +
+                (replaced ? "replaced" : "could not be replaced"));
+    } else {
+        LogLine("server list: none of its " + std::to_string(list.servers.size()) +
+                " servers is usable; servercache.dat kept");
     }
 }

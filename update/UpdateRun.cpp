@@ -2,9 +2,32 @@
 
 #include "update/FtpDownload.h"
 #include "update/Manifest.h"
+#include "update/RunLog.h"
 #include "update/UpdateCheck.h"
 
 #include <algorithm>
+
+namespace {
+
+void LogManifest(const Manifest& manifest) {
+    if (!manifest.valid) {
+        // The request's own line says whether the portal answered at all.
+        LogLine("manifest: none usable (no answer, or not a manifest); nothing checked");
+        return;
+    }
+    size_t deletions = 0;
+    for (const ManifestItem& item : manifest.items)
+        deletions += item.isDelete ? 1 : 0;
+    LogLine("manifest: " + std::to_string(manifest.items.size() - deletions) + " files, " +
+            std::to_string(deletions) + " to delete, " + std::to_string(manifest.skipped.size()) +
+            " lines skipped");
+    for (const std::string& skipped : manifest.skipped)
+        LogLine("manifest line skipped, " + skipped);
+    if (manifest.cut)
+        LogLine("manifest: cut at the read limit; the lines after the cut were not checked");
+}
+
+} // namespace
 
 void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
     IUpdateListener& listener = *worker.m_listener;
@@ -25,6 +48,7 @@ void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
     // failed update, not an up-to-date game: the player must be told. So is a
     // manifest cut at the read limit, whose later files were never checked.
     bool failed = !manifest.valid || manifest.cut;
+    LogManifest(manifest);
     const UpdatePlan plan = CheckManifest(manifest, services.folder);
     if (!plan.fetchList.empty()) {
         job.m_files = plan.fetchList;
@@ -35,11 +59,15 @@ void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
         const bool arrived = std::find(job.m_placed.begin(), job.m_placed.end(), kLauncherName) !=
                              job.m_placed.end();
         if (arrived && services.selfUpdate.StartSelfUpdate()) {
+            LogLine("self-update: eu.exe started with the new launcher; the launcher closes");
             listener.OnSelfUpdateStarted();
             return;
         }
+        LogLine(arrived ? "self-update: eu.exe could not be started; no hand-off"
+                        : "self-update: the new launcher did not arrive; no hand-off");
         failed = true;
     }
+    LogLine(failed ? "update: failed" : "update: up to date");
     if (failed)
         listener.OnStatusText(kUpdateFailedText);
     listener.OnUpdateFinished();

@@ -2,9 +2,12 @@
 
 #include "BuildConfig.h"
 #include "update/HttpFetch.h"
+#include "update/RunLog.h"
 #include "update/ServerList.h"
 #include "update/UpdateRun.h"
+#include "update/Win32CheckCache.h"
 #include "update/Win32GameFolder.h"
+#include "update/Win32LogFile.h"
 #include "update/Win32ServerList.h"
 #include "update/Win32SignedSource.h"
 #include "update/WinFtp.h"
@@ -21,7 +24,12 @@ std::string PortalUrl(const char* path) {
 
 class Win32SelfUpdate : public ISelfUpdateStarter {
 public:
-    bool StartSelfUpdate() override { return ::StartSelfUpdate() != 0; }
+    bool StartSelfUpdate() override {
+        if (::StartSelfUpdate())
+            return true;
+        LogLine("self-update: eu.exe: " + DescribeLastError());
+        return false;
+    }
 };
 
 // The game's server cache image: 377 KB, in static storage, used by the
@@ -49,13 +57,25 @@ unsigned UpdateThreadProc(void* param) {
     HttpFetch http;
     WinFtpConnector ftp(build_config::kFtpHost, build_config::kFtpPort);
     Win32GameFolder folder;
+    Win32FileStamps stamps;
+    CheckCache cache = LoadCheckCache(kCheckCacheFile);
+    CachedGameFolder cachedFolder(folder, stamps, cache);
     Win32SelfUpdate selfUpdate;
     UpdateWorker& worker = **owner;
     Win32SignedSource signedSource(worker.m_signingKey, worker.m_iniPath);
-    UpdateServices services{http, ftp, folder, selfUpdate,
+    UpdateServices services{http, ftp, cachedFolder, selfUpdate,
                             PortalUrl(signedSource.Get() ? kSignedManifestPath : "/files.php"),
                             signedSource.Get()};
     RunUpdate(worker, services);
+    // A run that checked nothing (no manifest) leaves the stored cache as it is.
+    if (!cachedFolder.Consulted())
+        return 0;
+    std::string line = "check cache: " + std::to_string(cachedFolder.Remembered()) +
+                       " CRCs taken from " + kCheckCacheFile + " without reading, " +
+                       std::to_string(cachedFolder.Read()) + " files read";
+    if (cache.Changed())
+        line += SaveCheckCache(kCheckCacheFile, cache) ? "; stored" : "; could not be stored";
+    LogLine(line);
     return 0;
 }
 

@@ -72,8 +72,13 @@ uint32_t Win32GameFolder::ComputeFileCrc32(const std::string& path, uint32_t& cr
     } else {
         unsigned char buffer[kCrcBlock];
         DWORD got = 0;
-        while (::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+        BOOL read = FALSE;
+        while ((read = ::ReadFile(file.Get(), buffer, sizeof buffer, &got, nullptr)) && got > 0)
             state = Crc32Update(state, buffer, got);
+        // The CRC of part of a file must not pass for the file's own: the
+        // check cache would remember it.
+        if (!read)
+            result = ERROR_CRC;
     }
     crc = Crc32Finish(state);
     return result;

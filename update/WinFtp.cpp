@@ -1,7 +1,10 @@
 #include "update/WinFtp.h"
 
+#include "update/RunLog.h"
+#include "update/Win32LogFile.h"
 #include "win/Internet.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -11,6 +14,24 @@
 namespace {
 
 constexpr DWORD kConnectTimeout = 10000;
+
+// The error of a call that failed on the call thread. A call that was given
+// up may still be running and write it later, so it is read only once the
+// call has marked it as known.
+struct CallError {
+    std::string text;
+    std::atomic<bool> known{false};
+
+    void Note() {
+        text = DescribeLastError();
+        known = true;
+    }
+    std::string Text() const { return known ? text : std::string("no answer in time"); }
+};
+
+void LogFailure(const std::string& what, const CallError& error, const std::string& more = "") {
+    LogLine(what + ": " + error.Text() + more);
+}
 constexpr char kUser[] = "kel";
 constexpr char kPassword[] = "tQwa3mxp";
 
@@ -93,16 +114,21 @@ public:
         struct Shared {
             std::vector<char> bytes;
             DWORD got = 0;
+            CallError error;
         };
         auto shared = std::make_shared<Shared>();
         shared->bytes.resize(length);
         HINTERNET file = m_file.Get();
         if (!m_calls->Call([shared, file] {
-                return ::InternetReadFile(file, shared->bytes.data(),
-                                          static_cast<DWORD>(shared->bytes.size()),
-                                          &shared->got) != FALSE;
-            }))
+                if (::InternetReadFile(file, shared->bytes.data(),
+                                       static_cast<DWORD>(shared->bytes.size()), &shared->got))
+                    return true;
+                shared->error.Note();
+                return false;
+            })) {
+            LogFailure("FTP read", shared->error);
             return -1;
+        }
         std::copy(shared->bytes.begin(), shared->bytes.begin() + shared->got,
                   static_cast<char*>(buffer));
         return shared->got;
@@ -123,15 +149,20 @@ public:
     bool GetRemoteSize(const std::string& name, uint64_t& size) override {
         struct Shared {
             WIN32_FIND_DATAA found = {};
+            CallError error;
         };
         auto shared = std::make_shared<Shared>();
         HINTERNET connection = m_connection.Get();
         if (!m_calls->Call([shared, connection, name] {
                 win::ScopedInternet find(::FtpFindFirstFileA(
                     connection, name.c_str(), &shared->found, INTERNET_FLAG_RELOAD, 1));
+                if (!find)
+                    shared->error.Note();
                 return static_cast<bool>(find);
-            }))
+            })) {
+            LogFailure("FTP size of " + name, shared->error);
             return false;
+        }
         size =
             (static_cast<uint64_t>(shared->found.nFileSizeHigh) << 32) | shared->found.nFileSizeLow;
         return true;
@@ -139,13 +170,18 @@ public:
 
     std::unique_ptr<IRemoteFile> OpenRemoteFile(const std::string& name) override {
         auto file = std::make_shared<HINTERNET>(nullptr);
+        auto error = std::make_shared<CallError>();
         HINTERNET connection = m_connection.Get();
-        if (!m_calls->Call([file, connection, name] {
+        if (!m_calls->Call([file, error, connection, name] {
                 *file = ::FtpOpenFileA(connection, name.c_str(), GENERIC_READ,
                                        FTP_TRANSFER_TYPE_BINARY, 1);
+                if (!*file)
+                    error->Note();
                 return *file != nullptr;
-            }))
+            })) {
+            LogFailure("FTP open " + name, *error);
             return nullptr;
+        }
         win::SetStallTimeout(*file, m_stallTimeout);
         return std::make_unique<WinRemoteFile>(*file, m_calls);
     }
@@ -169,21 +205,28 @@ std::unique_ptr<IFtpConnection> WinFtpConnector::Connect() {
         return nullptr;
     auto calls = std::make_shared<CallThread>(m_stallTimeout);
     auto connection = std::make_shared<HINTERNET>(nullptr);
+    auto error = std::make_shared<CallError>();
     const std::string host = m_host;
     const unsigned short port = m_port;
+    const std::string address = "FTP connect " + host + ":" + std::to_string(port);
+    const unsigned long long started = LogClock();
     // Connecting and logging in: the connect time-out, then the server's
     // greeting and answers within the stall time-out.
     if (!calls->Call(
-            [connection, session, host, port] {
+            [connection, error, session, host, port] {
                 *connection = ::InternetConnectA(session, host.c_str(), port, kUser, kPassword,
                                                  INTERNET_SERVICE_FTP, INTERNET_FLAG_PASSIVE, 1);
+                if (!*connection)
+                    error->Note();
                 return *connection != nullptr;
             },
             kConnectTimeout)) {
+        LogFailure(address, *error, ", " + std::to_string(LogClock() - started) + " ms");
         // A connect still running is left to end with the session it belongs to.
         ::InternetCloseHandle(session);
         return nullptr;
     }
+    LogLine(address + ": logged in, " + std::to_string(LogClock() - started) + " ms");
     win::SetStallTimeout(*connection, m_stallTimeout);
     return std::make_unique<WinFtpConnection>(session, *connection, m_stallTimeout, calls);
 }

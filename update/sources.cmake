@@ -39,3 +39,13 @@ list(APPEND VEMOR_UNIT_TEST_SOURCES
 )
 list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/SignatureTest.cpp tests/win/UpdateNetworkTest.cpp
     tests/win/UpdateShellTest.cpp)
+
+# The check cache and the run's log.
+list(APPEND VEMOR_LOGIC_SOURCES
+    update/CachedGameFolder.cpp
+    update/CheckCache.cpp
+    update/RunLog.cpp
+)
+list(APPEND VEMOR_WIN_SOURCES update/Win32CheckCache.cpp update/Win32LogFile.cpp)
+list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/CheckCacheTest.cpp tests/unit/RunLogTest.cpp)
+list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/CheckCacheFileTest.cpp)

@@ -19,9 +19,9 @@ endif()
 if(VEMOR_BENCH)
     add_executable(bench_crc32 bench/Crc32Bench.cpp)
     target_link_libraries(bench_crc32 PRIVATE vemor_logic z)
-    add_executable(bench_update_check bench/UpdateCheckBench.cpp)
-    target_link_libraries(bench_update_check PRIVATE vemor_logic)
-    foreach(program bench_crc32 bench_update_check)
+    add_executable(bench_check_cache bench/CheckCacheBench.cpp)
+    target_link_libraries(bench_check_cache PRIVATE vemor_logic)
+    foreach(program bench_crc32 bench_check_cache)
         vemor_warnings(${program})
     endforeach()
 endif()
@@ -29,7 +29,7 @@ endif()
 # Fuzz targets of the parsers, started from a corpus of hostile texts.
 set(update_fuzz_logic update/Manifest.cpp update/GamePath.cpp update/TextLines.cpp
     update/ServerList.cpp update/ServerCache.cpp update/NetAddress.cpp update/Sha256.cpp
-    update/Sha256ShaNi.cpp update/SignedDocument.cpp update/SignedUpdate.cpp)
+    update/Sha256ShaNi.cpp update/SignedDocument.cpp update/SignedUpdate.cpp update/RunLog.cpp)
 vemor_fuzzer(NAME manifest SOURCES tests/fuzz/ManifestFuzzer.cpp ${update_fuzz_logic}
     CORPUS tests/fuzz/manifest-corpus ARGS -max_len=20000)
 vemor_fuzzer(NAME serverlist SOURCES tests/fuzz/ServerListFuzzer.cpp ${update_fuzz_logic}
@@ -38,12 +38,12 @@ vemor_fuzzer(NAME signed SOURCES tests/fuzz/SignedDocumentFuzzer.cpp ${update_fu
     CORPUS tests/fuzz/signed-corpus ARGS -max_len=20000)
 
 # The Windows halves of the benchmarks that run under Wine
-# (bench/ftp_download.sh, bench/update_check_wine.sh, bench/sha256_download.sh).
+# (bench/ftp_download.sh, bench/check_cache_wine.sh, bench/sha256_download.sh).
 if(VEMOR_RUNS_HERE)
     add_executable(bench_ftp_download bench/FtpDownloadBench.cpp)
-    add_executable(bench_update_check_wine bench/UpdateCheckWinBench.cpp)
+    add_executable(bench_check_cache_wine bench/CheckCacheWinBench.cpp)
     add_executable(bench_sha256_download bench/Sha256DownloadBench.cpp)
-    foreach(program bench_ftp_download bench_update_check_wine bench_sha256_download)
+    foreach(program bench_ftp_download bench_check_cache_wine bench_sha256_download)
         target_link_libraries(${program} PRIVATE vemor_win)
         vemor_warnings(${program})
     endforeach()
@@ -70,3 +70,9 @@ endfunction()
 if(VEMOR_RUNS_HERE)
     vemor_testkey_launcher()
 endif()
+
+# The check cache file, as a hostile or torn file would reach it.
+vemor_fuzzer(NAME checkcache
+    SOURCES tests/fuzz/CheckCacheFuzzer.cpp update/CheckCache.cpp update/GamePath.cpp
+            update/Crc32.cpp update/Crc32Clmul.cpp
+    CORPUS tests/fuzz/checkcache-corpus ARGS -max_len=4096)

@@ -11,6 +11,7 @@ import traceback
 from harness import (Harness, expect, fields, folder_snapshot, read, read_records,
                      wait_for, write)
 import kit_scenarios
+import cache_scenarios
 import signed_scenarios
 import update_scenarios
 import window_scenarios
@@ -127,6 +128,7 @@ def scenario_exit(h):
 
 
 SCENARIOS = ([scenario_launch, scenario_second_instance, scenario_exit] + update_scenarios.SCENARIOS +
+             cache_scenarios.SCENARIOS +
              window_scenarios.SCENARIOS + kit_scenarios.SCENARIOS)
 
 

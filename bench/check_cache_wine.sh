@@ -1,6 +1,6 @@
 #!/bin/bash
-# The up-to-date check of a 512 MiB game folder under Wine, against reading
-# the same files with the same block size (bench/UpdateCheckWinBench.cpp).
+# The up-to-date check of a 1 GiB game folder under Wine with and without the
+# check cache, against reading the same files (bench/CheckCacheWinBench.cpp).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -10,4 +10,4 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
 "$root/tools/wine-run" --prefix "$build_root/win64/wineprefix" \
-    "$build_root/win64/bench_update_check_wine.exe" | tr -d '\r'
+    "$build_root/win64/bench_check_cache_wine.exe" | tr -d '\r'

@@ -1,0 +1,282 @@
+#include "UpdateFakes.h"
+
+#include "update/CachedGameFolder.h"
+#include "update/CheckCache.h"
+#include "update/UpdateCheck.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace {
+
+constexpr uint64_t kDay = 24ull * 3600 * 10000000;
+constexpr uint64_t kNow = 134000000000000000ull;
+
+// The fake folder with file times and a count of the files read.
+class StampedFolder : public FakeFolder, public IFileStamps {
+public:
+    std::map<std::string, uint64_t> times;
+    std::map<std::string, int> reads;
+
+    uint32_t ComputeFileCrc32(const std::string& path, uint32_t& crc) override {
+        ++reads[path];
+        return FakeFolder::ComputeFileCrc32(path, crc);
+    }
+    bool GetFileStamp(const std::string& path, CheckCache::Stamp& stamp) override {
+        if (!files.count(path))
+            return false;
+        stamp.size = files[path].size();
+        stamp.time = times[path];
+        return true;
+    }
+    int Reads() const {
+        int total = 0;
+        for (const auto& item : reads)
+            total += item.second;
+        return total;
+    }
+};
+
+ManifestItem Item(const std::string& name, const std::string& bytes) {
+    ManifestItem item;
+    item.name = name;
+    item.size = static_cast<uint32_t>(bytes.size());
+    item.crc = Crc32(bytes.data(), bytes.size());
+    return item;
+}
+
+// One run's check against the cache stored by the run before; returns the
+// cache this run stores.
+std::string CheckRun(StampedFolder& folder, const Manifest& manifest, const std::string& stored,
+                     std::vector<std::string>& fetch, uint64_t now = kNow) {
+    CheckCache cache = CheckCache::Load(stored, now);
+    CachedGameFolder cached(folder, folder, cache);
+    folder.reads.clear();
+    fetch.clear();
+    for (const ManifestItem& item : CheckManifest(manifest, cached).fetchList)
+        fetch.push_back(item.name);
+    return cache.Serialise();
+}
+
+struct Runs {
+    StampedFolder folder;
+    Manifest manifest;
+    std::string stored;
+    std::vector<std::string> fetch;
+
+    Runs() {
+        manifest.valid = true;
+        for (const char* name : {"a.pk3", "base\\b.pk3", "c.cfg"}) {
+            const std::string bytes = std::string(name) + " content";
+            folder.files[name] = bytes;
+            folder.times[name] = 1000;
+            manifest.items.push_back(Item(name, bytes));
+        }
+        stored = CheckRun(folder, manifest, "", fetch);
+    }
+    void Again(uint64_t now = kNow) { stored = CheckRun(folder, manifest, stored, fetch, now); }
+};
+
+TEST(CheckCacheTest, UnchangedFilesAreNotReadAgainAndAChangedStampIsRead) {
+    Runs run;
+    EXPECT_EQ(run.folder.Reads(), 3);
+    EXPECT_TRUE(run.fetch.empty());
+
+    run.Again();
+    EXPECT_EQ(run.folder.Reads(), 0);
+    EXPECT_TRUE(run.fetch.empty());
+
+    // Changed in place, same size: a new time gives it away; the same time
+    // is the trade-off the cache makes.
+    run.folder.files["a.pk3"][0] ^= 1;
+    run.Again();
+    EXPECT_EQ(run.folder.Reads(), 0);
+    EXPECT_TRUE(run.fetch.empty());
+    run.folder.times["a.pk3"] = 1001;
+    run.Again();
+    EXPECT_EQ(run.folder.reads["a.pk3"], 1);
+    EXPECT_EQ(run.fetch, std::vector<std::string>{"a.pk3"});
+
+    // A size change is never taken for current, even with the old time.
+    run.folder.files["c.cfg"] += "x";
+    run.Again();
+    EXPECT_EQ(run.fetch, (std::vector<std::string>{"a.pk3", "c.cfg"}));
+    // What the read found is remembered: the next run fetches it again
+    // without reading it.
+    run.Again();
+    EXPECT_EQ(run.folder.Reads(), 0);
+    EXPECT_EQ(run.fetch, (std::vector<std::string>{"a.pk3", "c.cfg"}));
+}
+
+// Whole update runs, each with the cache the run before stored.
+struct UpdateRuns {
+    StampedFolder folder;
+    FakeFtp ftp;
+    FakePortal portal;
+    CountingSelfUpdate selfUpdate;
+    RecordingListener listener;
+    UpdateWorker worker;
+    std::string stored;
+
+    UpdateRuns() { worker.m_listener = &listener; }
+    void Go(const std::string& manifest) {
+        portal.texts["http://portal/files.php"] = manifest;
+        CheckCache cache = CheckCache::Load(stored, kNow);
+        CachedGameFolder cached(folder, folder, cache);
+        UpdateServices services{portal, ftp, cached, selfUpdate, "http://portal/files.php"};
+        folder.reads.clear();
+        ftp.opened.clear();
+        RunUpdate(worker, services);
+        stored = cache.Serialise();
+    }
+};
+
+std::string Entry(const std::string& name, const std::string& bytes) {
+    return name + "|" + std::to_string(Crc32(bytes.data(), bytes.size())) + "|" +
+           std::to_string(bytes.size()) + "\r\n";
+}
+
+TEST(CheckCacheTest, DeletionsAndDownloadsKeepTheCacheTrue) {
+    UpdateRuns runs;
+    const std::string current = "current bytes", old = "old bytes";
+    runs.ftp.files = {{"new.pk3", "downloaded bytes"}, {"old.pk3", old}};
+    runs.folder.files = {{"a.pk3", current}, {"old.pk3", old}};
+    const std::string manifest = "#\r\n" + Entry("a.pk3", current) + Entry("old.pk3", old) +
+                                 Entry("new.pk3", runs.ftp.files["new.pk3"]);
+    runs.Go(manifest);
+    EXPECT_EQ(runs.folder.reads, (std::map<std::string, int>{{"a.pk3", 1}, {"old.pk3", 1}}));
+    EXPECT_EQ(runs.ftp.opened, std::vector<std::string>{"new.pk3"});
+
+    // The downloaded file was remembered as verified.
+    runs.Go(manifest);
+    EXPECT_TRUE(runs.folder.reads.empty());
+    EXPECT_TRUE(runs.ftp.opened.empty());
+
+    // Checked, then deleted by the same manifest, then back with other bytes
+    // of the same size and time: read, not remembered, and fetched.
+    runs.Go(manifest + "#DELETE\r\nold.pk3\r\n");
+    ASSERT_FALSE(runs.folder.files.count("old.pk3"));
+    runs.folder.files["old.pk3"] = "OLD BYTES";
+    runs.Go(manifest);
+    EXPECT_EQ(runs.folder.reads, (std::map<std::string, int>{{"old.pk3", 1}}));
+    EXPECT_EQ(runs.ftp.opened, std::vector<std::string>{"old.pk3"});
+    EXPECT_EQ(runs.folder.files["old.pk3"], old);
+}
+
+TEST(CheckCacheTest, AFileReplacedWithoutAVerifiedCrcIsForgotten) {
+    Runs run;
+    CheckCache cache = CheckCache::Load(run.stored, kNow);
+    CachedGameFolder cached(run.folder, run.folder, cache);
+    CheckManifest(run.manifest, cached);
+    // Same size, and the fake keeps the old time: only forgetting it on the
+    // move keeps it from passing as current.
+    cached.CreateLocalFile("a.pk3.part")->Write("A.PK3 CONTENT", 13);
+    ASSERT_TRUE(cached.MoveIntoPlace("a.pk3.part", "a.pk3"));
+    run.stored = cache.Serialise();
+    run.Again();
+    EXPECT_EQ(run.folder.reads, (std::map<std::string, int>{{"a.pk3", 1}}));
+    EXPECT_EQ(run.fetch, std::vector<std::string>{"a.pk3"});
+}
+
+TEST(CheckCacheTest, AFileThatCouldNotBeReadIsNotRemembered) {
+    Runs run;
+    // Missing between the size query and the read: nothing was read, so
+    // nothing may be remembered.
+    CheckCache cache;
+    CachedGameFolder cached(run.folder, run.folder, cache);
+    uint32_t size = 0, crc = 0;
+    ASSERT_TRUE(cached.GetLocalFileSize("a.pk3", size));
+    run.folder.files.erase("a.pk3");
+    EXPECT_NE(cached.ComputeFileCrc32("a.pk3", crc), 0u);
+    EXPECT_TRUE(cache.Paths().empty());
+}
+
+TEST(CheckCacheTest, AnUnchangedRunLeavesTheFileAloneAndDroppedFilesLeaveTheCache) {
+    Runs run;
+    CheckCache same = CheckCache::Load(run.stored, kNow);
+    CachedGameFolder cached(run.folder, run.folder, same);
+    CheckManifest(run.manifest, cached);
+    EXPECT_FALSE(same.Changed());
+
+    run.manifest.items.pop_back();
+    CheckCache fewer = CheckCache::Load(run.stored, kNow);
+    CachedGameFolder again(run.folder, run.folder, fewer);
+    CheckManifest(run.manifest, again);
+    EXPECT_TRUE(fewer.Changed());
+    EXPECT_EQ(CheckCache::Load(fewer.Serialise(), kNow).Paths(),
+              (std::vector<std::string>{"a.pk3", "base\\b.pk3"}));
+}
+
+TEST(CheckCacheTest, AWeekAfterTheLastFullCheckEveryFileIsReadAgain) {
+    Runs run; // a full check at kNow
+    const struct {
+        uint64_t now;
+        int reads;
+    } cases[] = {
+        {kNow + 6 * kDay, 0},
+        {kNow + 7 * kDay, 3},
+        {kNow - kDay / 2, 0}, // the clock went back a little
+        {kNow - 2 * kDay, 3}, // a cache from the future
+    };
+    for (const auto& c : cases) {
+        Runs fresh;
+        fresh.Again(c.now);
+        EXPECT_EQ(fresh.folder.Reads(), c.reads) << c.now;
+    }
+    // The time of the full check is kept by the runs in between.
+    run.Again(kNow + 6 * kDay);
+    run.Again(kNow + 7 * kDay);
+    EXPECT_EQ(run.folder.Reads(), 3);
+}
+
+// A text with a correct seal, as Serialise would end it.
+std::string Sealed(const std::string& body, size_t count) {
+    char seal[9];
+    std::snprintf(seal, sizeof seal, "%08x", Crc32(body.data(), body.size()));
+    return body + "end " + std::to_string(count) + " " + seal + "\n";
+}
+
+TEST(CheckCacheTest, AnythingButAnIntactCacheOfThisLayoutIsIgnoredWhole) {
+    Runs run;
+    const std::string& good = run.stored;
+    ASSERT_EQ(CheckCache::Load(good, kNow).Paths().size(), 3u);
+
+    // Torn at any length, or any byte changed.
+    for (size_t length = 0; length < good.size(); ++length)
+        EXPECT_TRUE(CheckCache::Load(good.substr(0, length), kNow).Paths().empty()) << length;
+    for (size_t at = 0; at < good.size(); ++at) {
+        std::string bad = good;
+        bad[at] ^= 1;
+        EXPECT_TRUE(CheckCache::Load(bad, kNow).Paths().empty()) << at;
+    }
+
+    // Sealed correctly but not what this layout writes.
+    const std::string head = "vemor check cache 1\nfull-check " + std::to_string(kNow) + "\n";
+    const std::string entry = "1 2 3 a.pk3\n";
+    ASSERT_EQ(CheckCache::Load(Sealed(head + entry, 1), kNow).Paths().size(), 1u);
+    const std::string hostile[] = {
+        Sealed("vemor check cache 2\nfull-check " + std::to_string(kNow) + "\n" + entry, 1),
+        Sealed(head + entry, 2),
+        Sealed(head + entry + entry, 2),
+        Sealed(head + "1 2 3 b.pk3\n" + entry, 2),
+        Sealed(head + "1 2 3 ..\\..\\windows\\x.dll\n", 1),
+        Sealed(head + "1 2 3 c:\\x.dll\n", 1),
+        Sealed(head + "1 2 3 \\\\server\\x\n", 1),
+        Sealed(head + "1 2 3 \n", 1),
+        Sealed(head + "1 2 3 a|b\n", 1),
+        Sealed(head + "01 2 3 a.pk3\n", 1),
+        Sealed(head + "-1 2 3 a.pk3\n", 1),
+        Sealed(head + "4294967296 2 3 a.pk3\n", 1),
+        Sealed(head + "1 18446744073709551616 3 a.pk3\n", 1),
+        Sealed(head + "1 2 a.pk3\n", 1),
+        Sealed(head + "1 2 3 a.pk3\r\n", 1),
+        Sealed(head + entry, 1) + "more\n",
+        head + entry + "end 1 00000000\n",
+        std::string(CheckCache::kMaxBytes + 1, '\n'),
+    };
+    for (const std::string& text : hostile)
+        EXPECT_TRUE(CheckCache::Load(text, kNow).Paths().empty()) << text;
+}
+
+} // namespace
