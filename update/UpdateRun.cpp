@@ -60,6 +60,8 @@ void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
                              job.m_placed.end();
         if (arrived && services.selfUpdate.StartSelfUpdate()) {
             LogLine("self-update: eu.exe started with the new launcher; the launcher closes");
+            if (services.beforeLastCall)
+                services.beforeLastCall();
             listener.OnSelfUpdateStarted();
             return;
         }
@@ -68,6 +70,8 @@ void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
         failed = true;
     }
     LogLine(failed ? "update: failed" : "update: up to date");
+    if (services.beforeLastCall)
+        services.beforeLastCall();
     if (failed)
         listener.OnStatusText(kUpdateFailedText);
     listener.OnUpdateFinished();

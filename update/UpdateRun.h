@@ -6,6 +6,7 @@
 #include "update/TextFetch.h"
 #include "update/UpdateWorker.h"
 
+#include <functional>
 #include <string>
 
 // Starts the self-update program "eu.exe" in the game folder; false when it
@@ -28,6 +29,11 @@ struct UpdateServices {
     // Set in a launcher built with the community's key: manifestUrl is then
     // the signed manifest's, and nothing else is taken.
     SignedSource* signedSource = nullptr;
+    // Called once on the update thread just before the run's last listener
+    // call: what must be on disk before the player can leave (the check
+    // cache) is stored here, since the window may end the process as soon as
+    // it hears that the run is over.
+    std::function<void()> beforeLastCall = nullptr;
 };
 
 // The update thread's whole run: check, delete, download, hand-off. Its last

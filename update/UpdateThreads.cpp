@@ -66,16 +66,18 @@ unsigned UpdateThreadProc(void* param) {
     UpdateServices services{http, ftp, cachedFolder, selfUpdate,
                             PortalUrl(signedSource.Get() ? kSignedManifestPath : "/files.php"),
                             signedSource.Get()};
+    services.beforeLastCall = [&cachedFolder, &cache] {
+        // A run that checked nothing (no manifest) leaves the stored cache as it is.
+        if (!cachedFolder.Consulted())
+            return;
+        std::string line = "check cache: " + std::to_string(cachedFolder.Remembered()) +
+                           " CRCs taken from " + kCheckCacheFile + " without reading, " +
+                           std::to_string(cachedFolder.Read()) + " files read";
+        if (cache.Changed())
+            line += SaveCheckCache(kCheckCacheFile, cache) ? "; stored" : "; could not be stored";
+        LogLine(line);
+    };
     RunUpdate(worker, services);
-    // A run that checked nothing (no manifest) leaves the stored cache as it is.
-    if (!cachedFolder.Consulted())
-        return 0;
-    std::string line = "check cache: " + std::to_string(cachedFolder.Remembered()) +
-                       " CRCs taken from " + kCheckCacheFile + " without reading, " +
-                       std::to_string(cachedFolder.Read()) + " files read";
-    if (cache.Changed())
-        line += SaveCheckCache(kCheckCacheFile, cache) ? "; stored" : "; could not be stored";
-    LogLine(line);
     return 0;
 }
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <functional>
 #include <thread>
 
 namespace {
@@ -43,8 +44,11 @@ struct UpdateCase {
             text += Entry(name, bytes);
         portal.texts[kUrl] = text + extra;
     }
+    // The listener calls made before the run stored what must be on disk.
+    std::vector<std::vector<std::string>> callsBeforeStore;
     void Go() {
         UpdateServices services{portal, ftp, folder, selfUpdate, kUrl};
+        services.beforeLastCall = [this] { callsBeforeStore.push_back(listener.calls); };
         RunUpdate(worker, services);
     }
     bool Said(const std::string& call) const {
@@ -287,6 +291,29 @@ TEST(UpdateRunTest, NoHandOffUnlessTheNewLauncherArrivedAndEuStarted) {
         EXPECT_TRUE(r.Failed());
         EXPECT_EQ(r.listener.calls.back(), "finished");
         EXPECT_EQ(r.selfUpdate.starts, c.arrange == cases[4].arrange ? 1 : 0);
+    }
+}
+
+// The window may end the process as soon as it hears that the run is over,
+// so the check cache must be stored before that last call, once, whatever
+// the run's end.
+TEST(UpdateRunTest, WhatMustBeStoredIsStoredBeforeTheLastCall) {
+    const std::function<void(UpdateCase&)> ends[] = {
+        [](UpdateCase& r) { r.ServeManifest(); },                         // up to date
+        [](UpdateCase& r) { r.ServeManifest("x.pk3|1|1\r\n"); },         // a file fails
+        [](UpdateCase& r) {                                                  // self-update
+            r.ftp.files = {{"vemor.exe", Bytes(2000, 7)}};
+            r.ServeManifest();
+        },
+    };
+    for (const auto& arrange : ends) {
+        UpdateCase r;
+        r.ftp.files = {{"a.pk3", Bytes(700, 1)}};
+        arrange(r);
+        r.Go();
+        ASSERT_EQ(r.callsBeforeStore.size(), 1u);
+        EXPECT_EQ(r.callsBeforeStore[0].size() + 1 + (r.Failed() ? 1 : 0), r.listener.calls.size())
+            << r.listener.calls.back();
     }
 }
 
