@@ -36,7 +36,18 @@ vemor_warnings(vemor)
 # Stand-ins for the game and the self-update program, and the test driver.
 add_executable(jamp WIN32 tools/standin/jamp.cpp)
 add_executable(eu WIN32 tools/standin/eu.cpp)
-add_executable(vemor-driver tools/driver/Driver.cpp)
+add_executable(vemor-driver
+    tools/driver/Main.cpp
+    tools/driver/Options.cpp
+    tools/driver/Output.cpp
+    tools/driver/WindowAccess.cpp
+    tools/driver/WindowCommands.cpp
+    tools/driver/InputCommands.cpp
+    tools/driver/MessageBoxes.cpp
+    tools/driver/Processes.cpp
+    tools/driver/Commands.cpp
+    tools/driver/Serve.cpp
+)
 target_link_libraries(vemor-driver PRIVATE ws2_32)
 foreach(tool jamp eu vemor-driver)
     vemor_warnings(${tool})
