@@ -5,8 +5,8 @@
 #include "ui/MainTranslucentDialog.h"
 #include "update/RunLog.h"
 #include "update/UpdateThreads.h"
-#include "win/Handle.h"
 #include "win/MessageBox.h"
+#include "win/Process.h"
 
 #include <windows.h>
 
@@ -136,22 +136,11 @@ void LaunchSession::LaunchGame() {
 }
 
 bool StartGameAndWait(const std::string& commandLine, std::string& reason) {
-    // CreateProcessA may write into the command line, so it gets its own copy.
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
     // No application name: the system finds "jamp.exe" by its usual search,
     // the launcher's own folder first, then the current directory.
-    if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process)) {
+    if (!win::RunProcess(nullptr, commandLine, 0, true)) {
         reason = SystemErrorText(::GetLastError());
         return false;
     }
-    win::ScopedHandle processHandle(process.hProcess);
-    win::ScopedHandle threadHandle(process.hThread);
-    ::WaitForSingleObject(processHandle.Get(), INFINITE);
     return true;
 }

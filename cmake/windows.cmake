@@ -17,14 +17,7 @@ else()
 endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR ${VEMOR_WINE_RUN} --prefix ${VEMOR_WINEPREFIX})
 
-add_library(vemor_win STATIC
-    win/Window.cpp
-    win/Dialog.cpp
-    win/MessageBox.cpp
-    win/Thread.cpp
-    win/WholeFile.cpp
-    ${VEMOR_WIN_SOURCES}
-)
+add_library(vemor_win STATIC ${VEMOR_WIN_SOURCES})
 target_link_libraries(vemor_win PUBLIC vemor_logic ${VEMOR_WIN_LIBRARIES} gdiplus comctl32 ole32 oleaut32 uuid)
 vemor_warnings(vemor_win)
 

@@ -2,7 +2,7 @@
 
 #include "ui/GdiPlusBitmap.h"
 #include "win/Gdi.h"
-#include "win/Subclass.h"
+#include "win/Control.h"
 
 #include <windows.h>
 

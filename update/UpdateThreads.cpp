@@ -11,7 +11,7 @@
 #include "update/Win32ServerList.h"
 #include "update/Win32SignedSource.h"
 #include "update/WinFtp.h"
-#include "win/Handle.h"
+#include "win/Process.h"
 #include "win/Thread.h"
 
 #include <windows.h>
@@ -40,15 +40,7 @@ ServerCache g_serverCache;
 } // namespace
 
 int StartSelfUpdate() {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    char commandLine[1] = {'\0'};
-    const BOOL started = ::CreateProcessA("eu.exe", commandLine, nullptr, nullptr, FALSE,
-                                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-    win::ScopedHandle processHandle(process.hProcess);
-    win::ScopedHandle threadHandle(process.hThread);
-    return started;
+    return win::RunProcess("eu.exe", std::string(), CREATE_NO_WINDOW, false);
 }
 
 unsigned UpdateThreadProc(void* param) {

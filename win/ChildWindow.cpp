@@ -49,7 +49,14 @@ LRESULT CALLBACK ChildWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     }
     if (auto* window = static_cast<ChildWindow*>(FromHandle(hwnd))) {
         LRESULT result = 0;
-        if (window->OnMessage(msg, wParam, lParam, result))
+        bool handled = false;
+        // An exception must never unwind through the system's code.
+        try {
+            handled = window->OnMessage(msg, wParam, lParam, result);
+        } catch (...) {
+            handled = false;
+        }
+        if (handled)
             return result;
         if (msg == WM_NCDESTROY)
             window->Detach();

@@ -1,4 +1,4 @@
-#include "win/Subclass.h"
+#include "win/Control.h"
 
 #include <commctrl.h>
 
