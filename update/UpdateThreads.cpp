@@ -6,11 +6,11 @@
 #include "update/ServerList.h"
 #include "update/UpdateRun.h"
 #include "update/Win32CheckCache.h"
+#include "update/Win32Ftp.h"
 #include "update/Win32GameFolder.h"
 #include "update/Win32LogFile.h"
 #include "update/Win32ServerList.h"
 #include "update/Win32SignedSource.h"
-#include "update/WinFtp.h"
 #include "win/Process.h"
 #include "win/Thread.h"
 
@@ -47,7 +47,7 @@ unsigned UpdateThreadProc(void* param) {
     const std::unique_ptr<std::shared_ptr<UpdateWorker>> owner(
         static_cast<std::shared_ptr<UpdateWorker>*>(param));
     HttpFetch http;
-    WinFtpConnector ftp(build_config::kFtpHost, build_config::kFtpPort);
+    Win32FtpConnector ftp(build_config::kFtpHost, build_config::kFtpPort);
     Win32GameFolder folder;
     Win32FileStamps stamps;
     CheckCache cache = LoadCheckCache(kCheckCacheFile);
