@@ -55,7 +55,7 @@ LaunchSession::LaunchSession(std::string signingKey) : m_updater(std::make_share
     m_iniPath = CurrentDirectory() + "\\vemor.ini";
     m_updater->m_signingKey = std::move(signingKey);
     m_updater->m_iniPath = m_iniPath;
-    m_cancelled = 1;
+    m_cancelled = kNoLaunch;
     HideAccountValues();
 }
 
@@ -76,7 +76,7 @@ void LaunchSession::Run() {
     window.DoModal(nullptr);
     // The window is gone: a worker still running reports to nobody from here on.
     m_updater->m_gate.Detach();
-    if (m_cancelled != 0)
+    if (m_cancelled != kLaunchGame)
         return;
     ::DeleteFileA(game_files::kRedirectCache);
     StageGameConfig();
