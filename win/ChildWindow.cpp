@@ -49,14 +49,7 @@ LRESULT CALLBACK ChildWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     }
     if (auto* window = static_cast<ChildWindow*>(FromHandle(hwnd))) {
         LRESULT result = 0;
-        bool handled = false;
-        // An exception must never unwind through the system's code.
-        try {
-            handled = window->OnMessage(msg, wParam, lParam, result);
-        } catch (...) {
-            handled = false;
-        }
-        if (handled)
+        if (Guarded([&] { return window->OnMessage(msg, wParam, lParam, result); }))
             return result;
         if (msg == WM_NCDESTROY)
             window->Detach();

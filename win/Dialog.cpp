@@ -154,13 +154,7 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
     if (!self)
         return FALSE;
 
-    INT_PTR handled = FALSE;
-    // An exception must never unwind through the system's code.
-    try {
-        handled = self->HandleMessage(msg, wParam, lParam);
-    } catch (...) {
-        handled = FALSE;
-    }
+    const INT_PTR handled = Guarded([&] { return self->HandleMessage(msg, wParam, lParam); });
     if (msg == WM_NCDESTROY)
         self->Detach();
     return handled;

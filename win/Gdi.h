@@ -28,10 +28,7 @@ inline HBITMAP CreateDib(HDC dc, int width, int height, WORD bitCount, void** bi
 
 // A GDI object (bitmap, brush, pen, font, region). Deselect it before it is
 // released: GDI refuses to delete an object still selected into a DC.
-template <class T> struct GdiTraits {
-    using Type = T;
-    static constexpr T kEmpty = nullptr;
-    static bool IsValid(T object) { return object != nullptr; }
+template <class T> struct GdiTraits : NullIsEmpty<T> {
     static bool Release(T object) { return ::DeleteObject(object) != FALSE; }
 };
 template <class T> using GdiObject = Owner<GdiTraits<T>>;

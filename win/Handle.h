@@ -7,9 +7,7 @@
 namespace win {
 
 // A kernel handle (file, process, thread, mutex).
-struct HandleTraits {
-    using Type = HANDLE;
-    static constexpr HANDLE kEmpty = nullptr;
+struct HandleTraits : NullIsEmpty<HANDLE> {
     // CreateFile reports failure as INVALID_HANDLE_VALUE, most others as null.
     static bool IsValid(HANDLE handle) {
         return handle != nullptr && handle != INVALID_HANDLE_VALUE;
@@ -19,10 +17,7 @@ struct HandleTraits {
 using ScopedHandle = Owner<HandleTraits>;
 
 // A module loaded with LoadLibrary.
-struct ModuleTraits {
-    using Type = HMODULE;
-    static constexpr HMODULE kEmpty = nullptr;
-    static bool IsValid(HMODULE module) { return module != nullptr; }
+struct ModuleTraits : NullIsEmpty<HMODULE> {
     static bool Release(HMODULE module) { return ::FreeLibrary(module) != FALSE; }
 };
 using ScopedModule = Owner<ModuleTraits>;

@@ -8,10 +8,7 @@
 namespace win {
 
 // A WinINet handle (session, connection, URL, FTP file or find).
-struct InternetTraits {
-    using Type = HINTERNET;
-    static constexpr HINTERNET kEmpty = nullptr;
-    static bool IsValid(HINTERNET handle) { return handle != nullptr; }
+struct InternetTraits : NullIsEmpty<HINTERNET> {
     static bool Release(HINTERNET handle) { return ::InternetCloseHandle(handle) != FALSE; }
 };
 using ScopedInternet = Owner<InternetTraits>;

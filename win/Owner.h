@@ -38,4 +38,11 @@ private:
     Type m_value = Traits::kEmpty;
 };
 
+// Traits of a handle type whose empty value is null.
+template <class T> struct NullIsEmpty {
+    using Type = T;
+    static constexpr T kEmpty = nullptr;
+    static bool IsValid(T value) { return value != nullptr; }
+};
+
 } // namespace win

@@ -39,8 +39,6 @@ public:
     OleSession(const OleSession&) = delete;
     OleSession& operator=(const OleSession&) = delete;
 
-    bool Started() const { return m_started; }
-
 private:
     bool m_started;
 };
