@@ -5,8 +5,8 @@
 #include "ui/MainTranslucentDialog.h"
 #include "update/RunLog.h"
 #include "update/UpdateThreads.h"
-#include "win/Handle.h"
 #include "win/MessageBox.h"
+#include "win/Process.h"
 
 #include <windows.h>
 
@@ -55,7 +55,7 @@ LaunchSession::LaunchSession(std::string signingKey) : m_updater(std::make_share
     m_iniPath = CurrentDirectory() + "\\vemor.ini";
     m_updater->m_signingKey = std::move(signingKey);
     m_updater->m_iniPath = m_iniPath;
-    m_cancelled = 1;
+    m_cancelled = kNoLaunch;
     HideAccountValues();
 }
 
@@ -76,7 +76,7 @@ void LaunchSession::Run() {
     window.DoModal(nullptr);
     // The window is gone: a worker still running reports to nobody from here on.
     m_updater->m_gate.Detach();
-    if (m_cancelled != 0)
+    if (m_cancelled != kLaunchGame)
         return;
     ::DeleteFileA(game_files::kRedirectCache);
     StageGameConfig();
@@ -136,22 +136,11 @@ void LaunchSession::LaunchGame() {
 }
 
 bool StartGameAndWait(const std::string& commandLine, std::string& reason) {
-    // CreateProcessA may write into the command line, so it gets its own copy.
-    std::vector<char> buffer(commandLine.begin(), commandLine.end());
-    buffer.push_back('\0');
-
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
     // No application name: the system finds "jamp.exe" by its usual search,
     // the launcher's own folder first, then the current directory.
-    if (!::CreateProcessA(nullptr, buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process)) {
+    if (!win::RunProcess(nullptr, commandLine, 0, true)) {
         reason = SystemErrorText(::GetLastError());
         return false;
     }
-    win::ScopedHandle processHandle(process.hProcess);
-    win::ScopedHandle threadHandle(process.hThread);
-    ::WaitForSingleObject(processHandle.Get(), INFINITE);
     return true;
 }

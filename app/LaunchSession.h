@@ -22,7 +22,10 @@ public:
     // the launch phase.
     void Run();
 
-    // 0 starts the game when the window closes, anything else does not.
+    // The cancel flag: the game starts when the window closes only if it is
+    // kLaunchGame.
+    static constexpr int kLaunchGame = 0;
+    static constexpr int kNoLaunch = 1;
     void SetCancelled(int value) { m_cancelled = value; }
     int IsCancelled() const { return m_cancelled; }
     AccountRecord& GetAccount() { return m_account; }

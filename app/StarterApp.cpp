@@ -5,11 +5,10 @@
 #include "update/Win32LogFile.h"
 #include "win/Handle.h"
 #include "win/MessageBox.h"
+#include "win/Startup.h"
 
 #include <windows.h>
 #include <commctrl.h>
-#include <ole2.h>
-#include <gdiplus.h>
 
 #include <string>
 #include <vector>
@@ -57,26 +56,18 @@ bool StarterApp::InitInstance() {
     }
     StartRunLog();
 
-    Gdiplus::GdiplusStartupInput input;
-    ULONG_PTR token = 0;
-    Gdiplus::GdiplusStartup(&token, &input, nullptr);
-    m_gdiplusToken = token;
-
+    const win::GdiplusSession gdiplus;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&controls);
-    // The portal view hosts an ActiveX control, which needs OLE on this thread.
-    const HRESULT ole = ::OleInitialize(nullptr);
+    const win::OleSession ole;
 
     const char* savedTitle = win::SetAppTitle(kAppName);
     {
         LaunchSession session(build_config::kSigningKey);
         session.Run();
         win::SetAppTitle(savedTitle);
-        Gdiplus::GdiplusShutdown(m_gdiplusToken);
         ::ReleaseMutex(mutex.Get());
     }
-    if (SUCCEEDED(ole))
-        ::OleUninitialize();
     return false;
 }
 

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <cstdint>
-
 // The program's one application object. All of its work happens in
 // InitInstance; there is no message loop outside the launcher window.
 class StarterApp {
@@ -12,7 +10,4 @@ public:
 
     // Always false: the process ends when it returns.
     bool InitInstance();
-
-private:
-    uintptr_t m_gdiplusToken = 0;
 };

@@ -7,7 +7,7 @@
 #include "update/FtpDownload.h"
 #include "update/UpdateWorker.h"
 #include "update/Win32GameFolder.h"
-#include "update/WinFtp.h"
+#include "update/Win32Ftp.h"
 
 #include <chrono>
 #include <cstdio>
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     UpdateWorker worker;
     Quiet listener;
     worker.m_listener = &listener;
-    WinFtpConnector connector("127.0.0.1", static_cast<unsigned short>(std::atoi(argv[1])));
+    Win32FtpConnector connector("127.0.0.1", static_cast<unsigned short>(std::atoi(argv[1])));
     Win32GameFolder folder;
     FtpDownload job(&worker, connector, folder);
     ManifestItem item;

@@ -3,7 +3,7 @@
 // in argv[2]) into memory with WinINet's reads, then hashes those bytes;
 // prints both times in seconds. bench/sha256_download.sh gives the ratio.
 #include "update/Sha256.h"
-#include "update/WinFtp.h"
+#include "update/Win32Ftp.h"
 
 #include <chrono>
 #include <cstdio>
@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     using Clock = std::chrono::steady_clock;
-    WinFtpConnector connector("127.0.0.1", static_cast<unsigned short>(std::atoi(argv[1])));
+    Win32FtpConnector connector("127.0.0.1", static_cast<unsigned short>(std::atoi(argv[1])));
     std::vector<unsigned char> bytes;
     const auto start = Clock::now();
     {

@@ -17,14 +17,7 @@ else()
 endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR ${VEMOR_WINE_RUN} --prefix ${VEMOR_WINEPREFIX})
 
-add_library(vemor_win STATIC
-    win/Window.cpp
-    win/Dialog.cpp
-    win/MessageBox.cpp
-    win/Thread.cpp
-    win/WholeFile.cpp
-    ${VEMOR_WIN_SOURCES}
-)
+add_library(vemor_win STATIC ${VEMOR_WIN_SOURCES})
 target_link_libraries(vemor_win PUBLIC vemor_logic ${VEMOR_WIN_LIBRARIES} gdiplus comctl32 ole32 oleaut32 uuid)
 vemor_warnings(vemor_win)
 
@@ -36,7 +29,18 @@ vemor_warnings(vemor)
 # Stand-ins for the game and the self-update program, and the test driver.
 add_executable(jamp WIN32 tools/standin/jamp.cpp)
 add_executable(eu WIN32 tools/standin/eu.cpp)
-add_executable(vemor-driver tools/driver/Driver.cpp)
+add_executable(vemor-driver
+    tools/driver/Main.cpp
+    tools/driver/Options.cpp
+    tools/driver/Output.cpp
+    tools/driver/WindowAccess.cpp
+    tools/driver/WindowCommands.cpp
+    tools/driver/InputCommands.cpp
+    tools/driver/MessageBoxes.cpp
+    tools/driver/Processes.cpp
+    tools/driver/Commands.cpp
+    tools/driver/Serve.cpp
+)
 target_link_libraries(vemor-driver PRIVATE ws2_32)
 foreach(tool jamp eu vemor-driver)
     vemor_warnings(${tool})

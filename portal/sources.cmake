@@ -6,8 +6,6 @@ list(APPEND VEMOR_LOGIC_SOURCES
     portal/PortalHandshake.cpp
 )
 list(APPEND VEMOR_WIN_SOURCES
-    win/Bstr.cpp
-    win/ChildWindow.cpp
     portal/HtmlScript.cpp
     portal/BrowserHost.cpp
     portal/HTMLView.cpp

@@ -29,7 +29,7 @@ ResourceBytes FindResourceBytes(UINT id, LPCSTR type, HMODULE module) {
 
 } // namespace
 
-Gdiplus::Image* LoadImageFromResource(UINT id, LPCSTR type, HMODULE module) {
+std::unique_ptr<Gdiplus::Image> LoadImageFromResource(UINT id, LPCSTR type, HMODULE module) {
     const ResourceBytes bytes = FindResourceBytes(id, type, module);
     if (!bytes.data)
         return nullptr;
@@ -51,18 +51,15 @@ Gdiplus::Image* LoadImageFromResource(UINT id, LPCSTR type, HMODULE module) {
         ::GlobalFree(block);
         return nullptr;
     }
-    auto* image = new Gdiplus::Image(stream);
+    auto image = std::make_unique<Gdiplus::Image>(stream);
     stream->Release();
-    if (image->GetLastStatus() != Gdiplus::Ok) {
-        delete image;
+    if (image->GetLastStatus() != Gdiplus::Ok)
         return nullptr;
-    }
     return image;
 }
 
 void CGdiPlusBitmap::Empty() {
-    delete m_pBitmap;
-    m_pBitmap = nullptr;
+    m_pBitmap.reset();
 }
 
 void CGdiPlusBitmapResource::Empty() {
@@ -86,13 +83,12 @@ bool CGdiPlusBitmapResource::Load(UINT id, LPCSTR type, HMODULE module) {
         std::memcpy(target, bytes.data, bytes.size);
         IStream* stream = nullptr;
         if (SUCCEEDED(::CreateStreamOnHGlobal(m_hBuffer, FALSE, &stream))) {
-            m_pBitmap = new Gdiplus::Bitmap(stream, FALSE);
+            m_pBitmap = std::make_unique<Gdiplus::Bitmap>(stream, FALSE);
             stream->Release();
         }
         if (m_pBitmap && m_pBitmap->GetLastStatus() == Gdiplus::Ok)
             return true;
-        delete m_pBitmap;
-        m_pBitmap = nullptr;
+        m_pBitmap.reset();
         ::GlobalUnlock(m_hBuffer);
     }
     ::GlobalFree(m_hBuffer);

@@ -4,12 +4,13 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <memory>
+
 namespace ui {
 
 // A PNG (or any image GDI+ decodes) from the program's resources of the given
-// type; the caller owns the result. Null when the resource is missing or does
-// not decode.
-Gdiplus::Image* LoadImageFromResource(UINT id, LPCSTR type, HMODULE module);
+// type. Null when the resource is missing or does not decode.
+std::unique_ptr<Gdiplus::Image> LoadImageFromResource(UINT id, LPCSTR type, HMODULE module);
 
 // An owned GDI+ bitmap.
 class CGdiPlusBitmap {
@@ -20,10 +21,10 @@ public:
     CGdiPlusBitmap& operator=(const CGdiPlusBitmap&) = delete;
 
     virtual void Empty();
-    operator Gdiplus::Bitmap*() const { return m_pBitmap; }
+    operator Gdiplus::Bitmap*() const { return m_pBitmap.get(); }
 
 protected:
-    Gdiplus::Bitmap* m_pBitmap = nullptr;
+    std::unique_ptr<Gdiplus::Bitmap> m_pBitmap;
 };
 
 // A bitmap decoded from a resource. GDI+ reads the image's bytes lazily from

@@ -32,21 +32,20 @@ CGdipButton::~CGdipButton() {
 
 bool CGdipButton::SetImageResource(UINT id, LPCSTR type) {
     ReleaseImages();
-    m_pButtonImage = new CGdiPlusBitmapResource;
+    m_pButtonImage = std::make_unique<CGdiPlusBitmapResource>();
     return m_pButtonImage->Load(id, type, nullptr);
 }
 
 void CGdipButton::SetImageType(int type) {
-    if (type == 2)
+    if (type == kDisabledLook)
         m_bDisabled = TRUE;
-    else if (type == 0)
+    else if (type == kStandardLooks)
         m_bDisabled = FALSE;
     Invalidate();
 }
 
 void CGdipButton::ReleaseImages() {
-    delete m_pButtonImage;
-    m_pButtonImage = nullptr;
+    m_pButtonImage.reset();
 }
 
 void CGdipButton::Invalidate() {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "ui/GdiPlusBitmap.h"
+#include "win/Control.h"
 #include "win/Gdi.h"
-#include "win/Subclass.h"
 
 #include <windows.h>
+
+#include <memory>
 
 namespace ui {
 
@@ -18,7 +20,9 @@ public:
 
     // Loads the image from the program's own resources; before the first paint.
     bool SetImageResource(UINT id, LPCSTR type);
-    // 2: the disabled look; 0: the standard looks.
+    // Which looks the button shows; other values change nothing.
+    static constexpr int kStandardLooks = 0;
+    static constexpr int kDisabledLook = 2;
     void SetImageType(int type);
     void ReleaseImages();
 
@@ -39,7 +43,7 @@ private:
     BOOL m_bDisabled = FALSE;
     BOOL m_bHovering = FALSE;
     BOOL m_bTracking = FALSE;
-    CGdiPlusBitmapResource* m_pButtonImage = nullptr;
+    std::unique_ptr<CGdiPlusBitmapResource> m_pButtonImage;
     win::BitmapDC m_dcBackground;
     win::BitmapDC m_dcNormal;
     win::BitmapDC m_dcPressed;

@@ -4,6 +4,7 @@
 #include "app/LaunchSession.h"
 #include "portal/PortalAddress.h"
 #include "res/resource.h"
+#include "ui/FrameLayout.h"
 #include "ui/TranslucentDialog.h"
 #include "win/MessageBox.h"
 
@@ -12,8 +13,6 @@
 namespace {
 
 const COLORREF kColorKey = RGB(0, 255, 0);
-const int kButtonWidth = 158;
-const int kButtonHeight = 33;
 
 } // namespace
 
@@ -41,7 +40,7 @@ BOOL MainDialog::OnInitDialog() {
     m_btnLaunch.SetImageResource(IDB_LAUNCH, "IMAGE");
     m_btnExit.SetImageResource(IDB_EXIT, "IMAGE");
     ::EnableWindow(m_btnLaunch.GetSafeHwnd(), FALSE);
-    m_btnLaunch.SetImageType(2);
+    m_btnLaunch.SetImageType(ui::CGdipButton::kDisabledLook);
 
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -73,10 +72,11 @@ void MainDialog::CreatePortalView() {
 }
 
 void MainDialog::LayoutButtons(int y) {
-    int x = 151;
+    int x = ui::kButtonsLeft;
     for (ui::CGdipButton* button : {&m_btnLaunch, &m_btnExit}) {
-        ::SetWindowPos(button->GetSafeHwnd(), nullptr, x, y, kButtonWidth, kButtonHeight, 0);
-        x += 175;
+        ::SetWindowPos(button->GetSafeHwnd(), nullptr, x, y, ui::kButtonWidth, ui::kButtonHeight,
+                       0);
+        x += ui::kButtonStep;
     }
 }
 
@@ -89,9 +89,10 @@ void MainDialog::ResizeFrame(int cx, int cy) {
 void MainDialog::LayoutBeforePageLoad() {
     if (m_pHtmlFrame)
         ::ShowWindow(m_pHtmlFrame->GetSafeHwnd(), SW_HIDE);
-    ::MoveWindow(m_progress.GetSafeHwnd(), 9, 193, 617, 25, TRUE);
-    LayoutButtons(231);
-    ResizeFrame(635, 277);
+    ::MoveWindow(m_progress.GetSafeHwnd(), ui::kBarLeft, ui::kBarTop, ui::kBarWidth, ui::kBarHeight,
+                 TRUE);
+    LayoutButtons(ui::kCompactButtonsTop);
+    ResizeFrame(ui::kFrameWidth, ui::kCompactFrameHeight);
 }
 
 // The full window: the portal between the bar and the buttons.
@@ -101,10 +102,10 @@ void MainDialog::LayoutAfterPageLoad() {
     RECT bar;
     ::GetWindowRect(m_progress.GetSafeHwnd(), &bar);
     ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&bar), 2);
-    ::MoveWindow(m_pHtmlFrame->GetSafeHwnd(), 10, bar.bottom + 13, 615, bar.top - bar.bottom + 257,
-                 TRUE);
-    LayoutButtons(476);
-    ResizeFrame(635, 522);
+    ::MoveWindow(m_pHtmlFrame->GetSafeHwnd(), ui::kPortalLeft, bar.bottom + ui::kPortalGapBelowBar,
+                 ui::kPortalWidth, bar.top - bar.bottom + ui::kPortalAndBarHeight, TRUE);
+    LayoutButtons(ui::kFullButtonsTop);
+    ResizeFrame(ui::kFrameWidth, ui::kFullFrameHeight);
     ::ShowWindow(m_pHtmlFrame->GetSafeHwnd(), SW_SHOWNORMAL);
 }
 
@@ -138,8 +139,8 @@ bool MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         ::InvalidateRect(m_progress.GetSafeHwnd(), nullptr, TRUE);
         result = 0;
         return true;
-    case WM_USER + 3:
-        CloseWithParent(2);
+    case kCloseMessage:
+        CloseWithParent(IDCANCEL);
         result = 0;
         return true;
     case UpdateMessageRelay::kFinishedMessage:
@@ -164,7 +165,7 @@ bool MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
 // Runs on the dialog's thread when the update thread has reported its end.
 void MainDialog::OnUpdateFinished() {
     ::EnableWindow(m_btnLaunch.GetSafeHwnd(), TRUE);
-    m_btnLaunch.SetImageType(0);
+    m_btnLaunch.SetImageType(ui::CGdipButton::kStandardLooks);
     ::SendMessageA(m_progress.GetSafeHwnd(), PBM_SETPOS, 0, 0);
     m_bUpdateDone = true;
 }
@@ -172,7 +173,7 @@ void MainDialog::OnUpdateFinished() {
 void MainDialog::OnLaunch() {
     if (!m_handshake->IsPageError())
         m_handshake->CapturePortalValues();
-    m_pSession->SetCancelled(0);
+    m_pSession->SetCancelled(LaunchSession::kLaunchGame);
     ui::CStandardDialog::OnOK();
 }
 
@@ -190,8 +191,8 @@ void MainDialog::OnCancel() {
             return;
     }
     m_pSession->RequestStop();
-    m_pSession->SetCancelled(1);
-    CloseWithParent(2);
+    m_pSession->SetCancelled(LaunchSession::kNoLaunch);
+    CloseWithParent(IDCANCEL);
 }
 
 void MainDialog::OnClose() {

@@ -6,6 +6,6 @@
 MainTranslucentDialog::MainTranslucentDialog(LaunchSession* session, HMODULE module)
     : ui::CTranslucentDialog(IDD_FRAME, IDB_SKIN, "IMAGE", module), m_pSession(session) {}
 
-ui::CStandardDialog* MainTranslucentDialog::CreateChildDialog() {
-    return new MainDialog(m_pSession, this);
+std::unique_ptr<ui::CStandardDialog> MainTranslucentDialog::CreateChildDialog() {
+    return std::make_unique<MainDialog>(m_pSession, this);
 }

@@ -11,7 +11,7 @@ public:
     explicit MainTranslucentDialog(LaunchSession* session, HMODULE module = nullptr);
 
 protected:
-    ui::CStandardDialog* CreateChildDialog() override;
+    std::unique_ptr<ui::CStandardDialog> CreateChildDialog() override;
     void OnInitTranslucent() override {}
 
 private:

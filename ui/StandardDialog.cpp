@@ -1,7 +1,7 @@
 #include "ui/StandardDialog.h"
 
 #include "ui/LayeredApi.h"
-#include "win/Subclass.h"
+#include "win/Control.h"
 
 namespace ui {
 

@@ -217,18 +217,26 @@ void CTextProgressCtrl::OnPaint() {
     win::PaintDC paint(m_hWnd);
     CMemDC memory(paint.Get(), RECT{}, FALSE);
     HDC dc = memory.GetSafeHdc();
+    win::SelectGuard fontGuard(dc, PaintFont());
 
-    const COLORREF barColor = BarColor();
-    const COLORREF bkColor = BkColor();
-    const COLORREF textColor = TextColor();
-    const COLORREF barTextColor = BarTextColor();
+    const RECT inside = DrawBorder(dc);
+    const bool vertical = IsVertical();
+    if (vertical)
+        MakeRotatedFont();
+    const Rect interior = FromRECT(inside);
+    const ProgressAreas areas = LayOutAreas(interior, m_state, vertical, IsMarquee());
+    FillAreas(dc, areas);
+    DrawLabel(dc, inside, areas, vertical);
+}
 
+HGDIOBJ CTextProgressCtrl::PaintFont() const {
     HFONT font = reinterpret_cast<HFONT>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0));
     if (!font)
         font = reinterpret_cast<HFONT>(::SendMessageA(::GetParent(m_hWnd), WM_GETFONT, 0, 0));
-    win::SelectGuard fontGuard(dc,
-                               font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(SYSTEM_FONT));
+    return font ? static_cast<HGDIOBJ>(font) : ::GetStockObject(SYSTEM_FONT);
+}
 
+RECT CTextProgressCtrl::DrawBorder(HDC dc) const {
     RECT r;
     ::GetClientRect(m_hWnd, &r);
     if (m_state.m_bLineBorder) {
@@ -239,26 +247,34 @@ void CTextProgressCtrl::OnPaint() {
     } else {
         ::DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST | BF_FLAT);
     }
+    return r;
+}
 
-    const bool vertical = IsVertical();
-    if (vertical && !m_fontRotated.Get()) {
-        HFONT own = reinterpret_cast<HFONT>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0));
-        LOGFONTA logfont;
-        if (own && ::GetObjectA(own, sizeof logfont, &logfont) == sizeof logfont) {
-            logfont.lfEscapement = 900;
-            logfont.lfOrientation = 900;
-            m_fontRotated.Reset(::CreateFontIndirectA(&logfont));
-        }
+// A vertical bar writes its text upwards, in its own font turned by 90 degrees.
+void CTextProgressCtrl::MakeRotatedFont() {
+    if (m_fontRotated.Get())
+        return;
+    HFONT own = reinterpret_cast<HFONT>(::SendMessageA(m_hWnd, WM_GETFONT, 0, 0));
+    LOGFONTA logfont;
+    if (own && ::GetObjectA(own, sizeof logfont, &logfont) == sizeof logfont) {
+        logfont.lfEscapement = 900;
+        logfont.lfOrientation = 900;
+        m_fontRotated.Reset(::CreateFontIndirectA(&logfont));
     }
+}
 
-    const Rect interior = FromRECT(r);
-    const ProgressAreas areas = LayOutAreas(interior, m_state, vertical, IsMarquee());
+void CTextProgressCtrl::FillAreas(HDC dc, const ProgressAreas& areas) const {
+    const COLORREF bkColor = BkColor();
     if (areas.hasLead)
         FillSolidRect(dc, areas.lead, bkColor);
-    FillSolidRect(dc, areas.bar, barColor);
+    FillSolidRect(dc, areas.bar, BarColor());
     if (areas.hasRest)
         FillSolidRect(dc, areas.rest, bkColor);
+}
 
+// The text is drawn once per area, clipped to it, in that area's colour.
+void CTextProgressCtrl::DrawLabel(HDC dc, const RECT& inside, const ProgressAreas& areas,
+                                  bool vertical) const {
     const std::string text = ProgressText(WindowText(m_hWnd), m_state);
     if (text.empty())
         return;
@@ -270,15 +286,16 @@ void CTextProgressCtrl::OnPaint() {
     SIZE extent = {};
     ::GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
     const Point origin =
-        PlaceText(interior, m_state.m_nTextPlacement, vertical, extent.cx, extent.cy);
+        PlaceText(FromRECT(inside), m_state.m_nTextPlacement, vertical, extent.cx, extent.cy);
 
     ::SetBkMode(dc, TRANSPARENT);
+    const COLORREF textColor = TextColor();
     const struct {
         bool present;
         const Rect& area;
         COLORREF color;
     } parts[] = {{areas.hasLead, areas.lead, textColor},
-                 {true, areas.bar, barTextColor},
+                 {true, areas.bar, BarTextColor()},
                  {areas.hasRest, areas.rest, textColor}};
     for (const auto& part : parts) {
         if (!part.present)
@@ -290,7 +307,7 @@ void CTextProgressCtrl::OnPaint() {
         win::GdiObject<HRGN> region(::CreateRectRgnIndirect(&clip));
         ::SelectClipRgn(dc, region.Get());
         ::SetTextColor(dc, part.color);
-        ::ExtTextOutA(dc, origin.x, origin.y, ETO_CLIPPED, &r, text.c_str(),
+        ::ExtTextOutA(dc, origin.x, origin.y, ETO_CLIPPED, &inside, text.c_str(),
                       static_cast<UINT>(text.size()), nullptr);
         ::SelectClipRgn(dc, nullptr);
     }

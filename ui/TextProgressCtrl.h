@@ -1,8 +1,8 @@
 #pragma once
 
 #include "ui/ProgressLogic.h"
+#include "win/Control.h"
 #include "win/Gdi.h"
-#include "win/Subclass.h"
 
 #include <windows.h>
 
@@ -42,7 +42,14 @@ private:
     void Repaint();
     int SetPos(int pos);
     void OnMarqueeTimer();
+    // The paint, in its steps: the font, the border (giving the area inside
+    // it), the areas of the bar, and the text over them.
     void OnPaint();
+    HGDIOBJ PaintFont() const;
+    RECT DrawBorder(HDC dc) const;
+    void MakeRotatedFont();
+    void FillAreas(HDC dc, const ProgressAreas& areas) const;
+    void DrawLabel(HDC dc, const RECT& inside, const ProgressAreas& areas, bool vertical) const;
     void SetMarquee(bool on, UINT interval);
     // Stores a colour after the repaint; the new value shows from the next paint.
     LRESULT SetColor(ColorRef& field, LPARAM value);

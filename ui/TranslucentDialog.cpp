@@ -20,11 +20,7 @@ CTranslucentDialog::CTranslucentDialog(UINT templateId, UINT imageId, LPCSTR ima
     : win::Dialog(templateId), m_blend(kSkinBlend),
       m_pImage(LoadImageFromResource(imageId & 0xFFFF, imageType, module)) {}
 
-CTranslucentDialog::~CTranslucentDialog() {
-    delete m_pChild;
-    // Normally gone with the close; a frame that never ran still owns it.
-    delete m_pImage;
-}
+CTranslucentDialog::~CTranslucentDialog() = default;
 
 int CTranslucentDialog::SkinWidth() const {
     return m_pImage ? static_cast<int>(m_pImage->GetWidth()) : 0;
@@ -108,7 +104,7 @@ void CTranslucentDialog::UpdateLayered() {
         Gdiplus::Graphics graphics(memoryDC.Get());
         graphics.SetSmoothingMode(Gdiplus::SmoothingModeNone);
         if (m_pImage)
-            graphics.DrawImage(m_pImage, 0, 0, SkinWidth(), SkinHeight());
+            graphics.DrawImage(m_pImage.get(), 0, 0, SkinWidth(), SkinHeight());
     }
     SIZE size = {m_width, m_height};
     POINT source = {0, 0};
@@ -128,8 +124,7 @@ void CTranslucentDialog::OnClose() {
         m_pChild->OnClose();
     // What the dialog manager does with a close: the cancel command.
     win::Dialog::OnCancel();
-    delete m_pImage;
-    m_pImage = nullptr;
+    m_pImage.reset();
 }
 
 bool CTranslucentDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {

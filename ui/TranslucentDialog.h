@@ -7,6 +7,8 @@
 #include <objidl.h>
 #include <gdiplus.h>
 
+#include <memory>
+
 namespace ui {
 
 // The frame of the launcher: a captionless layered window whose whole look is
@@ -28,7 +30,7 @@ public:
 
 protected:
     // The popup's object; the frame creates its window and owns the object.
-    virtual CStandardDialog* CreateChildDialog() = 0;
+    virtual std::unique_ptr<CStandardDialog> CreateChildDialog() = 0;
     // Runs once during initialisation, before the first redraw.
     virtual void OnInitTranslucent() = 0;
 
@@ -40,10 +42,10 @@ protected:
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
     BLENDFUNCTION m_blend;
-    Gdiplus::Image* m_pImage;
+    std::unique_ptr<Gdiplus::Image> m_pImage;
     bool m_bDragMove = true;
     bool m_bCenter = true;
-    CStandardDialog* m_pChild = nullptr;
+    std::unique_ptr<CStandardDialog> m_pChild;
     int m_width = 0;
     int m_height = 0;
 

@@ -1,7 +1,6 @@
 # Launcher window: files of this subsystem (see the top-level CMakeLists.txt).
 list(APPEND VEMOR_LOGIC_SOURCES ui/ProgressLogic.cpp)
 list(APPEND VEMOR_WIN_SOURCES
-    win/Subclass.cpp
     ui/ButtonLooks.cpp
     ui/GdiPlusBitmap.cpp
     ui/GdipButton.cpp

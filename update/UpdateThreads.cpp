@@ -6,12 +6,12 @@
 #include "update/ServerList.h"
 #include "update/UpdateRun.h"
 #include "update/Win32CheckCache.h"
+#include "update/Win32Ftp.h"
 #include "update/Win32GameFolder.h"
 #include "update/Win32LogFile.h"
 #include "update/Win32ServerList.h"
 #include "update/Win32SignedSource.h"
-#include "update/WinFtp.h"
-#include "win/Handle.h"
+#include "win/Process.h"
 #include "win/Thread.h"
 
 #include <windows.h>
@@ -40,22 +40,14 @@ ServerCache g_serverCache;
 } // namespace
 
 int StartSelfUpdate() {
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    char commandLine[1] = {'\0'};
-    const BOOL started = ::CreateProcessA("eu.exe", commandLine, nullptr, nullptr, FALSE,
-                                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-    win::ScopedHandle processHandle(process.hProcess);
-    win::ScopedHandle threadHandle(process.hThread);
-    return started;
+    return win::RunProcess("eu.exe", std::string(), CREATE_NO_WINDOW, false);
 }
 
 unsigned UpdateThreadProc(void* param) {
     const std::unique_ptr<std::shared_ptr<UpdateWorker>> owner(
         static_cast<std::shared_ptr<UpdateWorker>*>(param));
     HttpFetch http;
-    WinFtpConnector ftp(build_config::kFtpHost, build_config::kFtpPort);
+    Win32FtpConnector ftp(build_config::kFtpHost, build_config::kFtpPort);
     Win32GameFolder folder;
     Win32FileStamps stamps;
     CheckCache cache = LoadCheckCache(kCheckCacheFile);

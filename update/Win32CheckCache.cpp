@@ -1,6 +1,5 @@
 #include "update/Win32CheckCache.h"
 
-#include "win/Handle.h"
 #include "win/WholeFile.h"
 
 #include <windows.h>
@@ -31,21 +30,9 @@ uint64_t FileTimeNow() {
 
 CheckCache LoadCheckCache(const std::string& path) {
     std::string bytes;
-    win::ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.IsValid()) {
-        // One byte more than a cache may hold, so that an oversized file is
-        // seen as such instead of being cut to a size that might parse.
-        bytes.resize(CheckCache::kMaxBytes + 1);
-        DWORD total = 0;
-        DWORD got = 0;
-        while (total < bytes.size() &&
-               ::ReadFile(file.Get(), &bytes[total], static_cast<DWORD>(bytes.size() - total), &got,
-                          nullptr) &&
-               got > 0)
-            total += got;
-        bytes.resize(total);
-    }
+    // One byte more than a cache may hold, so that an oversized file is seen as
+    // such instead of being cut to a size that might parse.
+    win::ReadWholeFile(path, bytes, CheckCache::kMaxBytes + 1);
     return CheckCache::Load(bytes, FileTimeNow());
 }
 

@@ -25,7 +25,7 @@ list(APPEND VEMOR_WIN_SOURCES
     update/Win32GameFolder.cpp
     update/Win32SequenceStore.cpp
     update/Win32ServerList.cpp
-    update/WinFtp.cpp
+    update/Win32Ftp.cpp
 )
 list(APPEND VEMOR_WIN_LIBRARIES wininet ws2_32 bcrypt)
 list(APPEND VEMOR_UNIT_TEST_SOURCES

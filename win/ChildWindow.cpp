@@ -49,7 +49,7 @@ LRESULT CALLBACK ChildWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
     }
     if (auto* window = static_cast<ChildWindow*>(FromHandle(hwnd))) {
         LRESULT result = 0;
-        if (window->OnMessage(msg, wParam, lParam, result))
+        if (Guarded([&] { return window->OnMessage(msg, wParam, lParam, result); }))
             return result;
         if (msg == WM_NCDESTROY)
             window->Detach();

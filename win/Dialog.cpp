@@ -34,7 +34,6 @@ Dialog::~Dialog() {
     if (m_hWnd && ::IsWindow(m_hWnd)) {
         HWND hwnd = m_hWnd;
         Detach();
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
         ::DestroyWindow(hwnd);
     }
 }
@@ -143,28 +142,21 @@ INT_PTR Dialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The object is found through the window property that Attach sets, the one
+    // place every kind of window keeps its object.
     Dialog* self = nullptr;
     if (msg == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lParam);
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, reinterpret_cast<LONG_PTR>(self));
         self->Attach(hwnd);
     } else {
-        self = reinterpret_cast<Dialog*>(::GetWindowLongPtrA(hwnd, DWLP_USER));
+        self = static_cast<Dialog*>(FromHandle(hwnd));
     }
     if (!self)
         return FALSE;
 
-    INT_PTR handled = FALSE;
-    // An exception must never unwind through the system's code.
-    try {
-        handled = self->HandleMessage(msg, wParam, lParam);
-    } catch (...) {
-        handled = FALSE;
-    }
-    if (msg == WM_NCDESTROY) {
-        ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+    const INT_PTR handled = Guarded([&] { return self->HandleMessage(msg, wParam, lParam); });
+    if (msg == WM_NCDESTROY)
         self->Detach();
-    }
     return handled;
 }
 

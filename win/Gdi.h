@@ -1,5 +1,7 @@
 #pragma once
 
+#include "win/Owner.h"
+
 #include <windows.h>
 
 namespace win {
@@ -24,26 +26,12 @@ inline HBITMAP CreateDib(HDC dc, int width, int height, WORD bitCount, void** bi
     return ::CreateDIBSection(dc, &info, DIB_RGB_COLORS, bits, nullptr, 0);
 }
 
-// Owns a GDI object (bitmap, brush, pen, font, region) and deletes it once.
-// Deselect it first: GDI refuses to delete an object still selected into a DC.
-template <class T> class GdiObject {
-public:
-    GdiObject() = default;
-    explicit GdiObject(T object) : m_object(object) {}
-    ~GdiObject() { Reset(); }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-
-    T Get() const { return m_object; }
-    void Reset(T object = nullptr) {
-        if (m_object)
-            ::DeleteObject(m_object);
-        m_object = object;
-    }
-
-private:
-    T m_object = nullptr;
+// A GDI object (bitmap, brush, pen, font, region). Deselect it before it is
+// released: GDI refuses to delete an object still selected into a DC.
+template <class T> struct GdiTraits : NullIsEmpty<T> {
+    static bool Release(T object) { return ::DeleteObject(object) != FALSE; }
 };
+template <class T> using GdiObject = Owner<GdiTraits<T>>;
 
 // Selects an object into a DC and selects the previous one back on scope exit.
 class SelectGuard {

@@ -1,28 +1,17 @@
 #pragma once
 
+#include "win/Owner.h"
+
 #include <windows.h>
 #include <wininet.h>
 
 namespace win {
 
-// Owns a WinINet handle (session, connection, URL, FTP file or find) and
-// closes it once.
-class ScopedInternet {
-public:
-    explicit ScopedInternet(HINTERNET handle = nullptr) : m_handle(handle) {}
-    ~ScopedInternet() {
-        if (m_handle)
-            ::InternetCloseHandle(m_handle);
-    }
-    ScopedInternet(const ScopedInternet&) = delete;
-    ScopedInternet& operator=(const ScopedInternet&) = delete;
-
-    HINTERNET Get() const { return m_handle; }
-    explicit operator bool() const { return m_handle != nullptr; }
-
-private:
-    HINTERNET m_handle;
+// A WinINet handle (session, connection, URL, FTP file or find).
+struct InternetTraits : NullIsEmpty<HINTERNET> {
+    static bool Release(HINTERNET handle) { return ::InternetCloseHandle(handle) != FALSE; }
 };
+using ScopedInternet = Owner<InternetTraits>;
 
 // How long a server may stay silent (no answer, no bytes of a transfer)
 // before the call waiting for it fails. WinINet's own default is an hour,

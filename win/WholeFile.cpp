@@ -6,6 +6,26 @@
 
 namespace win {
 
+ReadOutcome ReadWholeFile(const std::string& path, std::string& bytes, size_t limit,
+                          size_t chunk) {
+    bytes.clear();
+    ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid())
+        return ReadOutcome::Missing;
+    std::string buffer(std::min<size_t>(chunk, 1u << 20), '\0');
+    while (bytes.size() < limit) {
+        const DWORD wanted = static_cast<DWORD>(std::min(buffer.size(), limit - bytes.size()));
+        DWORD got = 0;
+        if (!::ReadFile(file.Get(), &buffer[0], wanted, &got, nullptr))
+            return ReadOutcome::Failed;
+        if (got == 0)
+            break;
+        bytes.append(buffer, 0, got);
+    }
+    return ReadOutcome::Read;
+}
+
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));

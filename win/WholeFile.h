@@ -1,8 +1,19 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace win {
+
+// How a whole-file read ended.
+enum class ReadOutcome { Missing, Failed, Read };
+
+// Reads the file from its start into bytes, at most limit bytes and at most
+// chunk bytes a call; when a call fails part-way, bytes keeps what the calls
+// before it delivered. Others may go on reading and writing the file
+// meanwhile (the game may hold its configuration open).
+ReadOutcome ReadWholeFile(const std::string& path, std::string& bytes,
+                          size_t limit = static_cast<size_t>(-1), size_t chunk = 16384);
 
 // Creates or truncates the file and writes bytes whole, flushed to the disk;
 // false when any part of that failed (the file may then hold part of them).

@@ -26,6 +26,16 @@ public:
     static bool PreTranslateChain(MSG& msg);
 
 protected:
+    // Runs a message handler for a window procedure. An exception must never
+    // unwind through the system's code: one counts as "not handled".
+    template <class Handler> static auto Guarded(Handler handler) -> decltype(handler()) {
+        try {
+            return handler();
+        } catch (...) {
+            return {};
+        }
+    }
+
     void Attach(HWND hwnd);
     void Detach();
 

@@ -1,5 +1,6 @@
 #include "test_resource.h"
 
+#include "win/ChildWindow.h"
 #include "win/Dialog.h"
 #include "win/MessageBox.h"
 
@@ -96,6 +97,36 @@ TEST(ModalLoop, EscapeInAControlReachesOnCancelThroughDialogNavigation) {
     dialog.keysToPost = {VK_ESCAPE};
     EXPECT_EQ(dialog.DoModal(nullptr), IDCANCEL);
     EXPECT_EQ(dialog.cancels, 1);
+}
+
+// A window of our own class whose handler throws on kThrow.
+class ThrowingChild : public win::ChildWindow {
+public:
+    bool Create(HWND parent) {
+        const RECT rect{0, 0, 10, 10};
+        return CreateChild("VemorThrowingChild", parent, WS_CHILD, rect, 1);
+    }
+
+protected:
+    bool OnMessage(UINT msg, WPARAM, LPARAM, LRESULT& result) override {
+        if (msg == kThrow)
+            throw std::runtime_error("a handler failed");
+        if (msg == kEnd) {
+            result = 7;
+            return true;
+        }
+        return false;
+    }
+};
+
+TEST(ChildWindow, AHandlerThatThrowsLeavesTheCallerAndTheWindowWorking) {
+    HWND parent = ::CreateWindowExA(0, "STATIC", "parent", WS_POPUP, 0, 0, 10, 10, nullptr,
+                                    nullptr, nullptr, nullptr);
+    ThrowingChild child;
+    ASSERT_TRUE(child.Create(parent));
+    EXPECT_EQ(::SendMessageA(child.GetSafeHwnd(), kThrow, 0, 0), 0);
+    EXPECT_EQ(::SendMessageA(child.GetSafeHwnd(), kEnd, 0, 0), 7);
+    ::DestroyWindow(parent);
 }
 
 TEST(AppTitle, StartsAsTheExecutableNameAndCanBeSwappedForTheRun) {

@@ -62,14 +62,14 @@ TEST_F(ButtonFixture, LooksAreComposedOverTheCapturedBackground) {
     ExpectLook(RGB(255, 255, 255), RGB(130, 130, 130));
 
     // Disabled wins over hover and press: white becomes 80 % grey.
-    button.SetImageType(2);
+    button.SetImageType(ui::CGdipButton::kDisabledLook);
     ExpectLook(RGB(204, 204, 204), RGB(80, 80, 80));
     ::SendMessageA(hwnd, BM_SETSTATE, TRUE, 0);
     ExpectLook(RGB(204, 204, 204), RGB(80, 80, 80));
     ::SendMessageA(hwnd, BM_SETSTATE, FALSE, 0);
 
     // Leaving returns to the normal look once enabled again.
-    button.SetImageType(0);
+    button.SetImageType(ui::CGdipButton::kStandardLooks);
     ::SendMessageA(hwnd, WM_MOUSELEAVE, 0, 0);
     ExpectLook(RGB(255, 255, 255), RGB(100, 100, 100));
 }
@@ -115,15 +115,14 @@ TEST(ButtonImages, ResourceImagesHaveTheirSizesAndFormats) {
     EXPECT_FALSE(missing.Load(4711, "IMAGE"));
     EXPECT_EQ(nullptr, static_cast<Gdiplus::Bitmap*>(missing));
 
-    Gdiplus::Image* skin = ui::LoadImageFromResource(IDB_SKIN, "IMAGE", nullptr);
+    const auto skin = ui::LoadImageFromResource(IDB_SKIN, "IMAGE", nullptr);
     ASSERT_NE(nullptr, skin);
     EXPECT_EQ(635u, skin->GetWidth());
     EXPECT_EQ(522u, skin->GetHeight());
     EXPECT_TRUE(Gdiplus::IsAlphaPixelFormat(skin->GetPixelFormat()));
-    delete skin;
-    EXPECT_EQ(nullptr, ui::LoadImageFromResource(4711, "IMAGE", nullptr));
+    EXPECT_EQ(nullptr, ui::LoadImageFromResource(4711, "IMAGE", nullptr).get());
     // A resource that is not an image does not decode.
-    EXPECT_EQ(nullptr, ui::LoadImageFromResource(IDD_MAIN, MAKEINTRESOURCEA(5), nullptr));
+    EXPECT_EQ(nullptr, ui::LoadImageFromResource(IDD_MAIN, MAKEINTRESOURCEA(5), nullptr).get());
 }
 
 } // namespace

@@ -42,10 +42,12 @@ public:
     // skin was still there.
     std::vector<std::string> seen;
 
-    CountingPopup* Popup() const { return static_cast<CountingPopup*>(m_pChild); }
+    CountingPopup* Popup() const { return static_cast<CountingPopup*>(m_pChild.get()); }
 
 protected:
-    ui::CStandardDialog* CreateChildDialog() override { return new CountingPopup(this); }
+    std::unique_ptr<ui::CStandardDialog> CreateChildDialog() override {
+        return std::make_unique<CountingPopup>(this);
+    }
     void OnInitTranslucent() override { ::PostMessageA(m_hWnd, kStep, 0, 0); }
 
     bool OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) override {

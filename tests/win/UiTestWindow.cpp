@@ -1,7 +1,7 @@
 #include "UiTestWindow.h"
 
+#include "win/Control.h"
 #include "win/Gdi.h"
-#include "win/Subclass.h"
 
 #include <fstream>
 #include <vector>

@@ -7,7 +7,7 @@
 #include "update/HttpFetch.h"
 #include "update/UpdateWorker.h"
 #include "update/Win32GameFolder.h"
-#include "update/WinFtp.h"
+#include "update/Win32Ftp.h"
 
 #include <windows.h>
 
@@ -85,7 +85,7 @@ struct Download {
     Win32GameFolder files;
     UpdateWorker worker;
     Recorder recorder;
-    WinFtpConnector connector;
+    Win32FtpConnector connector;
     FtpDownload job;
 
     explicit Download(const std::string& port)

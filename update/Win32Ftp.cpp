@@ -1,4 +1,4 @@
-#include "update/WinFtp.h"
+#include "update/Win32Ftp.h"
 
 #include "update/RunLog.h"
 #include "update/Win32LogFile.h"
@@ -139,9 +139,9 @@ private:
     std::shared_ptr<CallThread> m_calls;
 };
 
-class WinFtpConnection : public IFtpConnection {
+class Win32FtpConnection : public IFtpConnection {
 public:
-    WinFtpConnection(HINTERNET session, HINTERNET connection, DWORD stallTimeout,
+    Win32FtpConnection(HINTERNET session, HINTERNET connection, DWORD stallTimeout,
                      std::shared_ptr<CallThread> calls)
         : m_session(session), m_connection(connection), m_stallTimeout(stallTimeout),
           m_calls(std::move(calls)) {}
@@ -196,10 +196,10 @@ private:
 
 } // namespace
 
-WinFtpConnector::WinFtpConnector(std::string host, unsigned short port, DWORD stallTimeout)
+Win32FtpConnector::Win32FtpConnector(std::string host, unsigned short port, DWORD stallTimeout)
     : m_host(std::move(host)), m_port(port), m_stallTimeout(stallTimeout) {}
 
-std::unique_ptr<IFtpConnection> WinFtpConnector::Connect() {
+std::unique_ptr<IFtpConnection> Win32FtpConnector::Connect() {
     HINTERNET session = win::OpenInternetSession(kConnectTimeout, m_stallTimeout);
     if (!session)
         return nullptr;
@@ -228,5 +228,5 @@ std::unique_ptr<IFtpConnection> WinFtpConnector::Connect() {
     }
     LogLine(address + ": logged in, " + std::to_string(LogClock() - started) + " ms");
     win::SetStallTimeout(*connection, m_stallTimeout);
-    return std::make_unique<WinFtpConnection>(session, *connection, m_stallTimeout, calls);
+    return std::make_unique<Win32FtpConnection>(session, *connection, m_stallTimeout, calls);
 }

@@ -1,4 +1,4 @@
-#include "win/Subclass.h"
+#include "win/Control.h"
 
 #include <commctrl.h>
 
@@ -82,13 +82,7 @@ LRESULT CALLBACK Control::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
                                        DWORD_PTR refData) {
     auto* self = reinterpret_cast<Control*>(refData);
     LRESULT result = 0;
-    bool handled = false;
-    // An exception must never unwind through the system's code.
-    try {
-        handled = self->OnMessage(msg, wParam, lParam, result);
-    } catch (...) {
-        handled = false;
-    }
+    const bool handled = Guarded([&] { return self->OnMessage(msg, wParam, lParam, result); });
     if (msg == WM_NCDESTROY) {
         self->Unsubclass();
         return ::DefSubclassProc(hwnd, msg, wParam, lParam);

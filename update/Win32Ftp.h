@@ -10,9 +10,9 @@
 // community's account, a 10000 ms connect time-out, binary transfers. A
 // control or data connection that stays silent for the stall time-out fails
 // the call waiting on it; tests pass a short one.
-class WinFtpConnector : public IFtpConnector {
+class Win32FtpConnector : public IFtpConnector {
 public:
-    WinFtpConnector(std::string host, unsigned short port, DWORD stallTimeout = win::kStallTimeout);
+    Win32FtpConnector(std::string host, unsigned short port, DWORD stallTimeout = win::kStallTimeout);
     std::unique_ptr<IFtpConnection> Connect() override;
 
 private:

@@ -1,0 +1,13 @@
+# The thin Win32 layer under every subsystem: files of this folder (see the
+# top-level CMakeLists.txt).
+list(APPEND VEMOR_WIN_SOURCES
+    win/Bstr.cpp
+    win/ChildWindow.cpp
+    win/Control.cpp
+    win/Dialog.cpp
+    win/MessageBox.cpp
+    win/Process.cpp
+    win/Thread.cpp
+    win/WholeFile.cpp
+    win/Window.cpp
+)
