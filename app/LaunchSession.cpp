@@ -2,9 +2,9 @@
 
 #include "app/GameConfig.h"
 #include "app/Win32ConfigFiles.h"
+#include "app/Workers.h"
 #include "ui/MainTranslucentDialog.h"
 #include "update/RunLog.h"
-#include "update/UpdateThreads.h"
 #include "win/MessageBox.h"
 #include "win/Process.h"
 
@@ -49,12 +49,12 @@ std::string SystemErrorText(DWORD error) {
 
 } // namespace
 
-LaunchSession::LaunchSession(std::string signingKey) : m_updater(std::make_shared<UpdateWorker>()) {
+LaunchSession::LaunchSession(std::string signingKey) : m_updater(std::make_shared<UpdateWork>()) {
     // The suffix always brings its separator, so a drive root gives "C:\\vemor.ini",
     // which the file functions accept.
     m_iniPath = CurrentDirectory() + "\\vemor.ini";
-    m_updater->m_signingKey = std::move(signingKey);
-    m_updater->m_iniPath = m_iniPath;
+    m_updater->worker.m_signingKey = std::move(signingKey);
+    m_updater->worker.m_iniPath = m_iniPath;
     m_cancelled = kNoLaunch;
     HideAccountValues();
 }
@@ -68,14 +68,14 @@ void LaunchSession::HideAccountValues() {
 }
 
 LaunchSession::~LaunchSession() {
-    m_updater->m_gate.Detach();
+    m_updater->relay.Detach();
 }
 
 void LaunchSession::Run() {
     MainTranslucentDialog window(this);
     window.DoModal(nullptr);
     // The window is gone: a worker still running reports to nobody from here on.
-    m_updater->m_gate.Detach();
+    m_updater->relay.Detach();
     if (m_cancelled != kLaunchGame)
         return;
     ::DeleteFileA(game_files::kRedirectCache);
@@ -84,25 +84,24 @@ void LaunchSession::Run() {
     RestoreGameConfig();
 }
 
-void LaunchSession::StartWorkers(IUpdateListener* listener) {
+void LaunchSession::StartWorkers(HWND window) {
+    m_updater->relay.Attach(window);
     // No worker runs yet, so nothing needs the lock here.
-    m_updater->m_gate.Attach(listener);
-    m_updater->m_listener = &m_updater->m_gate;
-    m_updater->m_stopRequested = false;
+    m_updater->worker.m_stopRequested = false;
     StartUpdateThread(m_updater);
     StartServerListThread();
 }
 
 void LaunchSession::StartServerListThread() {
-    ::StartServerListThread(m_iniPath, m_updater->m_signingKey);
+    ::StartServerListThread(m_iniPath, m_updater->worker.m_signingKey);
+}
+
+std::string LaunchSession::UpdateStatus() {
+    return m_updater->relay.Status();
 }
 
 void LaunchSession::RequestStop() {
-    m_updater->RequestStop();
-}
-
-bool LaunchSession::IsStopRequested() {
-    return m_updater->IsStopRequested();
+    m_updater->worker.RequestStop();
 }
 
 void LaunchSession::StageGameConfig() {

@@ -1,15 +1,17 @@
 #pragma once
 
 #include "identity/AccountRecord.h"
-#include "update/UpdateWorker.h"
+#include "ui/ILauncherSession.h"
 
 #include <memory>
 #include <string>
 
+struct UpdateWork;
+
 // The record of one run of the launcher: built at start-up, shared with the
 // window and the worker threads while the window is open, read by the launch
 // phase after it closes.
-class LaunchSession {
+class LaunchSession : public ILauncherSession {
 public:
     // signingKey: the community's public key when the launcher was built with
     // one; then only signed updates are taken.
@@ -22,25 +24,18 @@ public:
     // the launch phase.
     void Run();
 
-    // The cancel flag: the game starts when the window closes only if it is
-    // kLaunchGame.
-    static constexpr int kLaunchGame = 0;
-    static constexpr int kNoLaunch = 1;
-    void SetCancelled(int value) { m_cancelled = value; }
+    void SetCancelled(int value) override { m_cancelled = value; }
     int IsCancelled() const { return m_cancelled; }
-    AccountRecord& GetAccount() { return m_account; }
+    AccountRecord& GetAccount() override { return m_account; }
     const std::string& GetIniPath() const { return m_iniPath; }
 
-    // Called once by the launcher window, as the last step of its set-up:
-    // starts the update thread, reporting to listener, and the server-list
-    // thread. The listener is called until the window phase ends (Run
-    // detaches it), never after.
-    void StartWorkers(IUpdateListener* listener);
+    // Starts the update thread, reporting to window through the update's
+    // relay, and the server-list thread. Run detaches the window when the
+    // window phase ends.
+    void StartWorkers(HWND window) override;
     void StartServerListThread();
-
-    // Asks the update worker to stop after its current chunk.
-    void RequestStop();
-    bool IsStopRequested();
+    std::string UpdateStatus() override;
+    void RequestStop() override;
 
     // The launch phase, in this order. When the game cannot be started the
     // player is told why in a message box; the configuration is restored all
@@ -55,7 +50,7 @@ private:
     int m_cancelled;
     std::string m_iniPath;
     // Shared with the update thread, which may outlive the session.
-    std::shared_ptr<UpdateWorker> m_updater;
+    std::shared_ptr<UpdateWork> m_updater;
     AccountRecord m_account;
 };
 

@@ -81,7 +81,7 @@ std::string CheckOnce(const Manifest& manifest, PosixFolder& folder, const std::
                       bool& current) {
     CheckCache cache = CheckCache::Load(stored, 134000000000000000ull);
     CachedGameFolder cached(folder, folder, cache);
-    current = CheckManifest(manifest, cached).fetchList.empty();
+    current = DeleteAndListOutdated(manifest, cached).fetchList.empty();
     return cache.Changed() ? cache.Serialise() : stored;
 }
 

@@ -40,7 +40,7 @@ bool CheckOnce(const Manifest& manifest) {
     Win32FileStamps stamps;
     CheckCache cache = LoadCheckCache(kCheckCacheFile);
     CachedGameFolder cached(folder, stamps, cache);
-    const bool current = CheckManifest(manifest, cached).fetchList.empty();
+    const bool current = DeleteAndListOutdated(manifest, cached).fetchList.empty();
     if (cache.Changed())
         SaveCheckCache(kCheckCacheFile, cache);
     return current;

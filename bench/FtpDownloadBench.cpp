@@ -21,8 +21,7 @@ public:
     int progress = 0;
     void OnProgress(float) override { ++progress; }
     void OnStatusText(const char*) override {}
-    void OnUpdateFinished() override {}
-    void OnSelfUpdateStarted() override {}
+    void OnUpdateFinished(UpdateEnd) override {}
 };
 
 } // namespace

@@ -1,11 +1,12 @@
 #include "ui/MainDialog.h"
 
 #include "BuildConfig.h"
-#include "app/LaunchSession.h"
 #include "portal/PortalAddress.h"
 #include "res/resource.h"
 #include "ui/FrameLayout.h"
+#include "ui/ILauncherSession.h"
 #include "ui/TranslucentDialog.h"
+#include "update/UpdateRelay.h"
 #include "win/MessageBox.h"
 
 #include <commctrl.h>
@@ -16,7 +17,7 @@ const COLORREF kColorKey = RGB(0, 255, 0);
 
 } // namespace
 
-MainDialog::MainDialog(LaunchSession* session, win::Window* parent)
+MainDialog::MainDialog(ILauncherSession* session, win::Window* parent)
     : ui::CStandardDialog(IDD_MAIN, kColorKey, parent), m_pSession(session),
       m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VEMOR))) {}
 
@@ -57,8 +58,7 @@ BOOL MainDialog::OnInitDialog() {
     LayoutBeforePageLoad();
     ::ShowWindow(m_hWnd, SW_SHOWNORMAL);
 
-    m_relay.SetWindow(m_hWnd);
-    m_pSession->StartWorkers(&m_relay);
+    m_pSession->StartWorkers(m_hWnd);
     return TRUE;
 }
 
@@ -130,12 +130,12 @@ bool MainDialog::OnCommand(WORD id, WORD code, HWND) {
 
 bool MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
-    case UpdateMessageRelay::kProgressMessage:
+    case UpdateRelay::kProgressMessage:
         ::SendMessageA(m_progress.GetSafeHwnd(), PBM_SETPOS, wParam, 0);
         result = 0;
         return true;
-    case UpdateMessageRelay::kStatusMessage:
-        ::SetWindowTextA(m_progress.GetSafeHwnd(), m_relay.Status().c_str());
+    case UpdateRelay::kStatusMessage:
+        ::SetWindowTextA(m_progress.GetSafeHwnd(), m_pSession->UpdateStatus().c_str());
         ::InvalidateRect(m_progress.GetSafeHwnd(), nullptr, TRUE);
         result = 0;
         return true;
@@ -143,12 +143,8 @@ bool MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         CloseWithParent(IDCANCEL);
         result = 0;
         return true;
-    case UpdateMessageRelay::kFinishedMessage:
-        OnUpdateFinished();
-        result = 0;
-        return true;
-    case UpdateMessageRelay::kSelfUpdateMessage:
-        m_handshake->OnSelfUpdateStarted();
+    case UpdateRelay::kEndedMessage:
+        OnUpdateFinished(static_cast<UpdateEnd>(wParam));
         result = 0;
         return true;
     case WM_TIMER:
@@ -163,7 +159,11 @@ bool MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
 }
 
 // Runs on the dialog's thread when the update thread has reported its end.
-void MainDialog::OnUpdateFinished() {
+void MainDialog::OnUpdateFinished(UpdateEnd end) {
+    if (end == UpdateEnd::kSelfUpdate) {
+        m_handshake->OnSelfUpdateStarted();
+        return;
+    }
     ::EnableWindow(m_btnLaunch.GetSafeHwnd(), TRUE);
     m_btnLaunch.SetImageType(ui::CGdipButton::kStandardLooks);
     ::SendMessageA(m_progress.GetSafeHwnd(), PBM_SETPOS, 0, 0);
@@ -173,7 +173,7 @@ void MainDialog::OnUpdateFinished() {
 void MainDialog::OnLaunch() {
     if (!m_handshake->IsPageError())
         m_handshake->CapturePortalValues();
-    m_pSession->SetCancelled(LaunchSession::kLaunchGame);
+    m_pSession->SetCancelled(ILauncherSession::kLaunchGame);
     ui::CStandardDialog::OnOK();
 }
 
@@ -191,7 +191,7 @@ void MainDialog::OnCancel() {
             return;
     }
     m_pSession->RequestStop();
-    m_pSession->SetCancelled(LaunchSession::kNoLaunch);
+    m_pSession->SetCancelled(ILauncherSession::kNoLaunch);
     CloseWithParent(IDCANCEL);
 }
 

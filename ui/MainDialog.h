@@ -6,11 +6,11 @@
 #include "ui/GdipButton.h"
 #include "ui/StandardDialog.h"
 #include "ui/TextProgressCtrl.h"
-#include "update/UpdateMessageRelay.h"
+#include "update/IUpdateListener.h"
 
 #include <memory>
 
-class LaunchSession;
+class ILauncherSession;
 
 // The visible content of the launcher: the colour-keyed popup over the skin
 // with the progress bar (which carries the update's status text), the portal
@@ -24,7 +24,7 @@ public:
     // and status): closes the pair without a launch.
     static constexpr UINT kCloseMessage = WM_USER + 3;
 
-    MainDialog(LaunchSession* session, win::Window* parent);
+    MainDialog(ILauncherSession* session, win::Window* parent);
     ~MainDialog() override;
 
     bool PreTranslateMessage(MSG& msg) override;
@@ -46,7 +46,7 @@ protected:
 
 private:
     void OnLaunch();
-    void OnUpdateFinished();
+    void OnUpdateFinished(UpdateEnd end);
     void CreatePortalView();
     void LayoutButtons(int y);
     void LayoutBeforePageLoad();
@@ -59,12 +59,10 @@ private:
     void CloseForSelfUpdate() override;
     void ShowPortal() override { LayoutAfterPageLoad(); }
 
-    LaunchSession* m_pSession;
+    ILauncherSession* m_pSession;
     HICON m_hIcon;
     ui::CGdipButton m_btnLaunch;
     ui::CGdipButton m_btnExit;
-    // Receives the update thread's calls and carries the status text.
-    UpdateMessageRelay m_relay;
     std::unique_ptr<PortalFrame> m_pHtmlFrame;
     HTMLView* m_pHtmlView = nullptr;
     std::unique_ptr<PortalHandshake> m_handshake;

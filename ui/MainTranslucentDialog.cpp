@@ -3,7 +3,7 @@
 #include "res/resource.h"
 #include "ui/MainDialog.h"
 
-MainTranslucentDialog::MainTranslucentDialog(LaunchSession* session, HMODULE module)
+MainTranslucentDialog::MainTranslucentDialog(ILauncherSession* session, HMODULE module)
     : ui::CTranslucentDialog(IDD_FRAME, IDB_SKIN, "IMAGE", module), m_pSession(session) {}
 
 std::unique_ptr<ui::CStandardDialog> MainTranslucentDialog::CreateChildDialog() {

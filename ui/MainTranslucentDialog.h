@@ -2,18 +2,18 @@
 
 #include "ui/TranslucentDialog.h"
 
-class LaunchSession;
+class ILauncherSession;
 
 // The launcher's frame: the Vemor skin (image 130) on frame template 136,
 // with the main dialog as its colour-keyed popup.
 class MainTranslucentDialog : public ui::CTranslucentDialog {
 public:
-    explicit MainTranslucentDialog(LaunchSession* session, HMODULE module = nullptr);
+    explicit MainTranslucentDialog(ILauncherSession* session, HMODULE module = nullptr);
 
 protected:
     std::unique_ptr<ui::CStandardDialog> CreateChildDialog() override;
     void OnInitTranslucent() override {}
 
 private:
-    LaunchSession* m_pSession;
+    ILauncherSession* m_pSession;
 };

@@ -38,7 +38,7 @@ std::string RemoteNameFor(const std::string& name) {
     return remote;
 }
 
-UpdatePlan CheckManifest(const Manifest& manifest, IGameFolder& folder) {
+UpdatePlan DeleteAndListOutdated(const Manifest& manifest, IGameFolder& folder) {
     UpdatePlan plan;
     for (const ManifestItem& item : manifest.items) {
         if (item.isDelete) {

@@ -12,9 +12,9 @@ struct UpdatePlan {
     bool selfUpdate = false;             // "vemor.exe" itself is out of date
 };
 
-// Walks the manifest in order: deletes the paths of the delete section and
-// lists every file whose local copy is not current.
-UpdatePlan CheckManifest(const Manifest& manifest, IGameFolder& folder);
+// Walks the manifest in order: deletes the paths of the delete section from
+// the game folder and lists every file whose local copy is not current.
+UpdatePlan DeleteAndListOutdated(const Manifest& manifest, IGameFolder& folder);
 
 // Whether the local copy of a listed file has the listed size and CRC. The
 // CRC is computed only when the size already matches.

@@ -48,31 +48,36 @@ void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
     // failed update, not an up-to-date game: the player must be told. So is a
     // manifest cut at the read limit, whose later files were never checked.
     bool failed = !manifest.valid || manifest.cut;
+    bool stopped = false;
     LogManifest(manifest);
-    const UpdatePlan plan = CheckManifest(manifest, services.folder);
+    const UpdatePlan plan = DeleteAndListOutdated(manifest, services.folder);
     if (!plan.fetchList.empty()) {
         job.m_files = plan.fetchList;
-        failed = job.Run() == DownloadResult::kFailed || failed;
+        const DownloadResult result = job.Run();
+        failed = failed || result == DownloadResult::kFailed;
+        stopped = result == DownloadResult::kStopped;
     }
 
+    UpdateEnd end = failed    ? UpdateEnd::kFailed
+                    : stopped ? UpdateEnd::kStopped
+                              : UpdateEnd::kUpToDate;
     if (plan.selfUpdate) {
         const bool arrived = std::find(job.m_placed.begin(), job.m_placed.end(), kLauncherName) !=
                              job.m_placed.end();
         if (arrived && services.selfUpdate.StartSelfUpdate()) {
             LogLine("self-update: eu.exe started with the new launcher; the launcher closes");
-            if (services.beforeLastCall)
-                services.beforeLastCall();
-            listener.OnSelfUpdateStarted();
-            return;
+            end = UpdateEnd::kSelfUpdate;
+        } else {
+            LogLine(arrived ? "self-update: eu.exe could not be started; no hand-off"
+                            : "self-update: the new launcher did not arrive; no hand-off");
+            end = UpdateEnd::kFailed;
         }
-        LogLine(arrived ? "self-update: eu.exe could not be started; no hand-off"
-                        : "self-update: the new launcher did not arrive; no hand-off");
-        failed = true;
     }
-    LogLine(failed ? "update: failed" : "update: up to date");
+    if (end != UpdateEnd::kSelfUpdate)
+        LogLine(end == UpdateEnd::kFailed    ? "update: failed"
+                : end == UpdateEnd::kStopped ? "update: stopped by the player"
+                                             : "update: up to date");
     if (services.beforeLastCall)
         services.beforeLastCall();
-    if (failed)
-        listener.OnStatusText(kUpdateFailedText);
-    listener.OnUpdateFinished();
+    listener.OnUpdateFinished(end);
 }

@@ -4,7 +4,6 @@ list(APPEND VEMOR_LOGIC_SOURCES
     update/Crc32Clmul.cpp
     update/FtpDownload.cpp
     update/GamePath.cpp
-    update/ListenerGate.cpp
     update/Manifest.cpp
     update/NetAddress.cpp
     update/ServerCache.cpp
@@ -20,8 +19,7 @@ list(APPEND VEMOR_LOGIC_SOURCES
 list(APPEND VEMOR_WIN_SOURCES
     update/CngVerifier.cpp
     update/HttpFetch.cpp
-    update/UpdateMessageRelay.cpp
-    update/UpdateThreads.cpp
+    update/UpdateRelay.cpp
     update/Win32GameFolder.cpp
     update/Win32SequenceStore.cpp
     update/Win32ServerList.cpp

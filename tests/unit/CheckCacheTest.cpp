@@ -54,7 +54,7 @@ std::string CheckRun(StampedFolder& folder, const Manifest& manifest, const std:
     CachedGameFolder cached(folder, folder, cache);
     folder.reads.clear();
     fetch.clear();
-    for (const ManifestItem& item : CheckManifest(manifest, cached).fetchList)
+    for (const ManifestItem& item : DeleteAndListOutdated(manifest, cached).fetchList)
         fetch.push_back(item.name);
     return cache.Serialise();
 }
@@ -168,7 +168,7 @@ TEST(CheckCacheTest, AFileReplacedWithoutAVerifiedCrcIsForgotten) {
     Runs run;
     CheckCache cache = CheckCache::Load(run.stored, kNow);
     CachedGameFolder cached(run.folder, run.folder, cache);
-    CheckManifest(run.manifest, cached);
+    DeleteAndListOutdated(run.manifest, cached);
     // Same size, and the fake keeps the old time: only forgetting it on the
     // move keeps it from passing as current.
     cached.CreateLocalFile("a.pk3.part")->Write("A.PK3 CONTENT", 13);
@@ -196,13 +196,13 @@ TEST(CheckCacheTest, AnUnchangedRunLeavesTheFileAloneAndDroppedFilesLeaveTheCach
     Runs run;
     CheckCache same = CheckCache::Load(run.stored, kNow);
     CachedGameFolder cached(run.folder, run.folder, same);
-    CheckManifest(run.manifest, cached);
+    DeleteAndListOutdated(run.manifest, cached);
     EXPECT_FALSE(same.Changed());
 
     run.manifest.items.pop_back();
     CheckCache fewer = CheckCache::Load(run.stored, kNow);
     CachedGameFolder again(run.folder, run.folder, fewer);
-    CheckManifest(run.manifest, again);
+    DeleteAndListOutdated(run.manifest, again);
     EXPECT_TRUE(fewer.Changed());
     EXPECT_EQ(CheckCache::Load(fewer.Serialise(), kNow).Paths(),
               (std::vector<std::string>{"a.pk3", "base\\b.pk3"}));

@@ -104,9 +104,7 @@ struct SignedCase {
         UpdateServices services{portal, ftp, folder, selfUpdate, kSignedUrl, &source};
         RunUpdate(worker, services);
     }
-    bool Failed() const {
-        return std::count(listener.calls.begin(), listener.calls.end(), "status Update failed") > 0;
-    }
+    bool Failed() const { return listener.Failed(); }
 };
 
 TEST(SignedUpdateTest, ASignedManifestBringsTheFolderToItsState) {

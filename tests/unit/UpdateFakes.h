@@ -7,7 +7,7 @@
 #include "update/FtpConnection.h"
 #include "update/GameFolder.h"
 #include "update/TextFetch.h"
-#include "update/UpdateListener.h"
+#include "update/IUpdateListener.h"
 #include "update/UpdateRun.h"
 
 #include <algorithm>
@@ -162,8 +162,12 @@ public:
         calls.push_back("progress");
     }
     void OnStatusText(const char* text) override { calls.push_back(std::string("status ") + text); }
-    void OnUpdateFinished() override { calls.push_back("finished"); }
-    void OnSelfUpdateStarted() override { calls.push_back("self-update"); }
+    std::vector<UpdateEnd> ends;
+    void OnUpdateFinished(UpdateEnd end) override {
+        ends.push_back(end);
+        calls.push_back(end == UpdateEnd::kSelfUpdate ? "self-update" : "finished");
+    }
+    bool Failed() const { return !ends.empty() && ends.back() == UpdateEnd::kFailed; }
 };
 
 class CountingSelfUpdate : public ISelfUpdateStarter {

@@ -13,6 +13,7 @@
 #include "res/resource.h"
 #include "ui/MainDialog.h"
 #include "ui/MainTranslucentDialog.h"
+#include "update/UpdateRelay.h"
 
 #include <ole2.h>
 
@@ -134,7 +135,8 @@ LRESULT CALLBACK OnGetMessage(int code, WPARAM removed, LPARAM lParam) {
             g_moved = Measure();
             // The update never ends against the silent portal; once it has,
             // a close asks nothing.
-            ::PostMessageA(g_popup, UpdateMessageRelay::kFinishedMessage, 0, 0);
+            ::PostMessageA(g_popup, UpdateRelay::kEndedMessage,
+                           static_cast<WPARAM>(UpdateEnd::kUpToDate), 0);
             ::PostMessageA(::GetWindow(g_popup, GW_OWNER), WM_CLOSE, 0, 0);
         }
     }

@@ -43,8 +43,7 @@ public:
             stopAt3->RequestStop();
     }
     void OnStatusText(const char* text) override { statuses.push_back(text); }
-    void OnUpdateFinished() override {}
-    void OnSelfUpdateStarted() override {}
+    void OnUpdateFinished(UpdateEnd) override {}
 };
 
 TEST(HttpFetchTest, ReadsTheWholeTextUpToTheLimit) {

@@ -2,9 +2,11 @@
 // in the settings file, the server cache file, and the game folder's file
 // operations.
 #include "TestFolder.h"
+#include "tests/unit/UpdateFakes.h"
 
 #include "update/Crc32.h"
-#include "update/UpdateMessageRelay.h"
+#include "update/UpdateRelay.h"
+#include "update/UpdateRun.h"
 #include "update/UpdateWorker.h"
 #include "update/Win32GameFolder.h"
 #include "update/Win32ServerList.h"
@@ -14,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -48,40 +51,76 @@ private:
 
 TEST(UpdateRelayTest, CallsBecomePostedMessagesOnTheWindowsThread) {
     MessageWindow window;
-    UpdateMessageRelay relay;
-    relay.SetWindow(window.Get());
+    UpdateRelay relay;
+    relay.Attach(window.Get());
     // The update thread calls; the window's thread reads afterwards.
     std::thread worker([&] {
         relay.OnProgress(99.9f);
         relay.OnStatusText("Downloading base\\a.pk3...");
-        relay.OnUpdateFinished();
+        relay.OnUpdateFinished(UpdateEnd::kUpToDate);
     });
     worker.join();
     const std::vector<Posted> posted = Drain(window.Get());
     ASSERT_EQ(posted.size(), 5u);
-    EXPECT_EQ(posted[0].message, UpdateMessageRelay::kProgressMessage);
+    EXPECT_EQ(posted[0].message, UpdateRelay::kProgressMessage);
     EXPECT_EQ(posted[0].wParam, 99u); // truncated toward zero
-    EXPECT_EQ(posted[1].message, UpdateMessageRelay::kStatusMessage);
-    EXPECT_EQ(posted[2].message, UpdateMessageRelay::kStatusMessage);
-    EXPECT_EQ(posted[3].message, UpdateMessageRelay::kProgressMessage);
+    EXPECT_EQ(posted[1].message, UpdateRelay::kStatusMessage);
+    EXPECT_EQ(posted[2].message, UpdateRelay::kStatusMessage);
+    EXPECT_EQ(posted[3].message, UpdateRelay::kProgressMessage);
     EXPECT_EQ(posted[3].wParam, 0u); // the bar returns to empty
-    EXPECT_EQ(posted[4].message, UpdateMessageRelay::kFinishedMessage);
+    EXPECT_EQ(posted[4].message, UpdateRelay::kEndedMessage);
+    EXPECT_EQ(posted[4].wParam, static_cast<WPARAM>(UpdateEnd::kUpToDate));
     EXPECT_EQ(relay.Status(), "Up to date");
-    EXPECT_EQ(UpdateMessageRelay::kProgressMessage, WM_USER + 1u);
-    EXPECT_EQ(UpdateMessageRelay::kStatusMessage, WM_USER + 2u);
+    EXPECT_EQ(UpdateRelay::kProgressMessage, WM_USER + 1u);
+    EXPECT_EQ(UpdateRelay::kStatusMessage, WM_USER + 2u);
 }
 
 TEST(UpdateRelayTest, AFailedUpdateKeepsSayingSo) {
     MessageWindow window;
-    UpdateMessageRelay relay;
-    relay.SetWindow(window.Get());
-    relay.OnStatusText(kUpdateFailedText);
-    relay.OnUpdateFinished();
+    UpdateRelay relay;
+    relay.Attach(window.Get());
+    relay.OnUpdateFinished(UpdateEnd::kFailed);
     EXPECT_EQ(relay.Status(), "Update failed");
-    relay.OnSelfUpdateStarted();
+    relay.OnUpdateFinished(UpdateEnd::kSelfUpdate);
     const std::vector<Posted> posted = Drain(window.Get());
     ASSERT_FALSE(posted.empty());
-    EXPECT_EQ(posted.back().message, UpdateMessageRelay::kSelfUpdateMessage);
+    EXPECT_EQ(posted.back().message, UpdateRelay::kEndedMessage);
+    EXPECT_EQ(posted.back().wParam, static_cast<WPARAM>(UpdateEnd::kSelfUpdate));
+}
+
+// The window's thread stops the download and detaches while the update thread
+// runs: no call reaches the window afterwards, and every file is whole or
+// absent.
+TEST(UpdateRelayTest, StopAndDetachRaceWithARunningDownload) {
+    const char url[] = "http://portal/files.php";
+    for (int round = 0; round < 20; ++round) {
+        MessageWindow window;
+        UpdateRelay relay;
+        relay.Attach(window.Get());
+        UpdateWorker worker;
+        worker.m_listener = &relay;
+        FakeFolder folder;
+        FakeFtp ftp;
+        FakePortal portal;
+        CountingSelfUpdate selfUpdate;
+        ftp.files = {{"a", std::string(200000, 'a')}, {"b", std::string(200000, 'b')}};
+        portal.texts[url] = "#\r\n";
+        for (const auto& [name, bytes] : ftp.files)
+            portal.texts[url] += name + "|" + std::to_string(Crc32(bytes.data(), bytes.size())) +
+                                 "|" + std::to_string(bytes.size()) + "\r\n";
+        std::thread update([&] {
+            UpdateServices services{portal, ftp, folder, selfUpdate, url};
+            RunUpdate(worker, services);
+        });
+        std::this_thread::sleep_for(std::chrono::microseconds(50 * round));
+        worker.RequestStop();
+        relay.Detach();
+        Drain(window.Get());
+        update.join();
+        EXPECT_TRUE(Drain(window.Get()).empty()) << "round " << round;
+        for (const auto& [name, bytes] : folder.files)
+            EXPECT_EQ(bytes, ftp.files[name]) << name; // whole or absent
+    }
 }
 
 TEST(StampStoreTest, TheSettingsFileHoldsTheStamp) {

@@ -1,4 +1,4 @@
-#include "update/UpdateThreads.h"
+#include "app/Workers.h"
 
 #include "BuildConfig.h"
 #include "update/HttpFetch.h"
@@ -22,10 +22,11 @@ std::string PortalUrl(const char* path) {
     return std::string("http://") + build_config::kPortalHost + path;
 }
 
+// Starts "eu.exe" from the game folder with an empty command line.
 class Win32SelfUpdate : public ISelfUpdateStarter {
 public:
     bool StartSelfUpdate() override {
-        if (::StartSelfUpdate())
+        if (win::RunProcess("eu.exe", std::string(), CREATE_NO_WINDOW, false))
             return true;
         LogLine("self-update: eu.exe: " + DescribeLastError());
         return false;
@@ -39,13 +40,9 @@ ServerCache g_serverCache;
 
 } // namespace
 
-int StartSelfUpdate() {
-    return win::RunProcess("eu.exe", std::string(), CREATE_NO_WINDOW, false);
-}
-
 unsigned UpdateThreadProc(void* param) {
-    const std::unique_ptr<std::shared_ptr<UpdateWorker>> owner(
-        static_cast<std::shared_ptr<UpdateWorker>*>(param));
+    const std::unique_ptr<std::shared_ptr<UpdateWork>> owner(
+        static_cast<std::shared_ptr<UpdateWork>*>(param));
     HttpFetch http;
     Win32FtpConnector ftp(build_config::kFtpHost, build_config::kFtpPort);
     Win32GameFolder folder;
@@ -53,9 +50,12 @@ unsigned UpdateThreadProc(void* param) {
     CheckCache cache = LoadCheckCache(kCheckCacheFile);
     CachedGameFolder cachedFolder(folder, stamps, cache);
     Win32SelfUpdate selfUpdate;
-    UpdateWorker& worker = **owner;
+    UpdateWorker& worker = (*owner)->worker;
     Win32SignedSource signedSource(worker.m_signingKey, worker.m_iniPath);
-    UpdateServices services{http, ftp, cachedFolder, selfUpdate,
+    UpdateServices services{http,
+                            ftp,
+                            cachedFolder,
+                            selfUpdate,
                             PortalUrl(signedSource.Get() ? kSignedManifestPath : "/files.php"),
                             signedSource.Get()};
     services.beforeLastCall = [&cachedFolder, &cache] {
@@ -81,15 +81,18 @@ unsigned ServerListThreadProc(void* param) {
     Win32ServerCacheFile cacheFile;
     Win32SignedSource signedSource(settings->signingKey, settings->iniPath);
     ServerListServices services{
-        http, stamps, resolver, cacheFile,
+        http,
+        stamps,
+        resolver,
+        cacheFile,
         PortalUrl(signedSource.Get() ? kSignedServerListPath : "/INFO/serverlist.inf"),
         signedSource.Get()};
     RefreshServerList(g_serverCache, services);
     return 0;
 }
 
-bool StartUpdateThread(const std::shared_ptr<UpdateWorker>& worker) {
-    auto* param = new std::shared_ptr<UpdateWorker>(worker);
+bool StartUpdateThread(const std::shared_ptr<UpdateWork>& work) {
+    auto* param = new std::shared_ptr<UpdateWork>(work);
     if (win::StartThread(&UpdateThreadProc, param, THREAD_PRIORITY_TIME_CRITICAL))
         return true;
     delete param;

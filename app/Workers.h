@@ -1,0 +1,38 @@
+#pragma once
+
+#include "update/UpdateRelay.h"
+#include "update/UpdateWorker.h"
+
+#include <memory>
+#include <string>
+
+// The update work as the session and its thread share it: the worker's state
+// and the relay that carries its reports to the window. It lives as long as
+// either needs it, however long the thread runs after the window closed.
+struct UpdateWork {
+    UpdateWork() { worker.m_listener = &relay; }
+    UpdateWorker worker;
+    UpdateRelay relay;
+};
+
+// The update thread. param is a heap copy of the session's shared pointer to
+// its UpdateWork, which the thread owns and releases.
+unsigned UpdateThreadProc(void* param);
+
+// What the server-list thread needs: the settings file, and the community's
+// public key when the launcher was built with one (else empty).
+struct ServerListSettings {
+    std::string iniPath;
+    std::string signingKey;
+};
+
+// The server-list thread. param is a heap ServerListSettings, owned by the
+// thread.
+unsigned ServerListThreadProc(void* param);
+
+// Both at THREAD_PRIORITY_TIME_CRITICAL; nothing waits for them. Each is given
+// the real services: the portal over HTTP, the update FTP server, the game
+// folder with its check cache, the self-update program, the game's server
+// cache.
+bool StartUpdateThread(const std::shared_ptr<UpdateWork>& work);
+bool StartServerListThread(const std::string& iniPath, const std::string& signingKey);
