@@ -1,6 +1,6 @@
 #pragma once
 
-#include "identity/CookieFile.h"
+#include "identity/ICookieFile.h"
 
 #include <cstddef>
 #include <functional>

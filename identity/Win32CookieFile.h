@@ -1,6 +1,6 @@
 #pragma once
 
-#include "identity/CookieFile.h"
+#include "identity/ICookieFile.h"
 
 // "cookie.dat" on disk. A new content is written to "cookie.tmp" beside it
 // and moved into place, so neither a process that ends half-way nor a full

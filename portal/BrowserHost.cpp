@@ -95,24 +95,11 @@ ULONG BrowserHost::Release() {
     return static_cast<ULONG>(refs);
 }
 
-// IOleClientSite: the control is never stored, named or contained.
-HRESULT BrowserHost::SaveObject() {
-    return E_NOTIMPL;
-}
 HRESULT BrowserHost::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
     return NoObject(moniker, E_NOTIMPL);
 }
 HRESULT BrowserHost::GetContainer(IOleContainer** container) {
     return NoObject(container, E_NOINTERFACE);
-}
-HRESULT BrowserHost::ShowObject() {
-    return S_OK;
-}
-HRESULT BrowserHost::OnShowWindow(BOOL) {
-    return S_OK;
-}
-HRESULT BrowserHost::RequestNewObjectLayout() {
-    return E_NOTIMPL;
 }
 
 HRESULT BrowserHost::GetWindow(HWND* window) {
@@ -121,19 +108,9 @@ HRESULT BrowserHost::GetWindow(HWND* window) {
     *window = m_window;
     return m_window ? S_OK : E_FAIL;
 }
-HRESULT BrowserHost::ContextSensitiveHelp(BOOL) {
-    return E_NOTIMPL;
-}
 
-// IOleInPlaceSite: the control fills the view's window.
 HRESULT BrowserHost::CanInPlaceActivate() {
     return m_window ? S_OK : S_FALSE;
-}
-HRESULT BrowserHost::OnInPlaceActivate() {
-    return S_OK;
-}
-HRESULT BrowserHost::OnUIActivate() {
-    return S_OK;
 }
 HRESULT BrowserHost::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
                                       LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
@@ -152,87 +129,7 @@ HRESULT BrowserHost::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWin
     info->cAccelEntries = 0;
     return S_OK;
 }
-HRESULT BrowserHost::Scroll(SIZE) {
-    return E_NOTIMPL;
-}
-HRESULT BrowserHost::OnUIDeactivate(BOOL) {
-    return S_OK;
-}
-HRESULT BrowserHost::OnInPlaceDeactivate() {
-    return S_OK;
-}
-HRESULT BrowserHost::DiscardUndoState() {
-    return E_NOTIMPL;
-}
-HRESULT BrowserHost::DeactivateAndUndo() {
-    return E_NOTIMPL;
-}
-HRESULT BrowserHost::OnPosRectChange(LPCRECT) {
-    return S_OK;
-}
 
-// IOleInPlaceFrame: no menus, toolbars or status bar to share.
-HRESULT BrowserHost::GetBorder(LPRECT) {
-    return INPLACE_E_NOTOOLSPACE;
-}
-HRESULT BrowserHost::RequestBorderSpace(LPCBORDERWIDTHS) {
-    return INPLACE_E_NOTOOLSPACE;
-}
-HRESULT BrowserHost::SetBorderSpace(LPCBORDERWIDTHS) {
-    return OLE_E_INVALIDRECT;
-}
-HRESULT BrowserHost::SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) {
-    return S_OK;
-}
-HRESULT BrowserHost::InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) {
-    return E_NOTIMPL;
-}
-HRESULT BrowserHost::SetMenu(HMENU, HOLEMENU, HWND) {
-    return S_OK;
-}
-HRESULT BrowserHost::RemoveMenus(HMENU) {
-    return E_NOTIMPL;
-}
-HRESULT BrowserHost::SetStatusText(LPCOLESTR) {
-    return S_OK;
-}
-HRESULT BrowserHost::EnableModeless(BOOL) {
-    return S_OK;
-}
-HRESULT BrowserHost::TranslateAccelerator(LPMSG, WORD) {
-    return S_FALSE;
-}
-
-// IDocHostUIHandler: S_FALSE from ShowContextMenu lets the control show its
-// own default menu; everything else takes the control's defaults.
-HRESULT BrowserHost::ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) {
-    return S_FALSE;
-}
-HRESULT BrowserHost::GetHostInfo(DOCHOSTUIINFO*) {
-    return E_NOTIMPL;
-}
-HRESULT BrowserHost::ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*, IOleInPlaceFrame*,
-                            IOleInPlaceUIWindow*) {
-    return S_OK;
-}
-HRESULT BrowserHost::HideUI() {
-    return S_OK;
-}
-HRESULT BrowserHost::UpdateUI() {
-    return S_OK;
-}
-HRESULT BrowserHost::OnDocWindowActivate(BOOL) {
-    return S_OK;
-}
-HRESULT BrowserHost::OnFrameWindowActivate(BOOL) {
-    return S_OK;
-}
-HRESULT BrowserHost::ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) {
-    return S_OK;
-}
-HRESULT BrowserHost::TranslateAccelerator(LPMSG, const GUID*, DWORD) {
-    return S_FALSE;
-}
 HRESULT BrowserHost::GetOptionKeyPath(LPOLESTR* key, DWORD) {
     return NoObject(key, E_NOTIMPL);
 }
@@ -256,9 +153,6 @@ HRESULT BrowserHost::GetTypeInfoCount(UINT* count) {
 }
 HRESULT BrowserHost::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
     return NoObject(info, E_NOTIMPL);
-}
-HRESULT BrowserHost::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) {
-    return DISP_E_UNKNOWNNAME;
 }
 
 HRESULT BrowserHost::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*,

@@ -61,61 +61,72 @@ public:
     ULONG STDMETHODCALLTYPE AddRef() override;
     ULONG STDMETHODCALLTYPE Release() override;
 
-    // IOleClientSite
-    HRESULT STDMETHODCALLTYPE SaveObject() override;
+    // IOleClientSite: the control is never stored, named or contained.
+    HRESULT STDMETHODCALLTYPE SaveObject() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetMoniker(DWORD assign, DWORD which, IMoniker** moniker) override;
     HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** container) override;
-    HRESULT STDMETHODCALLTYPE ShowObject() override;
-    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL show) override;
-    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override;
+    HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
 
     // IOleWindow (of both the in-place site and the frame)
     HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override;
-    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL enter) override;
+    HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
 
-    // IOleInPlaceSite
+    // IOleInPlaceSite: the control fills the view's window.
     HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override;
-    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override;
-    HRESULT STDMETHODCALLTYPE OnUIActivate() override;
+    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame,
                                                IOleInPlaceUIWindow** document, LPRECT position,
                                                LPRECT clip, LPOLEINPLACEFRAMEINFO info) override;
-    HRESULT STDMETHODCALLTYPE Scroll(SIZE extent) override;
-    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL undoable) override;
-    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override;
-    HRESULT STDMETHODCALLTYPE DiscardUndoState() override;
-    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override;
-    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT position) override;
+    HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
 
-    // IOleInPlaceUIWindow and IOleInPlaceFrame
-    HRESULT STDMETHODCALLTYPE GetBorder(LPRECT border) override;
-    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS widths) override;
-    HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS widths) override;
-    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject* object,
-                                              LPCOLESTR name) override;
-    HRESULT STDMETHODCALLTYPE InsertMenus(HMENU shared, LPOLEMENUGROUPWIDTHS widths) override;
-    HRESULT STDMETHODCALLTYPE SetMenu(HMENU shared, HOLEMENU ole, HWND active) override;
-    HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU shared) override;
-    HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR text) override;
+    // IOleInPlaceUIWindow and IOleInPlaceFrame: no menus, toolbars or status
+    // bar to share.
+    HRESULT STDMETHODCALLTYPE GetBorder(LPRECT) override { return INPLACE_E_NOTOOLSPACE; }
+    HRESULT STDMETHODCALLTYPE RequestBorderSpace(LPCBORDERWIDTHS) override {
+        return INPLACE_E_NOTOOLSPACE;
+    }
+    HRESULT STDMETHODCALLTYPE SetBorderSpace(LPCBORDERWIDTHS) override { return OLE_E_INVALIDRECT; }
+    HRESULT STDMETHODCALLTYPE SetActiveObject(IOleInPlaceActiveObject*, LPCOLESTR) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE InsertMenus(HMENU, LPOLEMENUGROUPWIDTHS) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE SetMenu(HMENU, HOLEMENU, HWND) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE RemoveMenus(HMENU) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE SetStatusText(LPCOLESTR) override { return S_OK; }
     // Also IDocHostUIHandler::EnableModeless.
-    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL enable) override;
-    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg, WORD id) override;
+    HRESULT STDMETHODCALLTYPE EnableModeless(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, WORD) override { return S_FALSE; }
 
-    // IDocHostUIHandler
-    HRESULT STDMETHODCALLTYPE ShowContextMenu(DWORD id, POINT* point, IUnknown* target,
-                                              IDispatch* object) override;
-    HRESULT STDMETHODCALLTYPE GetHostInfo(DOCHOSTUIINFO* info) override;
-    HRESULT STDMETHODCALLTYPE ShowUI(DWORD id, IOleInPlaceActiveObject* object,
-                                     IOleCommandTarget* target, IOleInPlaceFrame* frame,
-                                     IOleInPlaceUIWindow* document) override;
-    HRESULT STDMETHODCALLTYPE HideUI() override;
-    HRESULT STDMETHODCALLTYPE UpdateUI() override;
-    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL activate) override;
-    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL activate) override;
-    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT border, IOleInPlaceUIWindow* window,
-                                           BOOL frameWindow) override;
-    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG msg, const GUID* group,
-                                                   DWORD command) override;
+    // IDocHostUIHandler: S_FALSE from ShowContextMenu lets the control show
+    // its own default menu; everything else takes the control's defaults.
+    HRESULT STDMETHODCALLTYPE ShowContextMenu(DWORD, POINT*, IUnknown*, IDispatch*) override {
+        return S_FALSE;
+    }
+    HRESULT STDMETHODCALLTYPE GetHostInfo(DOCHOSTUIINFO*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE ShowUI(DWORD, IOleInPlaceActiveObject*, IOleCommandTarget*,
+                                     IOleInPlaceFrame*, IOleInPlaceUIWindow*) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE HideUI() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE UpdateUI() override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnDocWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnFrameWindowActivate(BOOL) override { return S_OK; }
+    HRESULT STDMETHODCALLTYPE ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override {
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE TranslateAccelerator(LPMSG, const GUID*, DWORD) override {
+        return S_FALSE;
+    }
     HRESULT STDMETHODCALLTYPE GetOptionKeyPath(LPOLESTR* key, DWORD reserved) override;
     HRESULT STDMETHODCALLTYPE GetDropTarget(IDropTarget* target, IDropTarget** result) override;
     HRESULT STDMETHODCALLTYPE GetExternal(IDispatch** external) override;
@@ -125,8 +136,9 @@ public:
     // IDispatch: the browser's events and the ambient-property queries
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID locale, ITypeInfo** info) override;
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID iid, LPOLESTR* names, UINT count, LCID locale,
-                                            DISPID* ids) override;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return DISP_E_UNKNOWNNAME;
+    }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID iid, LCID locale, WORD flags,
                                      DISPPARAMS* params, VARIANT* result, EXCEPINFO* exception,
                                      UINT* argumentError) override;

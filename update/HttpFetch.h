@@ -1,7 +1,7 @@
 #pragma once
 
 #include "update/SignedUpdate.h"
-#include "update/TextFetch.h"
+#include "update/ITextFetch.h"
 #include "win/Internet.h"
 
 // Fetches the text of one URL from the portal web server over WinINet:

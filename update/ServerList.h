@@ -2,7 +2,7 @@
 
 #include "update/NetAddress.h"
 #include "update/ServerCache.h"
-#include "update/TextFetch.h"
+#include "update/ITextFetch.h"
 
 #include <string>
 #include <string_view>

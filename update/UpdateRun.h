@@ -3,7 +3,7 @@
 #include "update/FtpConnection.h"
 #include "update/GameFolder.h"
 #include "update/SignedUpdate.h"
-#include "update/TextFetch.h"
+#include "update/ITextFetch.h"
 #include "update/UpdateWorker.h"
 
 #include <functional>

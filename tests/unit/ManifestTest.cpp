@@ -1,6 +1,6 @@
 #include "update/GamePath.h"
 #include "update/Manifest.h"
-#include "update/TextFetch.h"
+#include "update/ITextFetch.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "update/Crc32.h"
 #include "update/FtpConnection.h"
 #include "update/GameFolder.h"
-#include "update/TextFetch.h"
+#include "update/ITextFetch.h"
 #include "update/IUpdateListener.h"
 #include "update/UpdateRun.h"
 
