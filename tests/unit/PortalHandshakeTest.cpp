@@ -100,88 +100,59 @@ struct Handshake : ::testing::Test {
     PortalHandshake handshake{account, &page, window, [this] { ++saves; }};
 };
 
-TEST_F(Handshake, APageWithAuthorizeFromTheStartGetsExactlyOneCall) {
-    account.m_accessMid = "mid";
-    account.m_accessCode = "code";
-    account.m_machineId = "0123456789abcdef0123456789abcdef";
-    handshake.OnPageReady();
-    window.Advance(5000, handshake);
-
-    EXPECT_EQ(page.attempts, (std::vector<long>{500}));
-    ASSERT_EQ(page.ran.size(), 1u);
-    EXPECT_EQ(page.ran[0],
-              (std::vector<std::string>{"mid", "code", "0123456789abcdef0123456789abcdef"}));
-    EXPECT_FALSE(window.Armed());
-    EXPECT_EQ(window.portalShown, 1);
-}
-
-TEST_F(Handshake, APageThatDefinesAuthorizeAfter700MillisecondsSeesTwoAttempts) {
-    page.authorizeFrom = 700;
-    handshake.OnPageReady();
-    window.Advance(5000, handshake);
-
-    EXPECT_EQ(page.attempts, (std::vector<long>{500, 1000}));
-    EXPECT_EQ(page.ran.size(), 1u);
-    // Without a stored account the page still gets both access values, empty.
-    EXPECT_EQ(page.ran[0], (std::vector<std::string>{"", "", account.m_machineId}));
-}
-
-TEST_F(Handshake, APageThatNeverDefinesItSeesThreeAttemptsAndThenNoMore) {
-    page.authorizeFrom = -1;
-    handshake.OnPageReady();
-    window.Advance(60000, handshake);
-
-    EXPECT_EQ(page.attempts, (std::vector<long>{500, 1000, 1500}));
-    EXPECT_FALSE(window.Armed());
-}
-
-TEST_F(Handshake, OtherTimersAreNotTheHandshakes) {
-    page.authorizeFrom = 0;
-    EXPECT_FALSE(handshake.OnTimer(1224));
-    EXPECT_TRUE(page.attempts.empty());
+// Authorize is tried every half second, three times at most, until the page
+// defines it; then exactly once, with the stored values, and the timer stops.
+TEST_F(Handshake, AuthorizeIsTriedUntilThePageDefinesItAndThenOnce) {
+    const struct {
+        long authorizeFrom; // -1: never
+        std::vector<long> attempts;
+    } cases[] = {{0, {500}}, {700, {500, 1000}}, {-1, {500, 1000, 1500}}};
+    for (const auto& c : cases) {
+        AccountRecord stored{"", std::make_unique<NoCookieFile>()};
+        stored.m_accessMid = "mid";
+        stored.m_accessCode = "code";
+        SimulatedWindow clock;
+        StandInPage portal{clock};
+        portal.authorizeFrom = c.authorizeFrom;
+        PortalHandshake run{stored, &portal, clock, [] {}};
+        EXPECT_FALSE(run.OnTimer(1224)); // not the handshake's timer
+        run.OnPageReady();
+        clock.Advance(60000, run);
+        EXPECT_EQ(portal.attempts, c.attempts);
+        EXPECT_FALSE(clock.Armed());
+        EXPECT_EQ(clock.portalShown, 1);
+        if (c.authorizeFrom >= 0) {
+            EXPECT_EQ(portal.ran,
+                      (std::vector<std::vector<std::string>>{{"mid", "code", stored.m_machineId}}));
+        }
+    }
 }
 
 // The self-update program can only replace the launcher once it has closed:
 // the close waits for a page that is still loading (and then starts no
 // handshake), happens at once when the page is ready, and never waits for a
-// page that failed or for a view that does not exist.
+// page that failed or for a view that does not exist. It happens once.
 TEST_F(Handshake, TheSelfUpdateCloseWaitsOnlyForAPageStillLoading) {
-    handshake.OnSelfUpdateStarted();
-    EXPECT_EQ(window.closes, 0);
-    handshake.OnPageReady();
-    window.Advance(5000, handshake);
-    EXPECT_EQ(window.closes, 1);
-    EXPECT_TRUE(page.attempts.empty());
-    EXPECT_EQ(window.portalShown, 0);
-
-    SimulatedWindow ready;
-    PortalHandshake afterReady{account, &page, ready, [] {}};
-    afterReady.OnPageReady();
-    afterReady.OnSelfUpdateStarted();
-    EXPECT_EQ(ready.closes, 1);
-
-    SimulatedWindow failed;
-    PortalHandshake afterError{account, &page, failed, [] {}};
-    afterError.OnPageError();
-    afterError.OnSelfUpdateStarted();
-    EXPECT_EQ(failed.closes, 1);
-
-    SimulatedWindow other;
-    PortalHandshake waiting{account, &page, other, [] {}};
-    waiting.OnSelfUpdateStarted();
-    EXPECT_EQ(other.closes, 0);
-    waiting.OnPageError();
-    EXPECT_EQ(other.closes, 1);
-    // A page that still completes afterwards neither closes twice nor starts the handshake.
-    waiting.OnPageReady();
-    other.Advance(5000, waiting);
-    EXPECT_EQ(other.closes, 1);
-    EXPECT_TRUE(page.attempts.empty());
-
-    SimulatedWindow noView;
-    PortalHandshake withoutView{account, nullptr, noView, [] {}};
-    withoutView.OnSelfUpdateStarted();
-    EXPECT_EQ(noView.closes, 1);
+    const struct {
+        const char* events; // S: self-update started, R: page ready, E: page error
+        bool view;
+        int closes;
+    } cases[] = {{"S", true, 0},  {"SR", true, 1},  {"RS", true, 1}, {"ES", true, 1},
+                 {"SE", true, 1}, {"SER", true, 1}, {"S", false, 1}};
+    for (const auto& c : cases) {
+        SimulatedWindow clock;
+        StandInPage portal{clock};
+        PortalHandshake run{account, c.view ? &portal : nullptr, clock, [] {}};
+        for (const char* e = c.events; *e; ++e)
+            *e == 'S'   ? run.OnSelfUpdateStarted()
+            : *e == 'R' ? run.OnPageReady()
+                        : run.OnPageError();
+        clock.Advance(5000, run);
+        EXPECT_EQ(clock.closes, c.closes) << c.events << c.view;
+        if (c.events[0] == 'S') {
+            EXPECT_TRUE(portal.attempts.empty()) << c.events;
+        }
+    }
 }
 
 TEST_F(Handshake, ANavigationErrorKeepsThePortalHiddenButTheHandshakeStillRuns) {
@@ -220,7 +191,7 @@ TEST_F(Handshake, CaptureFromAnythingButThePortalPageKeepsTheStoredLogin) {
         account.m_accessCode = "code";
         account.m_lang = "pt-BR";
         for (int function = 0; function < 3; ++function)
-            page.has[function] = missing < 3 && function != missing;
+            page.has[function] = missing != 3 && function != missing; // 3: none of them
         page.document = missing != 4;
         (missing == 5 ? noView : handshake).CapturePortalValues();
 

@@ -8,6 +8,7 @@
 #include "update/SignedDocument.h"
 
 #include <openssl/core_names.h>
+#include <openssl/ecdsa.h>
 #include <openssl/evp.h>
 #include <openssl/param_build.h>
 
@@ -59,8 +60,17 @@ public:
             EVP_DigestSign(context, der, &derLength,
                            reinterpret_cast<const unsigned char*>(body.data()), body.size()) == 1;
         EVP_MD_CTX_free(context);
-        Require(signedOk, "signing");
-        return DerToRawHex(der, derLength);
+        const unsigned char* p = der;
+        ECDSA_SIG* sig = signedOk ? d2i_ECDSA_SIG(nullptr, &p, long(derLength)) : nullptr;
+        Require(sig != nullptr, "signing");
+        uint8_t raw[64];
+        BN_bn2binpad(ECDSA_SIG_get0_r(sig), raw, 32);
+        BN_bn2binpad(ECDSA_SIG_get0_s(sig), raw + 32, 32);
+        ECDSA_SIG_free(sig);
+        std::string hex;
+        for (uint8_t byte : raw)
+            hex += "0123456789abcdef"[byte >> 4], hex += "0123456789abcdef"[byte & 15];
+        return hex;
     }
 
     // A whole document: body lines (each ended with "\n") and the signature.
@@ -69,31 +79,6 @@ public:
     }
 
 private:
-    // SEQUENCE { INTEGER r, INTEGER s }, each integer left-padded to 32 bytes.
-    static std::string DerToRawHex(const unsigned char* der, size_t length) {
-        static const char kHex[] = "0123456789abcdef";
-        Require(length > 2 && der[0] == 0x30, "DER signature");
-        size_t at = 2;
-        std::string hex;
-        for (int part = 0; part < 2; ++part) {
-            Require(at + 2 <= length && der[at] == 0x02, "DER integer");
-            size_t n = der[at + 1];
-            const unsigned char* p = der + at + 2;
-            at += 2 + n;
-            while (n > 32 && *p == 0) {
-                ++p;
-                --n;
-            }
-            Require(n <= 32, "integer width");
-            hex += std::string(2 * (32 - n), '0');
-            for (size_t i = 0; i < n; ++i) {
-                hex += kHex[p[i] >> 4];
-                hex += kHex[p[i] & 15];
-            }
-        }
-        return hex;
-    }
-
     Pkey m_key;
 };
 
@@ -120,32 +105,19 @@ public:
 
     bool Verify(const Sha256Digest& digest, const uint8_t (&signature)[64]) override {
         ++calls;
-        // Back to DER: INTEGERs without needless leading zeros, with one where
-        // the top bit is set.
-        std::string der;
-        for (int part = 0; part < 2; ++part) {
-            const uint8_t* p = signature + 32 * part;
-            size_t n = 32;
-            while (n > 1 && *p == 0) {
-                ++p;
-                --n;
-            }
-            std::string integer(reinterpret_cast<const char*>(p), n);
-            if (*p & 0x80)
-                integer.insert(integer.begin(), '\0');
-            der += '\x02';
-            der += static_cast<char>(integer.size());
-            der += integer;
-        }
-        der.insert(0, 1, static_cast<char>(der.size()));
-        der.insert(0, 1, '\x30');
+        ECDSA_SIG* sig = ECDSA_SIG_new();
+        ECDSA_SIG_set0(sig, BN_bin2bn(signature, 32, nullptr),
+                       BN_bin2bn(signature + 32, 32, nullptr));
+        unsigned char* der = nullptr;
+        const int derLength = i2d_ECDSA_SIG(sig, &der);
+        ECDSA_SIG_free(sig);
         EVP_PKEY_CTX* context = EVP_PKEY_CTX_new(m_key.get(), nullptr);
         const bool ok =
             context && EVP_PKEY_verify_init(context) == 1 &&
             EVP_PKEY_CTX_set_signature_md(context, EVP_sha256()) == 1 &&
-            EVP_PKEY_verify(context, reinterpret_cast<const unsigned char*>(der.data()), der.size(),
-                            digest.data(), digest.size()) == 1;
+            EVP_PKEY_verify(context, der, size_t(derLength), digest.data(), digest.size()) == 1;
         EVP_PKEY_CTX_free(context);
+        OPENSSL_free(der);
         return ok;
     }
 

@@ -8,6 +8,7 @@
 #include "update/GameFolder.h"
 #include "update/ITextFetch.h"
 #include "update/IUpdateListener.h"
+#include "update/SignedUpdate.h"
 #include "update/UpdateRun.h"
 
 #include <algorithm>
@@ -16,6 +17,12 @@
 #include <set>
 #include <string>
 #include <vector>
+
+// A manifest line for these bytes.
+inline std::string ManifestEntry(const std::string& name, const std::string& bytes) {
+    return name + "|" + std::to_string(Crc32(bytes.data(), bytes.size())) + "|" +
+           std::to_string(bytes.size()) + "\r\n";
+}
 
 class FakeFolder : public IGameFolder {
 public:
@@ -178,4 +185,23 @@ public:
         ++starts;
         return startable;
     }
+};
+
+// The signed documents a portal would serve (a URL missing here fails), and
+// the highest sequences a launcher stored.
+class MemoryDocuments : public IDocumentFetch {
+public:
+    std::map<std::string, std::string> texts;
+    bool FetchDocument(const std::string& url, size_t limit, std::string& text) override {
+        auto it = texts.find(url);
+        text = it == texts.end() ? std::string() : it->second.substr(0, limit + 1);
+        return it != texts.end();
+    }
+};
+
+class MemorySequences : public ISequenceStore {
+public:
+    std::map<SignedKind, uint64_t> highest;
+    uint64_t ReadHighest(SignedKind kind) override { return highest[kind]; }
+    void WriteHighest(SignedKind kind, uint64_t sequence) override { highest[kind] = sequence; }
 };
