@@ -11,12 +11,9 @@ target_link_libraries(unit_tests PRIVATE vemor_logic GTest::gtest_main)
 vemor_warnings(unit_tests)
 add_test(NAME unit_tests COMMAND unit_tests)
 
-# The demo community's servers, tested with the system's Python (pyftpdlib);
-# once is enough, so not in the ThreadSanitizer build.
+# The community's server kit under PHP's built-in web server; once is
+# enough, so not in the ThreadSanitizer build.
 if(NOT VEMOR_SANITIZE MATCHES "thread")
-    add_test(NAME demo_servers
-        COMMAND /usr/bin/python3 -m unittest discover -s ${CMAKE_SOURCE_DIR}/tools/demo -p "test_*.py")
-    # The community's server kit under PHP's built-in web server.
     add_test(NAME kit
         COMMAND /usr/bin/python3 -m unittest discover -s ${CMAKE_SOURCE_DIR}/tests/kit -p "test_*.py")
 endif()

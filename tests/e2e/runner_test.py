@@ -28,32 +28,14 @@ def main():
     runner = [os.path.abspath(args.runner), "--prefix", os.path.join(build, "wineprefix")]
     work = os.path.join(build, "runner test")
     os.makedirs(work, exist_ok=True)
-    failures = []
-
-    def check(condition, message):
-        if not condition:
-            failures.append(message)
-
     before = mounts()
-    env = dict(os.environ, VEMOR_PROBE="probe value")
     result = subprocess.run(
         runner + ["cmd", "/c", "echo out %VEMOR_PROBE%& echo err 1>&2& cd& exit 7"],
-        cwd=work, env=env, capture_output=True, text=True, errors="replace",
-        timeout=1200)  # the first 32-bit run on a machine builds its environment
-    lines = result.stdout.splitlines()
-    check(result.returncode == 7, f"exit code {result.returncode}")
-    check(lines[:1] == ["out probe value"], f"output {result.stdout!r}")
-    check(len(lines) > 1 and lines[1].lower().replace("\\", "/").endswith(work.lower()),
-          f"working folder {lines[1:]!r}, expected {work}")
-    check([line.strip() for line in result.stderr.splitlines()][-1:] == ["err"],
-          f"errors {result.stderr!r}")
-    check(mounts() <= before, f"mounts left on the host after a run: {mounts() - before}")
-
-    # A program that is not there: a failure, not a hang.
+        cwd=work, env=dict(os.environ, VEMOR_PROBE="probe value"), capture_output=True, text=True,
+        errors="replace", timeout=1200)  # the first 32-bit run on a machine builds its environment
+    lines = result.stdout.splitlines() + [""]
     missing = subprocess.run(runner + [os.path.join(work, "missing.exe")], cwd=work,
                              capture_output=True, timeout=300)
-    check(missing.returncode != 0, "a missing program reported success")
-
     # A driver waiting a minute for a window that never comes; the runner's
     # end must end it too. Under a name of its own: the scenarios may run
     # drivers in the same session meanwhile.
@@ -63,20 +45,29 @@ def main():
         runner + [waiting, "find", "--title", "no such window", "--timeout", "60000"],
         cwd=work, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
     time.sleep(15)
-    check(process.poll() is None, "the waiting driver ended on its own")
+    waited = process.poll() is None
     process.send_signal(signal.SIGTERM)
     try:
-        process.wait(timeout=20)
+        ended = process.wait(timeout=20) is not None
     except subprocess.TimeoutExpired:
         os.killpg(process.pid, signal.SIGKILL)
-        process.wait()
-        check(False, "the runner did not end within 20 s of SIGTERM")
+        ended = process.wait() is None
     left = subprocess.run(
         runner + [os.path.join(build, "vemor-driver.exe"), "running", "--image", "runner-probe.exe"],
         cwd=work, capture_output=True, text=True, timeout=300).stdout.strip()
-    check(left == "0", f"the stopped program still runs ({left} copies)")
-    check(mounts() <= before, f"mounts left on the host after a stopped run: {mounts() - before}")
-
+    checks = [
+        (result.returncode == 7, f"exit code {result.returncode}"),
+        (lines[0] == "out probe value", f"output {result.stdout!r}"),
+        (lines[1].lower().replace("\\", "/").endswith(work.lower()), f"working folder {lines[1:]!r}"),
+        ([line.strip() for line in result.stderr.splitlines()][-1:] == ["err"],
+         f"errors {result.stderr!r}"),
+        (missing.returncode != 0, "a missing program reported success"),
+        (waited, "the waiting driver ended on its own"),
+        (ended, "the runner did not end within 20 s of SIGTERM"),
+        (left == "0", f"the stopped program still runs ({left} copies)"),
+        (mounts() <= before, f"mounts left on the host: {mounts() - before}"),
+    ]
+    failures = [message for ok, message in checks if not ok]
     for failure in failures:
         print("FAIL " + failure)
     print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")

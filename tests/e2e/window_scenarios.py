@@ -1,101 +1,126 @@
-"""Scenarios of the launcher window itself: its layout while the portal page
-cannot load (Wine has no HTML engine, so it never loads here), the stored
-account reaching the game through a run in which the portal never answered,
+"""Scenarios of the launcher window itself: "Launch!" with the player's
+configuration staged and the stored account passed on, the layout while the
+portal page cannot load (Wine has no HTML engine, so it never loads here),
 and every way of closing the window during a download."""
 import hashlib
 import os
 import time
 
-from harness import expect, fields, read, read_records, wait_for, write
-from update_scenarios import community, pattern
+from harness import (EXIT, IDNO, IDYES, LAUNCH, PROGRESS, TITLE, community, expect, fields,
+                     pattern, read, read_records, wait_for, write)
 
-TITLE = ["--title", "Vemor Academy", "--class", "#32770"]
-PROGRESS, LAUNCH, EXIT = 1000, 1001, 1003
-IDYES, IDNO = 6, 7
-VK_RETURN, VK_ESCAPE, VK_F4 = 0x0D, 0x1B, 0x73
+VK_RETURN, VK_ESCAPE, VK_F4, VK_F5 = 0x0D, 0x1B, 0x73, 0x74
+
+PLAYER_CONFIG = (b"// written by the game\r\n"
+                 b"unbindall\r\n"
+                 b"bind w \"+forward\"\r\n"
+                 b"seta jp_duelSound \"1\"\r\n"
+                 b"seta name \"Padawan\"\r\n"
+                 b"BIND MOUSE1 \"+attack\"\r\n"
+                 b"\r\n"
+                 b"seta jpx 2\n"
+                 b" bind x y\r\n"
+                 b"seta cl_maxpackets \"30\"")
+STAGED_MAIN = (b"// written by the game\r\n"
+               b"seta name \"Padawan\"\r\n"
+               b"\r\n"
+               b" bind x y\r\n"
+               b"seta cl_maxpackets \"30\"\r\n")
+STAGED_EXTRA = b"unbindall\r\nbind w \"+forward\"\r\nBIND MOUSE1 \"+attack\"\r\n"
 
 
-def cookie(key, mid, code, lang):
+def cookie(mid, code, lang):
     """cookie.dat as the launcher stores it: the two access values scrambled
-    with the key text, the language plain, 64 bytes each."""
+    with the key text, the language plain, 64 bytes each. The drive probe
+    finds no serial under Wine, so the key is the digest of the constant alone."""
+    key = hashlib.md5(b"qz73MRA").hexdigest().encode()
+
     def field(value, scrambled):
         data = value[:64].ljust(64, b"\0")
-        if scrambled:
-            data = bytes(b ^ key[i % len(key)] for i, b in enumerate(data))
-        return data
+        return bytes(b ^ key[i % len(key)] for i, b in enumerate(data)) if scrambled else data
     return field(mid, True) + field(code, True) + field(lang, False)
 
 
-def wine_cookie_key():
-    # The drive probe finds no serial under Wine, so the key is the digest of
-    # the constant alone.
-    return hashlib.md5(b"qz73MRA").hexdigest().encode()
-
-
-def control(h, ident):
-    return fields(h.driver("control", *TITLE, "--id", ident))
-
-
-def scenario_compact_window_when_the_portal_cannot_load(h):
-    """The window stays at 635 x 277 with the bar at (9, 193) and the buttons at
-    y 231; F5 changes nothing; "Launch!" works once the update has ended, and
-    the game gets the stored clan password, which the close keeps as it was."""
-    data = os.path.join(h.build, "e2e", "community-window")
-    os.makedirs(os.path.join(data, "files"), exist_ok=True)
+def scenario_launch(h):
+    """"Launch!" once the update has ended: the game sees the staged files and
+    the exact command line with the stored clan password; afterwards the
+    password line the game saved is gone, the binds are in the extra file and
+    the stored login is as it was (no page ever loaded to change it). The
+    window stays compact at 635 x 277 with the bar at (9, 193) and the
+    buttons at y 231; F5 changes nothing; a second copy only says that one
+    is already running."""
+    data = community(h, "window", {})
     h.start_demo(data)
-    folder = h.game_folder("compact-window")
-    stored = cookie(wine_cookie_key(), b"m1", b"c2", b"pt-BR")
+    folder = h.game_folder("launch")
+    cfg = os.path.join(folder, "japlus", "jampconfig.cfg")
+    write(cfg, PLAYER_CONFIG)
+    write(os.path.join(folder, "japlus", "urlRedirect_cache.txt"), b"http://old/\r\n")
+    stored = cookie(b"m1", b"c2", b"pt-BR")
     write(os.path.join(folder, "cookie.dat"), stored)
-    process = h.start_launcher(folder)
-    h.driver("find", *TITLE, "--visible", "--timeout", 30000)
-    h.driver("wait-control", *TITLE, "--id", LAUNCH, "--enabled", 1, "--timeout", 30000)
-    h.driver("key", *TITLE, "--vk", 0x74)
+    # The stand-in game saves its clan password at exit, as the real one does.
+    process = h.open(folder, {"JAMP_STANDIN_SAVE": "1"})
+    h.driver("key", *TITLE, "--vk", VK_F5)
+    # A second copy says so under the program's own title and ends; the first
+    # goes on undisturbed (the system may list an ended process a moment longer).
+    before = fields(h.driver("window", *TITLE))
+    second = h.start_launcher(folder)
+    box = fields(h.driver("msgbox", "--caption", "vemor", "--timeout", 30000))
+    expect((box["text"], box["buttons"]) == ("Another instance is already run", "1"), f"box {box}")
+    h.driver("answer", "--caption", "vemor", "--button", 1)
+    expect(h.wait_exit(second, "the second copy") == 0, "second copy exit code")
+    wait_for(lambda: h.driver("running", "--image", "vemor.exe") == "1", "one copy left")
 
     frame = fields(h.driver("window", *TITLE))
-    expect((frame["w"], frame["h"]) == ("635", "277"), f"window {frame}")
-    bar, launch, leave = control(h, PROGRESS), control(h, LAUNCH), control(h, EXIT)
+    expect(frame == before and (frame["w"], frame["h"]) == ("635", "277"), f"window {frame}")
+    bar, launch, leave = h.control(PROGRESS), h.control(LAUNCH), h.control(EXIT)
     expect((bar["x"], bar["y"], bar["w"], bar["h"]) == ("9", "193", "617", "25"), f"bar {bar}")
     expect((launch["x"], launch["y"], launch["w"], launch["h"]) == ("151", "231", "158", "33"),
            f"Launch! {launch}")
     expect((leave["x"], leave["y"]) == ("326", "231"), f"Exit {leave}")
-    expect(bar["text"] == "Up to date", f"status {bar['text']!r}")
-    h.screenshot("compact-window")
+    expect((bar["text"], launch["text"]) == ("Up to date", "Launch!"), f"{bar} {launch}")
 
     h.driver("click", *TITLE, "--id", LAUNCH)
     expect(h.wait_exit(process, "the launcher") == 0, "launcher exit code")
-    game = read_records(os.path.join(folder, "jamp-started.txt"))
-    expect(len(game) == 1, "the game did not start")
-    expect(game[0]["cmdline"].endswith(b" +set cp_clanPwd m1:c2"), f"{game[0]['cmdline']!r}")
-    # No page ever loaded, so nothing was read from it: the stored login stays.
+    records = read_records(os.path.join(folder, "jamp-started.txt"))
+    expect(len(records) == 1, f"game started {len(records)} times")
+    game = records[0]
+    expect(game["cmdline"] == b"jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg "
+                              b"+set cp_clanPwd m1:c2", f"command line {game['cmdline']!r}")
+    expect(game["japlus\\jampconfig.cfg"] == STAGED_MAIN, f"the game saw {game}")
+    expect(game["japlus\\jampconfig_ex.cfg"] == STAGED_EXTRA, f"the game saw {game}")
+    expect(read(cfg) == STAGED_MAIN, f"configuration after the game: {read(cfg)!r}")
+    expect(read(os.path.join(folder, "japlus", "jampconfig_ex.cfg")) == STAGED_EXTRA,
+           "extra configuration after the game")
+    expect(sorted(os.listdir(os.path.join(folder, "japlus"))) ==
+           ["jampconfig.cfg", "jampconfig_ex.cfg"], "files left under japlus")
     expect(read(os.path.join(folder, "cookie.dat")) == stored, "cookie.dat changed")
 
 
-def progress(h):
-    return int(fields(h.driver("progress", *TITLE, "--id", PROGRESS))["pos"])
-
-
 def scenario_every_close_asks_while_downloading(h):
-    """Escape and Alt+F4 on the frame (as after a click on the skin) and on the
-    popup, and the taskbar's close, all ask "Are you sure to stop updating?";
-    after No the download goes on. Enter closes nothing. Yes stops the
-    download, starts no game and keeps the stored login."""
-    data = community(h, "closes", {"base\\big.pk3": pattern(12 * 1024 * 1024, 5)})
-    h.start_demo(data, rate=300000)
+    """"Exit", Escape and Alt+F4 on the frame (as after a click on the skin)
+    and on the popup, and the taskbar's close, all ask "Are you sure to stop
+    updating?" under the session's title; after No the download goes on.
+    Enter closes nothing. Yes stops the download, leaves no piece of the file
+    in place of the player's copy, starts no game and keeps the stored login."""
+    h.start_demo(community(h, "closes", {"base\\big.pk3": pattern(12 * 1024 * 1024, 5)}),
+                 rate=300000)
     folder = h.game_folder("closes")
     write(os.path.join(folder, "base", "big.pk3"), b"the old good copy")
-    stored = cookie(wine_cookie_key(), b"m1", b"c2", b"en")
+    stored = cookie(b"m1", b"c2", b"en")
     write(os.path.join(folder, "cookie.dat"), stored)
     process = h.start_launcher(folder)
     h.driver("find", *TITLE, "--visible", "--timeout", 30000)
     h.driver("wait-control", *TITLE, "--id", PROGRESS, "--text", "Downloading base\\big.pk3...",
              "--timeout", 30000)
+    expect(h.control(LAUNCH)["enabled"] == "0", "Launch! enabled while downloading")
 
     for to in ("window", "popup"):
         h.driver("key", *TITLE, "--to", to, "--vk", VK_RETURN)
     time.sleep(1)
     expect(h.driver("msgbox", "--timeout", 0, expect_ok=False) is None, "Enter asked to stop")
     expect(process.poll() is None, "Enter closed the launcher")
-    closes = [("key", "--to", "window", "--vk", VK_ESCAPE),
+    closes = [("click", "--id", EXIT),
+              ("key", "--to", "window", "--vk", VK_ESCAPE),
               ("key", "--to", "popup", "--vk", VK_ESCAPE),
               ("key", "--to", "window", "--alt", 1, "--vk", VK_F4),
               ("key", "--to", "popup", "--alt", 1, "--vk", VK_F4),
@@ -103,13 +128,15 @@ def scenario_every_close_asks_while_downloading(h):
     for way in closes:
         h.driver(way[0], *TITLE, *way[1:])
         box = fields(h.driver("msgbox", "--timeout", 10000))
-        expect(box["text"] == "Are you sure to stop updating?", f"{way}: question {box}")
+        expect((box["caption"], box["text"]) == ("VemorStarter", "Are you sure to stop updating?"),
+               f"{way}: question {box}")
         h.driver("answer", "--button", IDNO)
-        before = progress(h)
-        wait_for(lambda: progress(h) > before, f"the download going on after No to {way}")
+        before = h.progress()
+        wait_for(lambda: h.progress() > before, f"the download going on after No to {way}")
         expect(process.poll() is None, f"the launcher ended after No to {way}")
 
-    h.driver("key", *TITLE, "--to", "popup", "--alt", 1, "--vk", VK_F4)
+    h.driver("click", *TITLE, "--id", EXIT)
+    h.driver("msgbox", "--timeout", 10000)
     h.driver("answer", "--button", IDYES)
     expect(h.wait_exit(process, "the launcher") == 0, "launcher exit code")
     time.sleep(1)  # the update thread ends with the process; nothing may follow it
@@ -119,5 +146,4 @@ def scenario_every_close_asks_while_downloading(h):
     expect(read(os.path.join(folder, "cookie.dat")) == stored, "cookie.dat changed")
 
 
-SCENARIOS = [scenario_compact_window_when_the_portal_cannot_load,
-             scenario_every_close_asks_while_downloading]
+SCENARIOS = [scenario_launch, scenario_every_close_asks_while_downloading]
