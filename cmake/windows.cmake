@@ -59,7 +59,6 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 add_executable(win_tests
     tests/win/DialogTest.cpp
     tests/win/TestFolder.cpp
-    tests/win/win_tests.rc
     ${VEMOR_WIN_TEST_SOURCES}
 )
 # Away from jamp.exe, so that the game search does not find the build's copy.

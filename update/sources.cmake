@@ -46,4 +46,3 @@ list(APPEND VEMOR_LOGIC_SOURCES
 )
 list(APPEND VEMOR_WIN_SOURCES update/Win32CheckCache.cpp update/Win32LogFile.cpp)
 list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/CheckCacheTest.cpp tests/unit/RunLogTest.cpp)
-list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/CheckCacheFileTest.cpp)

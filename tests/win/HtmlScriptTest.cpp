@@ -1,49 +1,26 @@
+// Calls into the page's script through automation, against a stand-in page
+// (under Wine no page ever loads): what each call hands the script, down to
+// the strings' pointers, and how its answer comes back.
 #include "portal/HtmlScript.h"
-#include "win/Bstr.h"
-
-#include <initguid.h>
-#include <activscp.h>
 
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-// The least a script engine needs of its host.
-class ScriptSite : public IActiveScriptSite {
+// The page's document and its script object in one: the document hands out
+// `script`; the script records the arguments of its last call slot by slot
+// (an array's items in index order) and answers with `answer`, or fails with
+// `failure`. Unknown names are the ones starting with "missing".
+class StandInPage : public IHTMLDocument {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (iid != IID_IUnknown && iid != IID_IActiveScriptSite) {
-            *object = nullptr;
-            return E_NOINTERFACE;
-        }
-        *object = this;
-        return S_OK;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    HRESULT STDMETHODCALLTYPE GetLCID(LCID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetItemInfo(LPCOLESTR, DWORD, IUnknown**, ITypeInfo**) override {
-        return TYPE_E_ELEMENTNOTFOUND;
-    }
-    HRESULT STDMETHODCALLTYPE GetDocVersionString(BSTR*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE OnScriptTerminate(const VARIANT*, const EXCEPINFO*) override {
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE OnStateChange(SCRIPTSTATE) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnScriptError(IActiveScriptError*) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnEnterScript() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnLeaveScript() override { return S_OK; }
-};
-
-// A page document whose only ability is to hand out its script object, as
-// the browser's document does.
-class StandInDocument : public IHTMLDocument {
-public:
-    IDispatch* script = nullptr;
+    IDispatch* script = this;
+    std::vector<std::wstring> seen;
+    VARIANT answer = {};
+    HRESULT failure = S_OK;
+    int calls = 0;
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
         if (iid != IID_IUnknown && iid != IID_IDispatch && iid != IID_IHTMLDocument) {
@@ -57,193 +34,112 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
-        return E_NOTIMPL;
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT, LCID,
+                                            DISPID* id) override {
+        *id = 1;
+        return std::wstring(names[0]).rfind(L"missing", 0) == 0 ? DISP_E_UNKNOWNNAME : S_OK;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO*, UINT*) override {
+        ++calls;
+        seen.clear();
+        for (UINT i = 0; i < params->cArgs; ++i)
+            Record(params->rgvarg[i]);
+        if (FAILED(failure))
+            return failure;
+        return result ? ::VariantCopy(result, &answer) : S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_Script(IDispatch** result) override {
         *result = script;
-        if (script)
-            script->AddRef();
         return S_OK;
     }
-};
 
-// A script object that records what each call hands it, down to the
-// strings' pointers, which a script engine would not show.
-class RecordingScript : public StandInDocument {
-public:
-    std::vector<std::string> seen;
-
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID* id) override {
-        *id = 1;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*,
-                                     EXCEPINFO*, UINT*) override {
-        for (UINT i = 0; i < params->cArgs; ++i) {
-            const VARIANT& arg = params->rgvarg[i];
-            seen.push_back(arg.vt != VT_BSTR ? "not a string"
-                           : arg.bstrVal     ? "\"" + win::BstrToAnsi(arg.bstrVal) + "\""
-                                             : "null");
+private:
+    void Record(const VARIANT& arg) {
+        if (arg.vt == (VT_ARRAY | VT_VARIANT)) {
+            VARIANT* items = nullptr;
+            ::SafeArrayAccessData(arg.parray, reinterpret_cast<void**>(&items));
+            for (ULONG k = 0; k < arg.parray->rgsabound[0].cElements; ++k)
+                Record(items[k]);
+            ::SafeArrayUnaccessData(arg.parray);
+        } else {
+            seen.push_back(arg.vt != VT_BSTR ? L"<not a string>"
+                           : arg.bstrVal     ? arg.bstrVal
+                                             : L"<null>");
         }
-        return S_OK;
     }
 };
 
-const wchar_t kPage[] = LR"(
-function joined(a, b, c) { return a + "|" + b + "|" + c; }
-function count() { return "n=" + arguments.length; }
-function yes() { return true; }
-function no() { return false; }
-function number() { return 42; }
-function nothing() {}
-function codes(s) { return s.length + ":" + s.charCodeAt(0) + "," + s.charCodeAt(1); }
-var calls = 0;
-function touch() { calls++; return "t"; }
-function touched() { return "" + calls; }
-function fails() { throw new Error("page broke"); }
-function items(v) { return new VBArray(v).toArray().join(","); }
-function itemCount(v) { return "" + new VBArray(v).toArray().length; }
-)";
+TEST(PageScript, ArgumentsGoLastFirstAsStringsNeverNullInTheThreadsCodePage) {
+    StandInPage page;
+    CHtmlScript script;
+    ASSERT_TRUE(script.AttachDocument(&page));
+    EXPECT_TRUE(script.CallScript("authorize", {"", "code", "caf\xE9"}, nullptr));
+    EXPECT_EQ(page.seen, (std::vector<std::wstring>{L"caf\u00E9", L"code", L""}));
+    // The array form passes one array, its first item the last string.
+    EXPECT_TRUE(script.CallScriptWithArray("items", {"a", "b", "c"}, nullptr));
+    EXPECT_EQ(page.seen, (std::vector<std::wstring>{L"c", L"b", L"a"}));
+    EXPECT_TRUE(script.CallScriptWithArray("items", {}, nullptr));
+    EXPECT_TRUE(page.seen.empty());
+}
 
-// Wine's JScript engine with kPage loaded, behind a stand-in document.
-class PageScript : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
-        CLSID jscript;
-        ASSERT_EQ(::CLSIDFromProgID(L"JScript", &jscript), S_OK);
-        ASSERT_EQ(::CoCreateInstance(jscript, nullptr, CLSCTX_INPROC_SERVER, IID_IActiveScript,
-                                     reinterpret_cast<void**>(m_engine.Receive())),
-                  S_OK);
-        win::ComPtr<IActiveScriptParse> parse;
-        ASSERT_EQ(m_engine.QueryInto(IID_IActiveScriptParse, parse), S_OK);
-        ASSERT_EQ(parse->InitNew(), S_OK);
-        ASSERT_EQ(m_engine->SetScriptSite(&m_site), S_OK);
-        ASSERT_EQ(
-            parse->ParseScriptText(kPage, nullptr, nullptr, nullptr, 0, 0, 0, nullptr, nullptr),
-            S_OK);
-        ASSERT_EQ(m_engine->SetScriptState(SCRIPTSTATE_CONNECTED), S_OK);
-        ASSERT_EQ(m_engine->GetScriptDispatch(nullptr, m_dispatch.Receive()), S_OK);
-        m_document.script = m_dispatch.Get();
-        m_script.reset(new CHtmlScript);
-    }
-    void TearDown() override {
-        // Every reference into the engine goes before the engine's DLL may.
-        m_script.reset();
-        m_dispatch.Release();
-        if (m_engine)
-            m_engine->Close();
-        m_engine.Release();
-        ::OleUninitialize();
-    }
-
-    // A call on an attached script, with a result that starts as "unset".
-    std::string Call(const std::string& name, const std::vector<std::string>& args = {}) {
+TEST(PageScript, AnswersAreTextsOrBooleansAndNothingElse) {
+    StandInPage page;
+    CHtmlScript script;
+    ASSERT_TRUE(script.AttachDocument(&page));
+    struct Case {
+        VARTYPE type;
+        LONG number;
+        const wchar_t* text;
+        const char* expected;
+    } cases[] = {
+        {VT_BSTR, 0, L"caf\u00E9", "caf\xE9"}, {VT_BOOL, VARIANT_TRUE, nullptr, "true"},
+        {VT_BOOL, VARIANT_FALSE, nullptr, "false"}, {VT_I4, 42, nullptr, ""},
+        {VT_EMPTY, 0, nullptr, ""},
+    };
+    for (const Case& c : cases) {
+        ::VariantClear(&page.answer);
+        page.answer.vt = c.type;
+        if (c.type == VT_BSTR)
+            page.answer.bstrVal = ::SysAllocString(c.text);
+        else if (c.type == VT_BOOL)
+            page.answer.boolVal = static_cast<VARIANT_BOOL>(c.number);
+        else
+            page.answer.lVal = c.number;
         std::string result = "unset";
-        EXPECT_TRUE(m_script->CallScript(name, args, &result))
-            << name << ": " << m_script->LastError();
-        return result;
+        EXPECT_TRUE(script.CallScript("f", {}, &result));
+        EXPECT_EQ(result, c.expected) << c.type;
     }
-
-    ScriptSite m_site;
-    win::ComPtr<IActiveScript> m_engine;
-    win::ComPtr<IDispatch> m_dispatch;
-    StandInDocument m_document;
-    std::unique_ptr<CHtmlScript> m_script;
-};
-
-TEST_F(PageScript, ArgumentsArriveInListOrderAndResultsAreConvertedByType) {
-    ASSERT_TRUE(m_script->AttachDocument(&m_document));
-    EXPECT_EQ(Call("joined", {"a", "b", "c"}), "a|b|c");
-    EXPECT_EQ(Call("joined", {"", "code", ""}), "|code|");
-    EXPECT_EQ(Call("count"), "n=0");
-    EXPECT_EQ(Call("yes"), "true");
-    EXPECT_EQ(Call("no"), "false");
-    EXPECT_EQ(Call("number"), "");
-    EXPECT_EQ(Call("nothing"), "");
-    // 8-bit text goes through the thread's code page both ways.
-    const std::string cafe = "caf\xE9";
-    EXPECT_EQ(Call("joined", {cafe, "x", "y"}), cafe + "|x|y");
-    EXPECT_EQ(Call("codes", {"\xE9z"}), "2:233,122");
-
-    // Without a result string the function still runs.
-    EXPECT_TRUE(m_script->CallScript("touch", {}, nullptr));
-    EXPECT_EQ(Call("touched"), "1");
-    EXPECT_EQ(m_script->LastError(), "");
+    ::VariantClear(&page.answer);
 }
 
-TEST_F(PageScript, TheArrayFormPassesOneArrayWithTheLastStringFirst) {
-    ASSERT_TRUE(m_script->AttachDocument(&m_document));
-    ASSERT_TRUE(m_script->AttachScript(m_dispatch.Get()));
-    std::string result;
-    ASSERT_TRUE(m_script->CallScriptWithArray("items", {"a", "b", "c"}, &result))
-        << m_script->LastError();
-    EXPECT_EQ(result, "c,b,a");
-    ASSERT_TRUE(m_script->CallScriptWithArray("itemCount", {}, &result)) << m_script->LastError();
-    EXPECT_EQ(result, "0");
-}
-
-TEST_F(PageScript, FailuresLeaveTheResultAndRecordTheSystemText) {
+TEST(PageScript, FailuresLeaveTheResultAndKeepWhatIsAttached) {
+    StandInPage page;
+    CHtmlScript script;
     std::string result = "kept";
-    // Before any document: false, and the last error stays as it was.
-    m_script->RecordError("earlier");
-    EXPECT_FALSE(m_script->CallScript("yes", {}, &result));
-    EXPECT_EQ(result, "kept");
-    EXPECT_EQ(m_script->LastError(), "Applicaion script error:\nearlier");
+    EXPECT_FALSE(script.AttachDocument(nullptr));
+    EXPECT_FALSE(script.CallScript("f", {}, &result)); // no document yet
+    EXPECT_EQ(page.calls, 0);
 
-    ASSERT_TRUE(m_script->AttachDocument(&m_document));
-    EXPECT_FALSE(m_script->CallScript("get_lang", {}, &result));
-    EXPECT_EQ(result, "kept");
-    EXPECT_EQ(m_script->LastError(),
+    ASSERT_TRUE(script.AttachDocument(&page));
+    EXPECT_FALSE(script.CallScript("missing", {}, &result)); // neither form is there
+    EXPECT_EQ(script.LastError(),
               "Applicaion script error:\n" + CHtmlScript::SystemErrorText(DISP_E_UNKNOWNNAME));
-
-    // A throwing page function fails the invocation and replaces the error.
-    m_script->RecordError("earlier");
-    EXPECT_FALSE(m_script->CallScript("fails", {}, &result));
+    page.failure = DISP_E_EXCEPTION; // the page function threw
+    EXPECT_FALSE(script.CallScript("f", {}, &result));
+    EXPECT_EQ(script.LastError(),
+              "Applicaion script error:\n" + CHtmlScript::SystemErrorText(DISP_E_EXCEPTION));
     EXPECT_EQ(result, "kept");
-    EXPECT_EQ(m_script->LastError().rfind("Applicaion script error:\n", 0), 0u);
-    EXPECT_NE(m_script->LastError(), "Applicaion script error:\nearlier");
 
-    // The system's text comes with its line end; unknown codes get the fixed text.
-    const std::string text = CHtmlScript::SystemErrorText(HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND));
-    ASSERT_GE(text.size(), 3u);
-    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
-    EXPECT_EQ(CHtmlScript::SystemErrorText(static_cast<HRESULT>(0x2FFF0F0F)),
-              "FormatMessage Netive Error");
-}
-
-TEST_F(PageScript, NullPointersKeepWhatIsAttached) {
-    EXPECT_FALSE(m_script->AttachDocument(nullptr));
-    EXPECT_EQ(m_script->LastError(), "Applicaion script error:\nNULL pointer");
-    EXPECT_FALSE(m_script->HasDocument());
-
-    ASSERT_TRUE(m_script->AttachDocument(&m_document));
-    EXPECT_EQ(Call("yes"), "true");
     // A document that no longer gives a script: the one attached before serves.
-    m_document.script = nullptr;
-    EXPECT_EQ(Call("no"), "false");
-    EXPECT_EQ(m_script->LastError(), "Applicaion script error:\nNULL pointer");
-
+    page.failure = S_OK;
+    page.script = nullptr;
+    EXPECT_TRUE(script.CallScript("f", {}, nullptr));
+    EXPECT_EQ(page.calls, 2);
     CHtmlScript neverScripted;
-    ASSERT_TRUE(neverScripted.AttachDocument(&m_document));
-    std::string result = "kept";
-    EXPECT_FALSE(neverScripted.CallScript("yes", {}, &result));
-    EXPECT_EQ(result, "kept");
-}
-
-TEST_F(PageScript, EmptyArgumentsArePassedAsEmptyStringsNeverNull) {
-    RecordingScript recorder;
-    m_document.script = &recorder;
-    ASSERT_TRUE(m_script->AttachDocument(&m_document));
-    EXPECT_TRUE(m_script->CallScript("authorize", {"", "code", ""}, nullptr));
-    // Slots in automation order: the last parameter first.
-    EXPECT_EQ(recorder.seen, (std::vector<std::string>{"\"\"", "\"code\"", "\"\""}));
-    m_script.reset(); // it holds the recorder, which goes first
+    ASSERT_TRUE(neverScripted.AttachDocument(&page));
+    EXPECT_FALSE(neverScripted.CallScript("f", {}, &result));
+    EXPECT_EQ(page.calls, 2);
 }
 
 } // namespace

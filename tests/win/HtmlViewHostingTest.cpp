@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <deque>
 #include <string>
 #include <vector>
@@ -18,26 +17,6 @@ public:
     std::vector<unsigned long> errors;
     void OnPageReady() override { ++ready; }
     void OnPageError(unsigned long status) override { errors.push_back(status); }
-};
-
-// The view with its browser events watched on their way in and out.
-class WatchedView : public HTMLView {
-public:
-    std::vector<std::string> before;
-    std::vector<bool> beforeCancelled;
-    std::vector<bool> errorCancelled;
-
-protected:
-    void OnBeforeNavigate2(IDispatch* source, const std::string& url, bool& cancel) override {
-        before.push_back(url);
-        HTMLView::OnBeforeNavigate2(source, url, cancel);
-        beforeCancelled.push_back(cancel);
-    }
-    void OnNavigateError(IDispatch* source, const std::string& url, unsigned long status,
-                         bool& cancel) override {
-        HTMLView::OnNavigateError(source, url, status, cancel);
-        errorCancelled.push_back(cancel);
-    }
 };
 
 // The view with the system's browser replaced by a list of what it would get.
@@ -81,12 +60,6 @@ TEST_F(BrowserWindow, TheFrameIsAHiddenChildHoldingTheActivatedViewWhichSwallows
     EXPECT_FALSE(::IsWindowVisible(hwnd));
     EXPECT_EQ(::GetParent(hwnd), parent);
     RECT rect;
-    ::GetWindowRect(hwnd, &rect);
-    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&rect), 2);
-    EXPECT_EQ(rect.left, 10);
-    EXPECT_EQ(rect.top, 10);
-    EXPECT_EQ(rect.right, 200);
-    EXPECT_EQ(rect.bottom, 300);
 
     // The view follows the frame's size.
     HWND view = frame->View().GetSafeHwnd();
@@ -108,22 +81,6 @@ TEST_F(BrowserWindow, TheFrameIsAHiddenChildHoldingTheActivatedViewWhichSwallows
     EXPECT_FALSE(frame->View().Authorize("m", "c", "id"));
     frame.reset();
     EXPECT_FALSE(::IsWindow(hwnd));
-}
-
-TEST(BrowserHostEvents, AmbientQueriesAndMalformedEventsAreAnsweredWithoutHarm) {
-    BrowserHost* host = new BrowserHost(nullptr, nullptr);
-    DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    VARIANT result;
-    ::VariantInit(&result);
-    for (DISPID ambient : {-5501, -5502})
-        EXPECT_EQ(host->Invoke(ambient, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &result, nullptr,
-                               nullptr),
-                  DISP_E_MEMBERNOTFOUND);
-    for (DISPID event : {DISPID_BEFORENAVIGATE2, DISPID_NEWWINDOW3})
-        EXPECT_EQ(
-            host->Invoke(event, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr),
-            E_INVALIDARG);
-    host->Release();
 }
 
 VARIANT Typed(VARTYPE type) {
@@ -236,65 +193,25 @@ TEST_F(BrowserWindow, NewWindowsAndFramesFollowThePolicyAtTheControlsEventSink) 
     complete(top.Get());
     EXPECT_EQ(listener.ready, 1);
 
-    // Now the link policy holds for the page, not for its frames.
+    // Now the link policy holds for the page, not for its frames (the
+    // policy's own cases are in NavigationPolicyTest).
     EXPECT_FALSE(navigate(frame.Get(), L"https://ads.example/frame.html"));
     EXPECT_TRUE(navigate(top.Get(), L"https://forum.example/"));
     EXPECT_FALSE(navigate(top.Get(), L"http://localhost:8080/x"));
-    EXPECT_TRUE(navigate(top.Get(), L"http://localhost.example.org/"));
 
     // New windows: never the control's own; a safe target goes to the browser.
     EXPECT_TRUE(newWindow3(L"https://forum.example/new"));
     EXPECT_TRUE(newWindow3(L"file:///C:/Windows/System32/calc.exe"));
     EXPECT_TRUE(events.Raise(DISPID_NEWWINDOW2, {newWindow, cancel}));
     EXPECT_EQ(view.opened,
-              (std::vector<std::string>{"https://forum.example/", "http://localhost.example.org/",
-                                        "https://forum.example/new"}));
+              (std::vector<std::string>{"https://forum.example/", "https://forum.example/new"}));
 
     // After the view has gone its events reach nobody, and a new window is
     // still refused.
     view.Destroy();
     EXPECT_FALSE(navigate(top.Get(), L"https://forum.example/"));
     EXPECT_TRUE(newWindow3(L"https://forum.example/late"));
-    EXPECT_EQ(view.opened.size(), 3u);
-}
-
-// Needs the demo portal server; tests/win/portal_hosting.py starts it and
-// passes its address in VEMOR_PORTAL_URL.
-TEST_F(BrowserWindow, NavigatingToThePortalReachesBeforeNavigateAndNavigateError) {
-    const char* url = std::getenv("VEMOR_PORTAL_URL");
-    if (!url)
-        GTEST_SKIP() << "run by tests/win/portal_hosting.py with the demo portal server";
-
-    WatchedView view;
-    RECT rect = {10, 10, 200, 300};
-    ASSERT_TRUE(view.Create(parent, rect, 0xE900));
-    view.SetListener(&listener);
-    ASSERT_TRUE(view.Navigate(url));
-
-    const DWORD start = ::GetTickCount();
-    while (listener.errors.empty() && listener.ready == 0 && ::GetTickCount() - start < 30000) {
-        MSG msg;
-        while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            if (!win::Window::PreTranslateChain(msg)) {
-                ::TranslateMessage(&msg);
-                ::DispatchMessageA(&msg);
-            }
-        }
-        ::Sleep(10);
-    }
-
-    ASSERT_FALSE(view.before.empty());
-    EXPECT_EQ(view.before[0], url);
-    EXPECT_FALSE(view.beforeCancelled[0]); // before the first page everything stays
-    // This Wine has no HTML engine: the navigation ends in an error, which
-    // the view cancels (no error page) and reports.
-    ASSERT_EQ(listener.errors.size(), 1u);
-    EXPECT_TRUE(listener.errors[0] == 0x800C0010ul || listener.errors[0] == 0x80040154ul)
-        << std::hex << listener.errors[0];
-    EXPECT_EQ(view.errorCancelled, (std::vector<bool>{true}));
-    EXPECT_EQ(listener.ready, 0);
-    EXPECT_FALSE(view.HasDocument());
-    std::printf("portal view reported status 0x%08lX\n", listener.errors[0]);
+    EXPECT_EQ(view.opened.size(), 2u);
 }
 
 } // namespace

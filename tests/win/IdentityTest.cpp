@@ -2,16 +2,13 @@
 
 #include "identity/AccountRecord.h"
 #include "tests/unit/IdentityCookieLayout.h"
-#include "identity/DriveProbe.h"
 #include "identity/Win32CookieFile.h"
-#include "identity/Win32DriveQuery.h"
 #include "win/Handle.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 
 namespace {
@@ -22,45 +19,9 @@ std::unique_ptr<AccountRecord> RecordOfAbc() {
     return std::make_unique<AccountRecord>("abc", std::make_unique<Win32CookieFile>());
 }
 
-TEST(DriveProbeOnThisSystem, ReadsTheSameSerialEveryTimeAndDerivesTheIdentifier) {
-    const std::string serial = ReadDriveSerial();
-    EXPECT_EQ(std::string(ReadDriveSerial()), serial);
-    TestFolder folder;
-    AccountRecord record;
-    // The default record is the one built from what the probe reads.
-    EXPECT_EQ(record.m_machineId,
-              AccountRecord(serial, std::make_unique<Win32CookieFile>()).m_machineId);
-    record.m_accessMid = "m1";
-    record.m_lang = "en";
-    record.Save();
-    AccountRecord nextStart;
-    EXPECT_EQ(nextStart.m_accessMid, "m1");
-    EXPECT_EQ(nextStart.m_lang, "en");
-    Win32DriveQuery query;
-    std::printf("paths: SMART %d, SCSI miniport %d, storage query %d, shared SMART %d\n",
-                ProbeSmartIdentify(query), ProbeScsiMiniport(query), ProbeStorageQuery(query),
-                ProbeSmartShared(query));
-    std::printf("drive serial [%s], model [%s], machine identifier %s\n", serial.c_str(),
-                g_driveModel, record.m_machineId.c_str());
-    ::testing::Test::RecordProperty("drive_serial", serial);
-    ::testing::Test::RecordProperty("machine_id", record.m_machineId);
-}
-
-// What the shell's calls give on Wine's virtual disk: the first drive opens
-// for a query and answers it, there is no second drive.
-TEST(DriveProbeOnThisSystem, PlatformCallsPassThrough) {
-    Win32DriveQuery query;
-    EXPECT_EQ(query.PlatformId(), 2u);
-    const auto drive = query.Open("\\\\.\\PhysicalDrive0", 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  OPEN_EXISTING, 0);
-    ASSERT_TRUE(drive);
-    unsigned char request[12] = {};
-    unsigned char answer[10000] = {};
-    EXPECT_TRUE(drive->Control(0x002d1400, request, sizeof request, answer, sizeof answer));
-    EXPECT_FALSE(query.Open("\\\\.\\PhysicalDrive1", 0, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                            OPEN_EXISTING, 0));
-}
-
+// cookie.dat through the real file functions. (The key Wine's probe leads to
+// and the stored account reaching the game are proved by the end-to-end
+// window scenario.)
 TEST(CookieOnDisk, SaveReplacesTheWholeFileAndLeavesNothingBeside) {
     TestFolder folder;
     WriteFileBytes("cookie.dat", std::string(300, 'o'));

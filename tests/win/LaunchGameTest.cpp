@@ -14,16 +14,6 @@ namespace {
 
 const char kBase[] = "jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg +set cp_clanPwd ";
 
-// A value the stand-in game recorded in jamp-started.txt.
-std::string RecordedLine(const std::string& key) {
-    const std::string record = ReadFileBytes("jamp-started.txt");
-    const size_t at = record.find("\n" + key + " ");
-    if (at == std::string::npos)
-        return "<no record>";
-    const size_t start = at + key.size() + 2;
-    return record.substr(start, record.find('\n', start) - start);
-}
-
 // The command line the stand-in game recorded in jamp-started.txt.
 std::string RecordedCommandLine() {
     const std::string record = ReadFileBytes("jamp-started.txt");
@@ -38,42 +28,8 @@ void CopyStandInGame() {
     ASSERT_TRUE(::CopyFileA(WindowsPathOf(VEMOR_JAMP_EXE).c_str(), "jamp.exe", FALSE));
 }
 
-class Environment {
-public:
-    Environment(const char* name, const char* value) : m_name(name) {
-        ::SetEnvironmentVariableA(name, value);
-    }
-    ~Environment() { ::SetEnvironmentVariableA(m_name, nullptr); }
-
-private:
-    const char* m_name;
-};
-
-TEST(LaunchGame, StartsTheGameWithTheClanPasswordAndWaitsForItsEnd) {
-    TestFolder folder;
-    CopyStandInGame();
-    WriteFileBytes("japlus\\jampconfig.cfg", "seta name P\r\n");
-    // The stand-in saves its configuration as it ends, like the game: the line
-    // is there when LaunchGame returns only if it waited for the game.
-    Environment save("JAMP_STANDIN_SAVE", "1");
-    Environment wait("JAMP_STANDIN_WAIT_MS", "700");
-
-    LaunchSession session;
-    session.GetAccount().m_accessMid = "m1";
-    session.GetAccount().m_accessCode = "c2";
-    session.LaunchGame();
-    EXPECT_EQ(RecordedCommandLine(), std::string(kBase) + "m1:c2");
-    EXPECT_EQ(ReadFileBytes("japlus\\jampconfig.cfg"),
-              "seta name P\r\nseta cp_clanPwd \"m1:c2\"\r\n");
-    // The game's thread can no longer be opened once nobody holds a handle to
-    // it. (Wine keeps ended processes openable, so only the thread shows this.)
-    const DWORD threadId = std::stoul(RecordedLine("thread"));
-    HANDLE thread = ::OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, threadId);
-    EXPECT_EQ(thread, nullptr);
-    if (thread)
-        ::CloseHandle(thread);
-}
-
+// (The plain launch, its command line and the wait for the game's end are
+// proved by the end-to-end launch scenario.)
 TEST(LaunchGame, AnInjectedValueStaysOneValueOfTheClanPassword) {
     TestFolder folder;
     CopyStandInGame();

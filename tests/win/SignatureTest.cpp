@@ -1,6 +1,7 @@
 // Windows' own ECDSA P-256 verification (CNG) as the launcher uses it, against
 // a document signed outside it (OpenSSL's command-line tool made the key and
-// the signature below).
+// the signature below). Good and forged documents under a good key are proved
+// by the end-to-end scenarios of signed updates.
 #include "update/CngVerifier.h"
 #include "update/SignedDocument.h"
 
@@ -12,33 +13,18 @@ namespace {
 
 const char kPublicKey[] = "6138f98e398aab9c84896ea7965441f4e960bec615f51b6d5fe46da2ea0062af"
                           "978ee882154a3626fa11bc01981f5b6d6e6415a89bd3904a56fd1e8ad9b61b79";
-const char kOtherKey[] = "a77bb3f9263f10688c8f41fb923e89802ead69ec1f3cb47ddf85211d2d9bcbff"
-                         "d37a06db978dd7bc4228f2ca8311cce82407d306cc2d4d0ee5d827a63ca3a197";
 const std::string kDocument =
     "vemor signed 1\nkind manifest\nsequence 42\n"
     "file base\\vemor.pk3|1|2|abababababababababababababababababababababababababababababababab\n"
     "signature 2240a50dc1c0140b0256706be588e6ede873f322bba4563acca4709ce8fffa64"
     "b5740e399dbcef5f1de53513602a23eab27055a86d8e02bddc76676f39d58a14\n";
 
-SignedVerdict Check(const char* key, const std::string& text) {
-    CngVerifier verifier(key);
-    return CheckSignedDocument(text, SignedKind::kManifest, 0, verifier).verdict;
-}
-
-TEST(SignatureTest, AGoodSignatureVerifiesAndAFlippedByteFails) {
-    EXPECT_EQ(Check(kPublicKey, kDocument), SignedVerdict::kAccepted);
-    // One byte of the body, of r, of s.
-    for (size_t at : {size_t{20}, kDocument.size() - 129, kDocument.size() - 2}) {
-        std::string bad = kDocument;
-        bad[at] = bad[at] == '0' ? '1' : '0';
-        EXPECT_EQ(Check(kPublicKey, bad), SignedVerdict::kBadSignature) << at;
-    }
-    EXPECT_EQ(Check(kOtherKey, kDocument), SignedVerdict::kBadSignature);
-}
-
 // A launcher built with a key that is no key refuses everything rather than
 // falling back to trusting the network.
 TEST(SignatureTest, AKeyThatIsNoKeyRefusesEverything) {
+    CngVerifier good(kPublicKey);
+    EXPECT_EQ(CheckSignedDocument(kDocument, SignedKind::kManifest, 0, good).verdict,
+              SignedVerdict::kAccepted);
     // Wine imports a point off the curve (Windows refuses it); either way
     // nothing verifies with it.
     std::string offCurve = kPublicKey;

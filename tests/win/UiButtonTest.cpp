@@ -1,7 +1,5 @@
 #include "UiTestWindow.h"
 
-#include "res/resource.h"
-#include "ui/GdiPlusBitmap.h"
 #include "ui/GdipButton.h"
 
 #include <gtest/gtest.h>
@@ -74,21 +72,6 @@ TEST_F(ButtonFixture, LooksAreComposedOverTheCapturedBackground) {
     ExpectLook(RGB(255, 255, 255), RGB(100, 100, 100));
 }
 
-TEST_F(ButtonFixture, LooksAreBuiltOnceSoALaterImageDoesNotAppear) {
-    ASSERT_TRUE(button.SetImageResource(kProbeImage, "IMAGE"));
-    ExpectLook(RGB(255, 255, 255), RGB(100, 100, 100));
-    ASSERT_TRUE(button.SetImageResource(IDB_EXIT, "IMAGE"));
-    ExpectLook(RGB(255, 255, 255), RGB(100, 100, 100));
-    // Releasing the image leaves the prepared looks in place.
-    button.ReleaseImages();
-    ExpectLook(RGB(255, 255, 255), RGB(100, 100, 100));
-}
-
-TEST_F(ButtonFixture, WithoutAnImageNothingIsPainted) {
-    EXPECT_FALSE(button.SetImageResource(4711, "IMAGE"));
-    EXPECT_NEAR_COLOUR(kBehind, PixelAt(hwnd, 9, 3));
-}
-
 TEST_F(ButtonFixture, DoubleClickCountsAsTwoClicks) {
     ASSERT_TRUE(button.SetImageResource(kProbeImage, "IMAGE"));
     const LPARAM inside = MAKELPARAM(4, 4);
@@ -96,33 +79,6 @@ TEST_F(ButtonFixture, DoubleClickCountsAsTwoClicks) {
         ::PostMessageA(hwnd, msg, MK_LBUTTON, inside);
     uitest::Pump();
     EXPECT_EQ(2, host.Clicks());
-}
-
-TEST(ButtonImages, ResourceImagesHaveTheirSizesAndFormats) {
-    for (UINT id : {IDB_LAUNCH, IDB_EXIT}) {
-        ui::CGdiPlusBitmapResource image;
-        ASSERT_TRUE(image.Load(id, "IMAGE"));
-        Gdiplus::Bitmap* bitmap = image;
-        EXPECT_EQ(158u, bitmap->GetWidth());
-        EXPECT_EQ(33u, bitmap->GetHeight());
-        EXPECT_FALSE(Gdiplus::IsAlphaPixelFormat(bitmap->GetPixelFormat()));
-        // Loading again first releases the previous bitmap and block.
-        ASSERT_TRUE(image.Load(id, "IMAGE"));
-        image.Empty();
-        EXPECT_EQ(nullptr, static_cast<Gdiplus::Bitmap*>(image));
-    }
-    ui::CGdiPlusBitmapResource missing;
-    EXPECT_FALSE(missing.Load(4711, "IMAGE"));
-    EXPECT_EQ(nullptr, static_cast<Gdiplus::Bitmap*>(missing));
-
-    const auto skin = ui::LoadImageFromResource(IDB_SKIN, "IMAGE", nullptr);
-    ASSERT_NE(nullptr, skin);
-    EXPECT_EQ(635u, skin->GetWidth());
-    EXPECT_EQ(522u, skin->GetHeight());
-    EXPECT_TRUE(Gdiplus::IsAlphaPixelFormat(skin->GetPixelFormat()));
-    EXPECT_EQ(nullptr, ui::LoadImageFromResource(4711, "IMAGE", nullptr).get());
-    // A resource that is not an image does not decode.
-    EXPECT_EQ(nullptr, ui::LoadImageFromResource(IDD_MAIN, MAKEINTRESOURCEA(5), nullptr).get());
 }
 
 } // namespace

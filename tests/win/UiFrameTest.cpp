@@ -86,30 +86,4 @@ TEST(TranslucentFrame, EveryCloseAsksThePopupAndThePairClosesThroughTheFrameOnce
     EXPECT_EQ(frame.seen, (std::vector<std::string>{"0/0 skin", "4/0 skin", "5/1", "5/2"}));
 }
 
-TEST(WindowTemplates, DialogHeadersAreAsTheLauncherNeedsThem) {
-    // Template styles are read before the dialog manager or our code changes
-    // them: load the template itself.
-    HRSRC info = ::FindResourceA(nullptr, MAKEINTRESOURCEA(IDD_MAIN), MAKEINTRESOURCEA(5));
-    ASSERT_NE(nullptr, info);
-    const auto* words = static_cast<const WORD*>(::LockResource(::LoadResource(nullptr, info)));
-    ASSERT_EQ(1, words[0]);
-    ASSERT_EQ(0xFFFF, words[1]); // the extended template form
-    const DWORD exStyle = *reinterpret_cast<const DWORD*>(words + 4);
-    const DWORD style = *reinterpret_cast<const DWORD*>(words + 6);
-    EXPECT_EQ(0x80000048u, style);
-    EXPECT_EQ(0u, exStyle);
-    EXPECT_EQ(3, words[8]);
-    EXPECT_EQ(375, words[11]);
-    EXPECT_EQ(284, words[12]);
-
-    info = ::FindResourceA(nullptr, MAKEINTRESOURCEA(IDD_FRAME), MAKEINTRESOURCEA(5));
-    ASSERT_NE(nullptr, info);
-    words = static_cast<const WORD*>(::LockResource(::LoadResource(nullptr, info)));
-    EXPECT_EQ(0x10000048u, *reinterpret_cast<const DWORD*>(words + 6));
-    EXPECT_EQ(static_cast<DWORD>(WS_EX_APPWINDOW), *reinterpret_cast<const DWORD*>(words + 4));
-    EXPECT_EQ(0, words[8]);
-    EXPECT_EQ(315, words[11]);
-    EXPECT_EQ(200, words[12]);
-}
-
 } // namespace

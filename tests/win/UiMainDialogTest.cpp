@@ -94,12 +94,6 @@ Layout Measure() {
     return layout;
 }
 
-void Screenshot(const char* name, const Layout& layout) {
-    ::CreateDirectoryA((std::string(VEMOR_UI_ARTIFACTS) + "/..").c_str(), nullptr);
-    ::CreateDirectoryA(VEMOR_UI_ARTIFACTS, nullptr);
-    uitest::SaveScreenRect(layout.frame, std::string(VEMOR_UI_ARTIFACTS) + "/" + name);
-}
-
 BOOL CALLBACK FindMainDialog(HWND hwnd, LPARAM) {
     if (dynamic_cast<MainDialog*>(win::Window::FromHandle(hwnd)))
         g_popup = hwnd;
@@ -119,7 +113,6 @@ LRESULT CALLBACK OnGetMessage(int code, WPARAM removed, LPARAM lParam) {
             } else {
                 uitest::Pump();
                 g_compact = Measure();
-                Screenshot("frame-compact.bmp", g_compact);
                 g_pageReadySent = true;
                 dynamic_cast<MainDialog*>(win::Window::FromHandle(g_popup))->OnPageReady();
                 ::PostThreadMessageA(::GetCurrentThreadId(), kMeasure, 0, 0);
@@ -127,7 +120,6 @@ LRESULT CALLBACK OnGetMessage(int code, WPARAM removed, LPARAM lParam) {
         } else if (msg->message == kMeasure) {
             uitest::Pump();
             g_full = Measure();
-            Screenshot("frame-full.bmp", g_full);
             // The player drags the frame: the popup follows.
             ::MoveWindow(::GetWindow(g_popup, GW_OWNER), 100, 120, 635, 522, TRUE);
             ::PostThreadMessageA(::GetCurrentThreadId(), kMoved, 0, 0);
@@ -180,11 +172,10 @@ TEST(MainWindow, GrowsToTheFullLayoutWhenThePortalPageIsReady) {
     EXPECT_EQ(Describe(g_compact.frame),
               std::to_string(area.left + (area.right - area.left - 635) / 2) + "," +
                   std::to_string(area.top + (area.bottom - area.top - 522) / 2) + " 635x277");
+    // (Its compact controls are checked by the end-to-end window scenario.)
     EXPECT_EQ(Describe(g_compact.client), "0,0 635x277"); // no caption or border is left
     EXPECT_EQ(Describe(g_compact.popup), Describe(g_compact.frame));
     EXPECT_NE(g_compact.exitPixel, RGB(0, 255, 0)); // the button's image, not the key colour
-    EXPECT_EQ(Describe(g_compact.bar), "9,193 617x25");
-    EXPECT_EQ(Describe(g_compact.launch), "151,231 158x33");
     EXPECT_FALSE(g_compact.portalVisible);
 
     EXPECT_EQ(Describe(g_full.frame), std::to_string((screenWidth - 635) / 2) + "," +

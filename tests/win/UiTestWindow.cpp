@@ -3,9 +3,6 @@
 #include "win/Control.h"
 #include "win/Gdi.h"
 
-#include <fstream>
-#include <vector>
-
 namespace uitest {
 
 namespace {
@@ -86,38 +83,6 @@ COLORREF PixelAt(HWND hwnd, int x, int y) {
     ::UpdateWindow(hwnd);
     win::ClientDC dc(hwnd);
     return ::GetPixel(dc.Get(), x, y);
-}
-
-bool SaveScreenRect(const RECT& rect, const std::string& path) {
-    const int width = rect.right - rect.left;
-    const int height = rect.bottom - rect.top;
-    win::ClientDC screen(nullptr);
-    win::MemoryDC memory(screen.Get());
-    void* bits = nullptr;
-    win::GdiObject<HBITMAP> bitmap(win::CreateDib(screen.Get(), width, height, 24, &bits));
-    if (!bitmap.Get())
-        return false;
-    {
-        win::SelectGuard selected(memory.Get(), bitmap.Get());
-        ::BitBlt(memory.Get(), 0, 0, width, height, screen.Get(), rect.left, rect.top, SRCCOPY);
-    }
-    ::GdiFlush();
-    BITMAPINFOHEADER header = {};
-    header.biSize = sizeof header;
-    header.biWidth = width;
-    header.biHeight = height;
-    header.biPlanes = 1;
-    header.biBitCount = 24;
-    header.biSizeImage = win::DibImageSize(width, height, 24);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42; // "BM"
-    file.bfOffBits = sizeof file + sizeof header;
-    file.bfSize = file.bfOffBits + header.biSizeImage;
-    std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&header), sizeof header);
-    out.write(static_cast<const char*>(bits), header.biSizeImage);
-    return static_cast<bool>(out);
 }
 
 } // namespace uitest

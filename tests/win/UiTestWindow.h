@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 namespace uitest {
 
 // A plain top-level window painted in one colour, which reflects drawing and
@@ -32,7 +30,5 @@ private:
 void Pump();
 // The colour of a client pixel as the window shows it now.
 COLORREF PixelAt(HWND hwnd, int x, int y);
-// Saves a screen rectangle as a 24-bit BMP; false when it could not.
-bool SaveScreenRect(const RECT& rect, const std::string& path);
 
 } // namespace uitest

@@ -1,6 +1,5 @@
-// The update's Win32 pieces that need no server: the window relay, the stamp
-// in the settings file, the server cache file, and the game folder's file
-// operations.
+// The update's Win32 pieces that need no server: the window relay, the server
+// cache file, and the game folder's file operations.
 #include "TestFolder.h"
 #include "tests/unit/UpdateFakes.h"
 
@@ -49,40 +48,29 @@ private:
     HWND m_hWnd;
 };
 
-TEST(UpdateRelayTest, CallsBecomePostedMessagesOnTheWindowsThread) {
+TEST(UpdateRelayTest, CallsBecomePostedMessagesAndTheEndKeepsItsStatus) {
     MessageWindow window;
     UpdateRelay relay;
     relay.Attach(window.Get());
     // The update thread calls; the window's thread reads afterwards.
     std::thread worker([&] {
         relay.OnProgress(99.9f);
-        relay.OnStatusText("Downloading base\\a.pk3...");
         relay.OnUpdateFinished(UpdateEnd::kUpToDate);
     });
     worker.join();
-    const std::vector<Posted> posted = Drain(window.Get());
-    ASSERT_EQ(posted.size(), 5u);
+    std::vector<Posted> posted = Drain(window.Get());
+    ASSERT_EQ(posted.size(), 4u);
     EXPECT_EQ(posted[0].message, UpdateRelay::kProgressMessage);
     EXPECT_EQ(posted[0].wParam, 99u); // truncated toward zero
-    EXPECT_EQ(posted[1].message, UpdateRelay::kStatusMessage);
-    EXPECT_EQ(posted[2].message, UpdateRelay::kStatusMessage);
-    EXPECT_EQ(posted[3].message, UpdateRelay::kProgressMessage);
-    EXPECT_EQ(posted[3].wParam, 0u); // the bar returns to empty
-    EXPECT_EQ(posted[4].message, UpdateRelay::kEndedMessage);
-    EXPECT_EQ(posted[4].wParam, static_cast<WPARAM>(UpdateEnd::kUpToDate));
+    EXPECT_EQ(posted[2].message, UpdateRelay::kProgressMessage);
+    EXPECT_EQ(posted[2].wParam, 0u); // the bar returns to empty
+    EXPECT_EQ(posted[3].message, UpdateRelay::kEndedMessage);
     EXPECT_EQ(relay.Status(), "Up to date");
-    EXPECT_EQ(UpdateRelay::kProgressMessage, WM_USER + 1u);
-    EXPECT_EQ(UpdateRelay::kStatusMessage, WM_USER + 2u);
-}
 
-TEST(UpdateRelayTest, AFailedUpdateKeepsSayingSo) {
-    MessageWindow window;
-    UpdateRelay relay;
-    relay.Attach(window.Get());
     relay.OnUpdateFinished(UpdateEnd::kFailed);
-    EXPECT_EQ(relay.Status(), "Update failed");
     relay.OnUpdateFinished(UpdateEnd::kSelfUpdate);
-    const std::vector<Posted> posted = Drain(window.Get());
+    EXPECT_EQ(relay.Status(), "Update failed");
+    posted = Drain(window.Get());
     ASSERT_FALSE(posted.empty());
     EXPECT_EQ(posted.back().message, UpdateRelay::kEndedMessage);
     EXPECT_EQ(posted.back().wParam, static_cast<WPARAM>(UpdateEnd::kSelfUpdate));
@@ -123,19 +111,9 @@ TEST(UpdateRelayTest, StopAndDetachRaceWithARunningDownload) {
     }
 }
 
-TEST(StampStoreTest, TheSettingsFileHoldsTheStamp) {
-    TestFolder folder;
-    const std::string ini = folder.Path() + "\\vemor.ini";
-    ProfileStampStore store(ini);
-    EXPECT_EQ(store.ReadStamp(), "");
-    store.WriteStamp("stamp 42");
-    EXPECT_EQ(store.ReadStamp(), "stamp 42");
-    EXPECT_EQ(ReadFileBytes("vemor.ini"), "[Orvintal]\r\nserverlist=stamp 42\r\n");
-    store.WriteStamp(std::string(200, 's'));
-    EXPECT_EQ(store.ReadStamp(), std::string(127, 's')); // so it never matches again
-}
-
-TEST(GameFolderTest, SizesCrcAndMovingIntoPlace) {
+// The stamp in vemor.ini and the moves into place are proved by the
+// end-to-end update scenario.
+TEST(GameFolderTest, SizesCrcAndAFileInTheWayOfAFolder) {
     TestFolder folder;
     Win32GameFolder files;
     WriteFileBytes("a.bin", "123456789");
@@ -148,20 +126,9 @@ TEST(GameFolderTest, SizesCrcAndMovingIntoPlace) {
     EXPECT_EQ(files.ComputeFileCrc32("missing", crc), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(crc, 0u);
 
-    std::unique_ptr<ILocalFile> out = files.CreateLocalFile("a.bin.part");
-    ASSERT_TRUE(out);
-    EXPECT_TRUE(out->Write("new", 3));
-    EXPECT_TRUE(out->Close());
-    EXPECT_TRUE(files.MoveIntoPlace("a.bin.part", "a.bin"));
-    EXPECT_EQ(ReadFileBytes("a.bin"), "new");
-    EXPECT_FALSE(FileExists("a.bin.part"));
-    // Folders on the way are made; a file standing where a folder must go stays.
-    std::unique_ptr<ILocalFile> deeper = files.CreateLocalFile("new\\folder\\x");
-    ASSERT_TRUE(deeper);
-    EXPECT_TRUE(deeper->Close());
-    EXPECT_TRUE(FileExists("new\\folder\\x"));
+    // A file standing where a folder must go stays.
     EXPECT_FALSE(files.CreateLocalFile("a.bin\\x"));
-    EXPECT_EQ(ReadFileBytes("a.bin"), "new");
+    EXPECT_EQ(ReadFileBytes("a.bin"), "123456789");
 }
 
 // A cache that another program holds open (the game reading it, say) exists:

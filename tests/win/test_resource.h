@@ -1,4 +1,0 @@
-#pragma once
-
-#define IDD_TEST_DIALOG 200
-#define IDC_TEST_EDIT 10
