@@ -26,8 +26,6 @@ if(WIN32 AND VEMOR_RUNS_HERE)
         "${VEMOR_UI_IMAGES};${CMAKE_SOURCE_DIR}/res/ui.rc;${CMAKE_SOURCE_DIR}/tests/win/button-probe.png")
     set_target_properties(ui_win_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     target_link_libraries(ui_win_tests PRIVATE vemor_win gtest ws2_32)
-    target_compile_definitions(ui_win_tests PRIVATE
-        VEMOR_UI_ARTIFACTS="Z:${CMAKE_BINARY_DIR}/artifacts/ui")
     vemor_warnings(ui_win_tests)
     add_test(NAME ui_win_tests COMMAND ui_win_tests)
     # The main window's test holds the portal's port of the build.
