@@ -13,14 +13,8 @@ struct FuzzFile : ICookieFile {
     FuzzFile(int mode, size_t failAfter, std::string bytes)
         : mode(mode), failAfter(failAfter), bytes(std::move(bytes)) {}
     ReadResult ReadStart(std::string& out, size_t limit) override {
-        if (mode == 0)
-            return ReadResult::Missing;
-        out = bytes.substr(0, limit);
-        if (mode == 2) {
-            out = out.substr(0, failAfter);
-            return ReadResult::Failed;
-        }
-        return ReadResult::Read;
+        out = bytes.substr(0, mode == 2 ? std::min(limit, failAfter) : limit);
+        return mode == 0 ? ReadResult::Missing : mode == 2 ? ReadResult::Failed : ReadResult::Read;
     }
     void Replace(const std::string& written) override {
         if (written.size() != AccountRecord::kFileSize)

@@ -12,8 +12,7 @@
 namespace {
 
 // Numbers become an address, names resolve only when they start with "ok".
-class Resolver : public IHostResolver {
-public:
+struct Resolver : IHostResolver {
     void ParseNumeric(const char* host, uint8_t ip[4]) override {
         std::memset(ip, static_cast<uint8_t>(std::strlen(host)), 4);
     }

@@ -11,8 +11,7 @@
 
 namespace {
 
-class AnySignature : public ISignatureVerifier {
-public:
+struct AnySignature : ISignatureVerifier {
     bool Verify(const Sha256Digest&, const uint8_t (&)[64]) override { return true; }
 };
 

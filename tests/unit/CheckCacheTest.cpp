@@ -13,9 +13,7 @@ namespace {
 constexpr uint64_t kDay = 24ull * 3600 * 10000000;
 constexpr uint64_t kNow = 134000000000000000ull;
 
-// The fake folder with file times and a count of the files read.
-class StampedFolder : public FakeFolder, public IFileStamps {
-public:
+struct StampedFolder : FakeFolder, IFileStamps {
     std::map<std::string, uint64_t> times;
     std::map<std::string, int> reads;
 
@@ -24,11 +22,8 @@ public:
         return FakeFolder::ComputeFileCrc32(path, crc);
     }
     bool GetFileStamp(const std::string& path, CheckCache::Stamp& stamp) override {
-        if (!files.count(path))
-            return false;
-        stamp.size = files[path].size();
-        stamp.time = times[path];
-        return true;
+        stamp = {files.count(path) ? files[path].size() : 0, times[path]};
+        return files.count(path) != 0;
     }
     int Reads() const {
         int total = 0;
@@ -38,27 +33,7 @@ public:
     }
 };
 
-ManifestItem Item(const std::string& name, const std::string& bytes) {
-    ManifestItem item;
-    item.name = name;
-    item.size = static_cast<uint32_t>(bytes.size());
-    item.crc = Crc32(bytes.data(), bytes.size());
-    return item;
-}
-
-// One run's check against the cache stored by the run before; returns the
-// cache this run stores.
-std::string CheckRun(StampedFolder& folder, const Manifest& manifest, const std::string& stored,
-                     std::vector<std::string>& fetch, uint64_t now = kNow) {
-    CheckCache cache = CheckCache::Load(stored, now);
-    CachedGameFolder cached(folder, folder, cache);
-    folder.reads.clear();
-    fetch.clear();
-    for (const ManifestItem& item : DeleteAndListOutdated(manifest, cached).fetchList)
-        fetch.push_back(item.name);
-    return cache.Serialise();
-}
-
+// Runs of the check, each with the cache stored by the run before.
 struct Runs {
     StampedFolder folder;
     Manifest manifest;
@@ -68,14 +43,22 @@ struct Runs {
     Runs() {
         manifest.valid = true;
         for (const char* name : {"a.pk3", "base\\b.pk3", "c.cfg"}) {
-            const std::string bytes = std::string(name) + " content";
-            folder.files[name] = bytes;
+            const std::string& bytes = folder.files[name] = std::string(name) + " content";
             folder.times[name] = 1000;
-            manifest.items.push_back(Item(name, bytes));
+            const auto size = static_cast<uint32_t>(bytes.size());
+            manifest.items.push_back({false, name, Crc32(bytes.data(), size), size});
         }
-        stored = CheckRun(folder, manifest, "", fetch);
+        Again();
     }
-    void Again(uint64_t now = kNow) { stored = CheckRun(folder, manifest, stored, fetch, now); }
+    void Again(uint64_t now = kNow) {
+        CheckCache cache = CheckCache::Load(stored, now);
+        CachedGameFolder cached(folder, folder, cache);
+        folder.reads.clear();
+        fetch.clear();
+        for (const ManifestItem& item : DeleteAndListOutdated(manifest, cached).fetchList)
+            fetch.push_back(item.name);
+        stored = cache.Serialise();
+    }
 };
 
 TEST(CheckCacheTest, UnchangedFilesAreNotReadAgainAndAChangedStampIsRead) {
@@ -110,24 +93,15 @@ TEST(CheckCacheTest, UnchangedFilesAreNotReadAgainAndAChangedStampIsRead) {
 }
 
 // Whole update runs, each with the cache the run before stored.
-struct UpdateRuns {
-    StampedFolder folder;
-    FakeFtp ftp;
-    FakePortal portal;
-    CountingSelfUpdate selfUpdate;
-    RecordingListener listener;
-    UpdateWorker worker;
+struct UpdateRuns : UpdateBench<StampedFolder> {
     std::string stored;
-
-    UpdateRuns() { worker.m_listener = &listener; }
     void Go(const std::string& manifest) {
         portal.texts["http://portal/files.php"] = manifest;
         CheckCache cache = CheckCache::Load(stored, kNow);
         CachedGameFolder cached(folder, folder, cache);
-        UpdateServices services{portal, ftp, cached, selfUpdate, "http://portal/files.php"};
         folder.reads.clear();
         ftp.opened.clear();
-        RunUpdate(worker, services);
+        Run(cached, "http://portal/files.php");
         stored = cache.Serialise();
     }
 };
@@ -206,19 +180,13 @@ TEST(CheckCacheTest, AnUnchangedRunLeavesTheFileAloneAndDroppedFilesLeaveTheCach
 
 TEST(CheckCacheTest, AWeekAfterTheLastFullCheckEveryFileIsReadAgain) {
     Runs run; // a full check at kNow
-    const struct {
-        uint64_t now;
-        int reads;
-    } cases[] = {
-        {kNow + 6 * kDay, 0},
-        {kNow + 7 * kDay, 3},
-        {kNow - kDay / 2, 0}, // the clock went back a little
-        {kNow - 2 * kDay, 3}, // a cache from the future
-    };
-    for (const auto& c : cases) {
+    // A week on, and the clock going back a little or a cache from the future.
+    const std::pair<uint64_t, int> cases[] = {
+        {kNow + 6 * kDay, 0}, {kNow + 7 * kDay, 3}, {kNow - kDay / 2, 0}, {kNow - 2 * kDay, 3}};
+    for (const auto& [now, reads] : cases) {
         Runs fresh;
-        fresh.Again(c.now);
-        EXPECT_EQ(fresh.folder.Reads(), c.reads) << c.now;
+        fresh.Again(now);
+        EXPECT_EQ(fresh.folder.Reads(), reads) << now;
     }
     // The time of the full check is kept by the runs in between.
     run.Again(kNow + 6 * kDay);

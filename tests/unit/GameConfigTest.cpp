@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <set>
-
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -12,33 +9,24 @@ using Lines = std::vector<std::string>;
 // In-memory files with switches that make single steps fail as the platform's
 // do: a temporary that cannot be written is not left behind, and a move that
 // fails removes the temporary and leaves the target as it was.
-class FakeFiles : public IConfigFiles {
-public:
+struct FakeFiles : IConfigFiles {
     std::map<std::string, std::string> files;
     std::set<std::string> unreadable;
     std::set<std::string> unwritable; // temporaries
     std::set<std::string> unmovable;  // targets
 
     bool ReadAll(const std::string& path, std::string& text) override {
-        auto it = files.find(path);
-        if (it == files.end() || unreadable.count(path))
+        if (!files.count(path) || unreadable.count(path))
             return false;
-        text = it->second;
-        return true;
+        return text = files[path], true;
     }
     bool WriteTemporary(const std::string& temporary, const std::string& text) override {
-        if (unwritable.count(temporary))
-            return false;
-        files[temporary] = text;
-        return true;
+        return !unwritable.count(temporary) && (files[temporary] = text, true);
     }
     bool MoveIntoPlace(const std::string& temporary, const std::string& target) override {
         const std::string text = files[temporary];
         files.erase(temporary);
-        if (unmovable.count(target))
-            return false;
-        files[target] = text;
-        return true;
+        return !unmovable.count(target) && (files[target] = text, true);
     }
     void Delete(const std::string& path) override { files.erase(path); }
 };
@@ -56,19 +44,10 @@ TEST(ConfigLines, SplitsOnCrLfAndLoneLfAndKeepsALastLineWithoutEnd) {
 }
 
 TEST(ConfigLines, StagingSortsByCaseInsensitivePrefixWithoutTrimming) {
-    const StagedConfig staged = StageConfigLines({
-        "unbindall",
-        "bind w +forward",
-        "seta jp_x 1",
-        "seta name Player", // the usual file
-        "UnBindAll",
-        " bind x y",
-        "binder x",
-        "unbind x",
-        "SETA JPX 2",
-        "seta  jp_x 1",
-        "",
-    });
+    const StagedConfig staged =
+        StageConfigLines({"unbindall", "bind w +forward", "seta jp_x 1", "seta name Player",
+                          "UnBindAll", " bind x y", "binder x", "unbind x", "SETA JPX 2",
+                          "seta  jp_x 1", ""});
     EXPECT_EQ(staged.extraLines, (Lines{"unbindall", "bind w +forward", "UnBindAll", "binder x"}));
     EXPECT_EQ(staged.mainLines,
               (Lines{"seta name Player", " bind x y", "unbind x", "seta  jp_x 1", ""}));
@@ -121,7 +100,7 @@ TEST(ConfigFiles, MissingOrUnreadableConfigurationChangesNothing) {
 // as they were and no temporary file is left behind.
 TEST(ConfigFiles, AFailedStepNeverCostsTheConfiguration) {
     const std::string original = "bind w +forward\r\nseta jp_x 1\r\nseta cp_clanPwd \"a:b\"\r\n";
-    struct Case {
+    const struct {
         const char* what;
         void (*arrange)(FakeFiles&);
     } cases[] = {
@@ -130,7 +109,7 @@ TEST(ConfigFiles, AFailedStepNeverCostsTheConfiguration) {
         {"extra file locked", [](FakeFiles& f) { f.unmovable.insert(kEx); }},
         {"main file locked", [](FakeFiles& f) { f.unmovable.insert(kCfg); }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         FakeFiles fs;
         fs.files[kCfg] = original;

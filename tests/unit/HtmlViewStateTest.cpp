@@ -2,40 +2,24 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 namespace {
 
 // Records the listener calls in order, with whether the link policy was
 // already in force at the moment of the call.
-class RecordingListener : public IHTMLViewListener {
-public:
-    explicit RecordingListener(const HtmlViewState& state) : m_state(state) {}
+struct RecordingListener : IHTMLViewListener {
+    explicit RecordingListener(const HtmlViewState& state) : state(state) {}
+    const HtmlViewState& state;
     std::vector<std::string> calls;
-
-    void OnPageReady() override {
-        calls.push_back(std::string("ready") + (m_state.IsLinkPolicy() ? "+policy" : ""));
-    }
-    void OnPageError(unsigned long status) override {
-        calls.push_back("error:" + std::to_string(status));
-    }
-
-private:
-    const HtmlViewState& m_state;
+    void OnPageReady() override { calls.push_back(state.IsLinkPolicy() ? "ready+policy" : "ready"); }
+    void OnPageError(unsigned long status) override { calls.push_back("error:" + std::to_string(status)); }
 };
 
 // The browser's current document, as a sequence of answers.
-class StandInDocuments : public IDocumentSource {
-public:
-    std::vector<DocumentAttach> answers;
+struct StandInDocuments : IDocumentSource {
+    std::vector<DocumentAttach> answers{DocumentAttach::Attached};
     std::size_t asked = 0;
-
     DocumentAttach AttachCurrentDocument() override {
-        const DocumentAttach answer =
-            answers.at(asked < answers.size() ? asked : answers.size() - 1);
-        ++asked;
-        return answer;
+        return answers.at(std::min(asked++, answers.size() - 1));
     }
 };
 
@@ -47,7 +31,6 @@ struct ViewState : ::testing::Test {
 };
 
 TEST_F(ViewState, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyHolds) {
-    documents.answers = {DocumentAttach::Attached};
     EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/", true),
               NavigationDecision::StayInView);
 
@@ -67,7 +50,6 @@ TEST_F(ViewState, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyH
 // its navigations and failures are its own: they stay in the frame and are
 // neither handed to the system nor reported as failures of the page.
 TEST_F(ViewState, FramesNeitherMakeThePageReadyNorFollowTheLinkPolicy) {
-    documents.answers = {DocumentAttach::Attached};
     state.OnDocumentComplete(documents, false);
     state.OnNavigateError(0x800C0010ul, false);
     EXPECT_TRUE(listener.calls.empty());
@@ -98,7 +80,6 @@ TEST_F(ViewState, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
 }
 
 TEST_F(ViewState, EveryFailedNavigationIsReportedBeforeAndAfterTheFirstPage) {
-    documents.answers = {DocumentAttach::Attached};
     state.OnNavigateError(0x800C0010ul, true);
     state.OnDocumentComplete(documents, true);
     state.OnNavigateError(0x80040154ul, true);

@@ -3,9 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-
 namespace {
 
 // MD5 of "abc" followed by "qz73MRA", as md5sum gives it: the key of a
@@ -27,18 +24,10 @@ struct FakeCookieFile : ICookieFile {
     ReadResult ReadStart(std::string& bytes, size_t limit) override {
         if (!disk.exists)
             return ReadResult::Missing;
-        bytes = disk.bytes.substr(0, limit);
-        if (disk.failReads) {
-            bytes = bytes.substr(0, disk.readableBytes);
-            return ReadResult::Failed;
-        }
-        return ReadResult::Read;
+        bytes = disk.bytes.substr(0, disk.failReads ? std::min(limit, disk.readableBytes) : limit);
+        return disk.failReads ? ReadResult::Failed : ReadResult::Read;
     }
-    void Replace(const std::string& bytes) override {
-        disk.exists = true;
-        disk.bytes = bytes;
-        ++disk.replaces;
-    }
+    void Replace(const std::string& bytes) override { disk.exists = true, disk.bytes = bytes, ++disk.replaces; }
     Disk& disk;
 };
 
@@ -53,12 +42,6 @@ bool CountingFill(unsigned char* bytes, size_t count) {
     for (size_t i = 0; i < count; ++i)
         bytes[i] = static_cast<unsigned char>(0xA0 + i);
     return true;
-}
-
-std::string Counting(size_t count) {
-    std::string bytes(count, '\0');
-    CountingFill(reinterpret_cast<unsigned char*>(&bytes[0]), count);
-    return bytes;
 }
 
 bool HasRunOfKey(const std::string& file, const std::string& key) {
@@ -85,7 +68,9 @@ TEST(AccountRecord, SaveWritesTheLayoutWithRandomBytesAfterEachScrambledValue) {
     record->m_accessCode = std::string(64, 'c');
     record->m_lang = std::string(65, 'L');
     record->Save();
-    EXPECT_EQ(disk.bytes, CookieField("m1", kKeyOfAbc).substr(0, 3) + Counting(61) +
+    std::string counting(61, '\0');
+    CountingFill(reinterpret_cast<unsigned char*>(&counting[0]), 61);
+    EXPECT_EQ(disk.bytes, CookieField("m1", kKeyOfAbc).substr(0, 3) + counting +
                               CookieField(std::string(64, 'c'), kKeyOfAbc) +
                               CookieField(std::string(64, 'L'), ""));
 

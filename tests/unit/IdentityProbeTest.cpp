@@ -4,9 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <map>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -50,26 +47,18 @@ struct FakeDrives : IDriveQuery {
             const auto* inBytes = static_cast<const unsigned char*>(in);
             owner.inputs.emplace_back(inBytes, inBytes + inSize);
             auto* outBytes = static_cast<unsigned char*>(out);
-            if (code == kIdeDriverIdentify) {
-                std::memcpy(out, &owner.ideRecord, sizeof owner.ideRecord);
-                return true;
-            }
+            if (code == kIdeDriverIdentify)
+                return std::memcpy(out, &owner.ideRecord, sizeof owner.ideRecord), true;
             const Drive& drive = owner.devices[name];
-            if (code == kSmartGetVersion && drive.deviceMap != 0) {
-                outBytes[3] = drive.deviceMap;
-                return true;
-            }
-            if ((code == kSmartRcvDriveData || code == kScsiMiniport) && !drive.identify.empty()) {
-                // The data follows the 16-byte answer header, after the
-                // SCSI request header on that path.
-                const size_t at = (code == kScsiMiniport ? sizeof(SrbIoControl) : 0) + 16;
-                std::memcpy(outBytes + at, drive.identify.data(), 512);
-                return true;
-            }
-            if (code == kStorageQueryProperty && !drive.descriptor.empty()) {
-                std::memcpy(out, drive.descriptor.data(), drive.descriptor.size());
-                return true;
-            }
+            if (code == kSmartGetVersion && drive.deviceMap != 0)
+                return outBytes[3] = drive.deviceMap, true;
+            // The data follows the 16-byte answer header, after the SCSI
+            // request header on that path.
+            const size_t at = (code == kScsiMiniport ? sizeof(SrbIoControl) : 0) + 16;
+            if ((code == kSmartRcvDriveData || code == kScsiMiniport) && !drive.identify.empty())
+                return std::memcpy(outBytes + at, drive.identify.data(), 512), true;
+            if (code == kStorageQueryProperty && !drive.descriptor.empty())
+                return std::memcpy(out, drive.descriptor.data(), drive.descriptor.size()), true;
             return false;
         }
         FakeDrives& owner;
@@ -111,10 +100,7 @@ const char kDrive1[] = "\\\\.\\PhysicalDrive1";
 // Without administrator rights only the query-only open succeeds.
 TEST(DriveProbe, SerialFoundOnlyByTheStorageQuery) {
     FakeDrives drives;
-    drives.devices[kDrive0].opensForWrite = false;
-    drives.devices[kDrive0].identify = IdentifyBlock("NOT-REACHED", "m");
-    drives.devices[kDrive0].deviceMap = 1;
-    drives.devices[kDrive0].descriptor = Descriptor("Samsung SSD", "S1AB2CD3");
+    drives.devices[kDrive0] = {1, IdentifyBlock("NOT-REACHED", "m"), Descriptor("Samsung SSD", "S1AB2CD3"), false};
     std::strcpy(g_driveSerial, "left over");
     EXPECT_STREQ(ReadDriveSerial(drives), "1SBAC23D"); // serials come pairwise swapped
     EXPECT_STREQ(g_driveModel, "Samsung SSD");
@@ -157,20 +143,16 @@ TEST(DriveProbe, ScsiNeedsAModelAndSharedSmartTheVersion) {
 
     FakeDrives shared;
     shared.devices[kDrive0].identify = IdentifyBlock("NO-VERSION", "m");
-    shared.devices[kDrive1].deviceMap = 1;
-    shared.devices[kDrive1].identify = IdentifyBlock("SHARED-1", "m");
+    shared.devices[kDrive1] = {1, IdentifyBlock("SHARED-1", "m"), {}, true};
     EXPECT_TRUE(ProbeSmartShared(shared));
     EXPECT_STREQ(g_driveSerial, "SHARED-1");
 }
 
 TEST(DriveProbe, StorageDescriptorWithOffsetsOutsideTheBufferIsIgnored) {
     FakeDrives drives;
-    std::vector<unsigned char> broken(sizeof(StorageDeviceDescriptor), 0);
-    StorageDeviceDescriptor record = {};
-    record.ProductIdOffset = 0x7fffffff;
-    record.SerialNumberOffset = 0xfffffff0u;
-    std::memcpy(broken.data(), &record, sizeof record);
-    drives.devices[kDrive0].descriptor = broken;
+    auto& broken = drives.devices[kDrive0].descriptor = Descriptor("", "");
+    reinterpret_cast<StorageDeviceDescriptor*>(broken.data())->ProductIdOffset = 0x7fffffff;
+    reinterpret_cast<StorageDeviceDescriptor*>(broken.data())->SerialNumberOffset = 0xfffffff0u;
     drives.devices[kDrive1].descriptor = Descriptor("Disk", "------------------7-");
     g_driveSerial[0] = '\0';
     EXPECT_TRUE(ProbeStorageQuery(drives));
@@ -192,8 +174,7 @@ TEST(DriveProbe, Windows9xReadsTheDriversRecord) {
     EXPECT_GT(missing.driverMissingShown, 0);
 
     FakeDrives found;
-    found.platform = 1;
-    found.driverPresent = true;
+    found.platform = 1, found.driverPresent = true;
     const auto block = IdentifyBlock("VXD-SERIAL", "Quantum");
     found.ideRecord.drivePresent[1] = 1; // controller 0 absent: not counted
     found.ideRecord.drivePresent[2] = 1;

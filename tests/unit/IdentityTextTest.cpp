@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
-#include <vector>
 
 namespace {
 
@@ -32,11 +30,6 @@ std::string SerialText(const IdentifyWords& words) {
     return out;
 }
 
-void ForgetDrive() {
-    g_driveSerial[0] = '\0';
-    g_driveModel[0] = '\0';
-}
-
 TEST(IdentifyWordsToText, ClearsTrailingBlanksOnlyAndKeepsTheFirstCharacter) {
     EXPECT_EQ(SerialText(DriveWords("     WD-WMAZA1234567")), "     WD-WMAZA1234567");
     EXPECT_EQ(SerialText(DriveWords("AB  CD")), "AB  CD");
@@ -53,7 +46,7 @@ TEST(IdentifyWordsToText, ClearsTrailingBlanksOnlyAndKeepsTheFirstCharacter) {
 }
 
 TEST(RecordIdentifyData, KeepsTheFirstUsableSerialWithItsModel) {
-    ForgetDrive();
+    g_driveSerial[0] = g_driveModel[0] = '\0';
     RecordIdentifyData(0, DriveWords("     WD-WMAZA1234567", "WDC WD5000"));
     EXPECT_STREQ(g_driveSerial, "     WD-WMAZA1234567"); // its 20th character is a digit
     EXPECT_STREQ(g_driveModel, "WDC WD5000");
@@ -64,7 +57,7 @@ TEST(RecordIdentifyData, KeepsTheFirstUsableSerialWithItsModel) {
 }
 
 TEST(RecordIdentifyData, PassesOverSerialsThatAreNotUsable) {
-    ForgetDrive();
+    g_driveSerial[0] = g_driveModel[0] = '\0';
     RecordIdentifyData(0, DriveWords(" WD-WMAZA12345"));      // blank first, trailing blanks
     RecordIdentifyData(1, DriveWords(""));                    // all blanks: one blank
     RecordIdentifyData(2, DriveWords("-------------------")); // neither end alphanumeric
@@ -92,10 +85,7 @@ struct Descriptor {
 TEST(DecodeDescriptorText, HexAndCopyPassesSwapAndTrim) {
     EXPECT_EQ(Descriptor("3132 ").Decode(false), "12");  // a blank is digit 0, the odd one dropped
     EXPECT_EQ(Descriptor("0001").Decode(false), "0001"); // 0x01 is not printable: copied
-    EXPECT_EQ(Descriptor("abc\x01"
-                         "def")
-                  .Decode(false),
-              "");
+    EXPECT_EQ(Descriptor("abc\x01" "def").Decode(false), "");
     EXPECT_EQ(Descriptor("2020202031324142").Decode(true), "21BA");
     EXPECT_EQ(Descriptor("2020").Decode(false), "  "); // all blanks stay
     EXPECT_EQ(Descriptor("ABC").Decode(true), "BA");

@@ -4,9 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <string>
-
 namespace {
 
 std::string Names(const Manifest& m) {
@@ -49,43 +46,22 @@ TEST(ManifestTest, EntriesSectionsAndLineEnds) {
 }
 
 TEST(ManifestTest, NumbersFollowStrtoulOnThirtyTwoBits) {
-    EXPECT_EQ(ParseManifestNumber("42abc"), 42u);
-    EXPECT_EQ(ParseManifestNumber(" \t+7"), 7u);
-    EXPECT_EQ(ParseManifestNumber("-1"), 4294967295u);
-    EXPECT_EQ(ParseManifestNumber("-5"), 4294967291u);
-    EXPECT_EQ(ParseManifestNumber("4294967295"), 4294967295u);
-    EXPECT_EQ(ParseManifestNumber("4294967296"), 4294967295u);
-    EXPECT_EQ(ParseManifestNumber("-99999999999999999999"), 4294967295u);
-    EXPECT_EQ(ParseManifestNumber(""), 0u);
-    EXPECT_EQ(ParseManifestNumber("x1"), 0u);
+    const std::pair<const char*, uint32_t> cases[] = {
+        {"42abc", 42u}, {" \t+7", 7u}, {"-1", 4294967295u}, {"-5", 4294967291u},
+        {"4294967295", 4294967295u}, {"4294967296", 4294967295u},
+        {"-99999999999999999999", 4294967295u}, {"", 0u}, {"x1", 0u}};
+    for (const auto& [text, number] : cases)
+        EXPECT_EQ(ParseManifestNumber(text), number) << text;
 }
 
 // Every form that would leave the game folder (or that Windows reads as a
 // device or rewrites) is skipped, in both sections.
 TEST(ManifestTest, PathsOutsideTheGameFolderAreSkippedInBothSections) {
-    const char* hostile[] = {"\\Windows\\win.ini",
-                             "/etc/x",
-                             "\\\\host\\share\\x",
-                             "\\\\.\\PhysicalDrive0",
-                             "CON",
-                             "nul.txt",
-                             "maps\\AUX.pk3",
-                             "com1",
-                             "LPT9.log",
-                             "prn .txt",
-                             "a\\conout$",
-                             "file.pk3.",
-                             "dir \\x",
-                             "a\\\\b",
-                             "dir\\",
-                             "a*b",
-                             "a?b",
-                             "dir. \\x",
-                             "\\\\?\\C\\x",
-                             "tab\there",
-                             "C:x",
-                             "..\\x",
-                             "a..b"};
+    const char* hostile[] = {
+        "\\Windows\\win.ini", "/etc/x", "\\\\host\\share\\x", "\\\\.\\PhysicalDrive0", "CON",
+        "nul.txt", "maps\\AUX.pk3", "com1", "LPT9.log", "prn .txt", "a\\conout$", "file.pk3.",
+        "dir \\x", "a\\\\b", "dir\\", "a*b", "a?b", "dir. \\x", "\\\\?\\C\\x", "tab\there", "C:x",
+        "..\\x", "a..b"};
     std::string files = "#\r\n";
     std::string deletes = "#DELETE\r\n";
     for (const char* path : hostile) {

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace {
 
 const NavigationDecision kStay = NavigationDecision::StayInView;
@@ -20,10 +18,7 @@ TEST(NavigationPolicy, EverythingStaysInTheViewUntilTheFirstPageHasLoaded) {
 // view; browser and mail addresses go to the system, and targets that would
 // start programs are refused and start nothing.
 TEST(NavigationPolicy, AfterTheFirstPage) {
-    const struct {
-        const char* url;
-        NavigationDecision decision;
-    } cases[] = {
+    const std::pair<const char*, NavigationDecision> cases[] = {
         {"http://localhost/", kStay},
         {"http://localhost", kStay},
         {"http://localhost:8080/x", kStay},
@@ -64,8 +59,8 @@ TEST(NavigationPolicy, AfterTheFirstPage) {
         {"http://x.example/\x7f", kRefuse},
         {"file:///C:/x.exe#top", kStay}, // the browser control decides; nothing is started
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(DecideNavigation(c.url, true), c.decision) << c.url;
+    for (const auto& [url, decision] : cases)
+        EXPECT_EQ(DecideNavigation(url, true), decision) << url;
     // A NUL after the name ends no host: the address is refused, not local.
     EXPECT_EQ(DecideNavigation(std::string("http://localhost\0.evil.example/", 31), true), kRefuse);
     EXPECT_FALSE(IsSafeExternalTarget("file:///C:/x.exe#top"));
@@ -76,12 +71,8 @@ TEST(NavigationPolicy, ANewWindowNeverOpensInTheViewOnlyASafeTargetReachesTheSys
                                 "http://localhost/x", "https://x.example/#top"};
     for (const std::string& url : safe)
         EXPECT_EQ(DecideNewWindow(&url), kOpen) << url;
-    const std::string refused[] = {"file:///C:/x.exe",
-                                   "javascript:alert(1)",
-                                   "res://x.dll/y",
-                                   "#top",
-                                   "",
-                                   "http://x.example/\" C:\\x.exe"};
+    const std::string refused[] = {"file:///C:/x.exe", "javascript:alert(1)", "res://x.dll/y",
+                                   "#top", "", "http://x.example/\" C:\\x.exe"};
     for (const std::string& url : refused)
         EXPECT_EQ(DecideNewWindow(&url), kRefuse) << url;
     // NewWindow2 does not say where the window would go.

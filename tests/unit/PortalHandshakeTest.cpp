@@ -2,92 +2,65 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
-#include <vector>
-
 namespace {
 
 // The dialog's window with a simulated clock. Its timer repeats like the
 // system's until it is stopped, so a handler that forgot to stop it would
 // see extra attempts.
-class SimulatedWindow : public IHandshakeWindow {
-public:
-    long now = 0;
-    int closes = 0;
-    int portalShown = 0;
+struct SimulatedWindow : IHandshakeWindow {
+    long now = 0, period = 0, due = 0;
+    int closes = 0, portalShown = 0;
+    bool armed = false;
+    unsigned timer = 0;
 
     void StartTimer(unsigned id, unsigned milliseconds) override {
-        m_id = id;
-        m_period = static_cast<long>(milliseconds);
-        m_due = now + m_period;
-        m_armed = true;
+        timer = id, period = static_cast<long>(milliseconds), due = now + period, armed = true;
     }
-    void StopTimer(unsigned id) override {
-        if (id == m_id)
-            m_armed = false;
-    }
+    void StopTimer(unsigned id) override { armed = armed && id != timer; }
     void CloseForSelfUpdate() override { ++closes; }
     void ShowPortal() override { ++portalShown; }
-
-    bool Armed() const { return m_armed; }
-
     // Lets time pass, delivering timer events to the handshake.
     void Advance(long milliseconds, PortalHandshake& handshake) {
         const long end = now + milliseconds;
-        while (m_armed && m_due <= end) {
-            now = m_due;
-            m_due += m_period;
-            handshake.OnTimer(m_id);
-        }
+        while (armed && due <= end)
+            now = due, due += period, handshake.OnTimer(timer);
         now = end;
     }
-
-private:
-    bool m_armed = false;
-    unsigned m_id = 0;
-    long m_period = 0;
-    long m_due = 0;
 };
 
 // A portal page whose authorize function exists from a given moment on.
-class StandInPage : public IPortalPage {
-public:
-    explicit StandInPage(const SimulatedWindow& clock) : m_clock(clock) {}
-
+struct StandInPage : IPortalPage {
+    explicit StandInPage(const SimulatedWindow& clock) : clock(clock) {}
+    const SimulatedWindow& clock;
     bool document = true;
     long authorizeFrom = 0; // -1: never defined
-    std::string mid = "page-mid", code = "page-code", lang = "ru";
+    std::string answers[3] = {"page-mid", "page-code", "ru"};
     // Which of get_access_mid, get_access_code, get_lang the page defines.
     bool has[3] = {true, true, true};
     std::vector<long> attempts;
     std::vector<std::vector<std::string>> ran;
 
     bool HasDocument() const override { return document; }
-    bool GetAccessMid(std::string& value) override { return Answer(0, mid, value); }
-    bool GetAccessCode(std::string& value) override { return Answer(1, code, value); }
-    bool GetLang(std::string& value) override { return Answer(2, lang, value); }
+    bool GetAccessMid(std::string& value) override { return Answer(0, value); }
+    bool GetAccessCode(std::string& value) override { return Answer(1, value); }
+    bool GetLang(std::string& value) override { return Answer(2, value); }
+    bool Answer(int function, std::string& value) const {
+        if (has[function])
+            value = answers[function];
+        return has[function];
+    }
     bool Authorize(const std::string& m, const std::string& c, const std::string& id) override {
-        attempts.push_back(m_clock.now);
-        if (authorizeFrom < 0 || m_clock.now < authorizeFrom)
+        attempts.push_back(clock.now);
+        if (authorizeFrom < 0 || clock.now < authorizeFrom)
             return false;
         ran.push_back({m, c, id});
         return true;
     }
-
-private:
-    bool Answer(int function, const std::string& answer, std::string& value) const {
-        if (has[function])
-            value = answer;
-        return has[function];
-    }
-    const SimulatedWindow& m_clock;
 };
 
 // No "cookie.dat" yet: the record starts empty and saves go nowhere; the
 // handshake's saves are counted through its save callback instead.
-class NoCookieFile : public ICookieFile {
-public:
+struct NoCookieFile : ICookieFile {
     ReadResult ReadStart(std::string&, size_t) override { return ReadResult::Missing; }
     void Replace(const std::string&) override {}
 };
@@ -119,7 +92,7 @@ TEST_F(Handshake, AuthorizeIsTriedUntilThePageDefinesItAndThenOnce) {
         run.OnPageReady();
         clock.Advance(60000, run);
         EXPECT_EQ(portal.attempts, c.attempts);
-        EXPECT_FALSE(clock.Armed());
+        EXPECT_FALSE(clock.armed);
         EXPECT_EQ(clock.portalShown, 1);
         if (c.authorizeFrom >= 0) {
             EXPECT_EQ(portal.ran,
@@ -170,7 +143,7 @@ TEST_F(Handshake, CaptureReplacesEveryValueFromThePortalPageAndSaves) {
     account.m_accessCode = "old-code";
     account.m_lang = "en";
     account.m_machineId = "id";
-    page.lang = ""; // a value the page gives as empty is the page's answer
+    page.answers[2] = ""; // a value the page gives as empty is the page's answer
     handshake.CapturePortalValues();
 
     EXPECT_EQ(account.m_accessMid, "page-mid");

@@ -2,10 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace {
 
@@ -14,18 +11,12 @@ struct Lines {
     bool full = false;
 };
 
-class MemoryLog : public ILogFile {
-public:
-    explicit MemoryLog(Lines& lines) : m_lines(lines) {}
+struct MemoryLog : ILogFile {
+    explicit MemoryLog(Lines& out) : out(out) {}
     bool Append(const std::string& line) override {
-        if (m_lines.full)
-            return false;
-        m_lines.lines.push_back(line);
-        return true;
+        return !out.full && (out.lines.push_back(line), true);
     }
-
-private:
-    Lines& m_lines;
+    Lines& out;
 };
 
 TEST(RunLogTest, HiddenValuesNeverReachTheFile) {

@@ -17,10 +17,8 @@ using test_signer::TestKey;
 const char kSignedUrl[] = "http://portal/signed/files.txt";
 const char kPlainUrl[] = "http://portal/files.php";
 
-TestKey& Key() {
-    static TestKey key;
-    return key;
-}
+using test_signer::SharedKey;
+const auto& Key = SharedKey;
 
 // A signed entry with the size and CRC-32 of `bytes` and the SHA-256 of
 // `hashed`: for other bytes, what a forger who fixed up the CRC would face.
@@ -36,28 +34,15 @@ std::string SignedManifest(uint64_t sequence, const std::string& entries) {
                       entries);
 }
 
-struct SignedCase {
-    FakeFolder folder;
-    FakeFtp ftp;
-    FakePortal portal;
+struct SignedCase : UpdateBench<> {
     MemoryDocuments documents;
     MemorySequences sequences;
     OpenSslVerifier verifier{Key().PublicKey()};
     SignedSource source{documents, verifier, sequences};
-    CountingSelfUpdate selfUpdate;
-    RecordingListener listener;
-    UpdateWorker worker;
 
-    SignedCase() {
-        worker.m_listener = &listener;
-        // What a launcher without a key would take: never looked at here.
-        portal.texts[kPlainUrl] = "#\r\n#DELETE\r\nkeep.txt\r\n";
-    }
-    void Go() {
-        UpdateServices services{portal, ftp, folder, selfUpdate, kSignedUrl, &source};
-        RunUpdate(worker, services);
-    }
-    bool Failed() const { return listener.Failed(); }
+    // What a launcher without a key would take: never looked at here.
+    SignedCase() { portal.texts[kPlainUrl] = "#\r\n#DELETE\r\nkeep.txt\r\n"; }
+    void Go() { Run(folder, kSignedUrl, &source); }
 };
 
 // Nothing but a good, current signed manifest is acted on: nothing deleted,

@@ -19,10 +19,7 @@
 
 namespace test_signer {
 
-struct PkeyFree {
-    void operator()(EVP_PKEY* key) const { EVP_PKEY_free(key); }
-};
-using Pkey = std::unique_ptr<EVP_PKEY, PkeyFree>;
+using Pkey = std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)>;
 
 // The public key as the build setting carries it: X then Y, 32 bytes each.
 using RawPublicKey = std::array<uint8_t, 64>;
@@ -32,9 +29,8 @@ inline void Require(bool ok, const char* what) {
         throw std::runtime_error(what);
 }
 
-class TestKey {
-public:
-    TestKey() : m_key(EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", "P-256")) {
+struct TestKey {
+    TestKey() : m_key(EVP_PKEY_Q_keygen(nullptr, nullptr, "EC", "P-256"), EVP_PKEY_free) {
         Require(m_key != nullptr, "key generation");
     }
 
@@ -77,14 +73,11 @@ public:
     std::string Sign(const std::string& body) const {
         return body + "signature " + SignHex(body) + "\n";
     }
-
-private:
     Pkey m_key;
 };
 
 // Verifies against a raw public key, the form the launcher is built with.
-class OpenSslVerifier : public ISignatureVerifier {
-public:
+struct OpenSslVerifier : ISignatureVerifier {
     explicit OpenSslVerifier(const RawPublicKey& raw) {
         uint8_t point[65] = {4};
         std::copy(raw.begin(), raw.end(), point + 1);
@@ -122,9 +115,13 @@ public:
     }
 
     int calls = 0;
-
-private:
-    Pkey m_key;
+    Pkey m_key{nullptr, EVP_PKEY_free};
 };
+
+// One key for a whole test program: generating one is slow.
+inline TestKey& SharedKey() {
+    static TestKey key;
+    return key;
+}
 
 } // namespace test_signer

@@ -46,10 +46,8 @@ TEST(ProgressPosition, StepWrapsAroundAtBothEnds) {
     ui::StepPosition(state, false);
     EXPECT_GE(state.m_nPos, 0);
     EXPECT_LE(state.m_nPos, 100);
-}
 
-TEST(ProgressPosition, AnEmptyOrReversedRangeIsEmpty) {
-    ProgressState state;
+    // An empty or reversed range is empty.
     ui::SetRange(state, 5, 5);
     EXPECT_TRUE(ui::IsRangeEmpty(state));
     ui::SetRange(state, 9, 3);
@@ -86,22 +84,32 @@ TEST(ProgressText, AppendsTheRoundedPercentageWithoutSeparator) {
     EXPECT_EQ("", ui::ProgressText("", state));
 }
 
-TEST(ProgressAreas, NormalBarIsTruncatedAndTheRestFollowsIt) {
-    const Rect interior{2, 2, 102, 22};
-    ProgressState state;
-    ui::SetRange(state, 0, 3);
-    state.m_nPos = 2;
-    ui::ProgressAreas areas = ui::LayOutAreas(interior, state, false, false);
-    EXPECT_FALSE(areas.hasLead);
-    EXPECT_EQ((Rect{2, 2, 68, 22}), areas.bar);
-    EXPECT_TRUE(areas.hasRest);
-    EXPECT_EQ((Rect{68, 2, 102, 22}), areas.rest);
-
-    // A vertical bar fills from the bottom.
-    state.m_nPos = 1;
-    areas = ui::LayOutAreas(Rect{0, 0, 10, 90}, state, true, false);
-    EXPECT_EQ((Rect{0, 60, 10, 90}), areas.bar);
-    EXPECT_EQ((Rect{0, 0, 10, 60}), areas.rest);
+// The bar is truncated and the rest follows it; a vertical bar fills from the
+// bottom. The marquee block (20 %) enters without a lead, runs, and leaves
+// past the end without a rest. An area not drawn is shown as {}.
+TEST(ProgressAreas, BarRestAndLeadFollowThePosition) {
+    const struct {
+        Rect interior;
+        int high, pos;
+        bool vertical, marquee;
+        Rect lead, bar, rest;
+    } cases[] = {
+        {{2, 2, 102, 22}, 3, 2, false, false, {}, {2, 2, 68, 22}, {68, 2, 102, 22}},
+        {{0, 0, 10, 90}, 3, 1, true, false, {}, {0, 60, 10, 90}, {0, 0, 10, 60}},
+        {{0, 0, 200, 20}, 100, 10, false, true, {}, {0, 0, 20, 20}, {20, 0, 200, 20}},
+        {{0, 0, 200, 20}, 100, 50, false, true, {0, 0, 60, 20}, {60, 0, 100, 20}, {100, 0, 200, 20}},
+        {{0, 0, 200, 20}, 100, 110, false, true, {0, 0, 180, 20}, {180, 0, 200, 20}, {}},
+        {{0, 0, 20, 200}, 100, 50, true, true, {0, 140, 20, 200}, {0, 100, 20, 140}, {0, 0, 20, 100}},
+    };
+    for (const auto& c : cases) {
+        ProgressState state;
+        ui::SetRange(state, 0, c.high);
+        state.m_nPos = c.pos;
+        const ui::ProgressAreas areas = ui::LayOutAreas(c.interior, state, c.vertical, c.marquee);
+        EXPECT_EQ(areas.hasLead ? areas.lead : Rect{}, c.lead) << c.pos;
+        EXPECT_EQ(areas.bar, c.bar) << c.pos;
+        EXPECT_EQ(areas.hasRest ? areas.rest : Rect{}, c.rest) << c.pos;
+    }
 }
 
 TEST(ProgressAreas, PositionOutsideAChangedRangeStaysInsideTheFrame) {
@@ -128,34 +136,6 @@ TEST(ProgressAreas, PositionOutsideAChangedRangeStaysInsideTheFrame) {
     areas = ui::LayOutAreas(interior, state, false, true);
     EXPECT_EQ(interior.left, areas.bar.left);
     EXPECT_EQ(interior.right, areas.bar.right);
-}
-
-TEST(ProgressAreas, MarqueeBlockEntersRunsAndLeaves) {
-    const Rect interior{0, 0, 200, 20};
-    ProgressState state; // block of 20 % = 40 pixels
-    state.m_nPos = 10;   // the block is still entering: no lead
-    ui::ProgressAreas areas = ui::LayOutAreas(interior, state, false, true);
-    EXPECT_FALSE(areas.hasLead);
-    EXPECT_EQ((Rect{0, 0, 20, 20}), areas.bar);
-    EXPECT_EQ((Rect{20, 0, 200, 20}), areas.rest);
-
-    state.m_nPos = 50;
-    areas = ui::LayOutAreas(interior, state, false, true);
-    EXPECT_EQ((Rect{0, 0, 60, 20}), areas.lead);
-    EXPECT_EQ((Rect{60, 0, 100, 20}), areas.bar);
-    EXPECT_EQ((Rect{100, 0, 200, 20}), areas.rest);
-
-    state.m_nPos = 110; // leaving past the end: no rest
-    areas = ui::LayOutAreas(interior, state, false, true);
-    EXPECT_FALSE(areas.hasRest);
-    EXPECT_EQ((Rect{180, 0, 200, 20}), areas.bar);
-
-    // Vertical: the block climbs from the bottom.
-    state.m_nPos = 50;
-    areas = ui::LayOutAreas(Rect{0, 0, 20, 200}, state, true, true);
-    EXPECT_EQ((Rect{0, 100, 20, 140}), areas.bar);
-    EXPECT_EQ((Rect{0, 140, 20, 200}), areas.lead);
-    EXPECT_EQ((Rect{0, 0, 20, 100}), areas.rest);
 }
 
 TEST(ProgressText, PlacementFollowsTheAlignment) {

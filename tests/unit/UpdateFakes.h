@@ -24,18 +24,14 @@ inline std::string ManifestEntry(const std::string& name, const std::string& byt
            std::to_string(bytes.size()) + "\r\n";
 }
 
-class FakeFolder : public IGameFolder {
-public:
+struct FakeFolder : IGameFolder {
     std::map<std::string, std::string> files;
     std::set<std::string> uncreatable;
     std::vector<std::string> log; // "delete x", "create x", "move x>y"
 
     bool GetLocalFileSize(const std::string& path, uint32_t& size) override {
-        auto it = files.find(path);
-        if (it == files.end())
-            return false;
-        size = static_cast<uint32_t>(it->second.size());
-        return true;
+        size = files.count(path) ? static_cast<uint32_t>(files[path].size()) : 0;
+        return files.count(path) != 0;
     }
     uint32_t ComputeFileCrc32(const std::string& path, uint32_t& crc) override {
         auto it = files.find(path);
@@ -60,18 +56,14 @@ public:
         return true;
     }
 
-private:
-    class File : public ILocalFile {
-    public:
-        explicit File(std::string& bytes) : m_bytes(bytes) {}
+    struct File : ILocalFile {
+        explicit File(std::string& bytes) : bytes(bytes) {}
         bool Write(const void* data, size_t length) override {
-            m_bytes.append(static_cast<const char*>(data), length);
+            bytes.append(static_cast<const char*>(data), length);
             return true;
         }
         bool Close() override { return true; }
-
-    private:
-        std::string& m_bytes;
+        std::string& bytes;
     };
 };
 
@@ -79,8 +71,7 @@ private:
 // from the bytes sent, a file may break off after some bytes, and a hook runs
 // after every read. Like an ordinary Unix server it knows only "/" as a folder
 // separator: a name holding "\\" is not found.
-class FakeFtp : public IFtpConnector {
-public:
+struct FakeFtp : IFtpConnector {
     std::map<std::string, std::string> files;
     std::map<std::string, uint64_t> listedSizes; // instead of the real size
     std::set<std::string> unlisted;
@@ -92,66 +83,55 @@ public:
     std::vector<std::string> opened;
 
     std::unique_ptr<IFtpConnection> Connect() override {
-        if (down)
-            return nullptr;
-        return std::make_unique<Connection>(*this);
+        return down ? nullptr : std::make_unique<Connection>(*this);
     }
 
-private:
-    class Remote : public IRemoteFile {
-    public:
-        Remote(FakeFtp& ftp, std::string name) : m_ftp(ftp), m_name(std::move(name)) {}
+    struct Remote : IRemoteFile {
+        Remote(FakeFtp& ftp, std::string name) : ftp(ftp), name(std::move(name)) {}
         long long Read(void* buffer, size_t length) override {
-            std::string bytes = m_ftp.files[m_name];
-            if (m_ftp.breakAfter.count(m_name))
-                bytes.resize(std::min(bytes.size(), m_ftp.breakAfter[m_name]));
-            if (m_ftp.failAfter.count(m_name) && m_pos >= m_ftp.failAfter[m_name])
+            std::string bytes = ftp.files[name];
+            if (ftp.breakAfter.count(name))
+                bytes.resize(std::min(bytes.size(), ftp.breakAfter[name]));
+            if (ftp.failAfter.count(name) && pos >= ftp.failAfter[name])
                 return -1;
-            const size_t n = std::min({length, m_ftp.readSize, bytes.size() - m_pos});
-            bytes.copy(static_cast<char*>(buffer), n, m_pos);
-            m_pos += n;
-            if (m_ftp.onRead)
-                m_ftp.onRead(m_name);
+            const size_t n = std::min({length, ftp.readSize, bytes.size() - pos});
+            bytes.copy(static_cast<char*>(buffer), n, pos);
+            pos += n;
+            if (ftp.onRead)
+                ftp.onRead(name);
             return static_cast<long long>(n);
         }
-
-    private:
-        FakeFtp& m_ftp;
-        std::string m_name;
-        size_t m_pos = 0;
+        FakeFtp& ftp;
+        std::string name;
+        size_t pos = 0;
     };
-    class Connection : public IFtpConnection {
-    public:
-        explicit Connection(FakeFtp& ftp) : m_ftp(ftp) {}
+    struct Connection : IFtpConnection {
+        explicit Connection(FakeFtp& ftp) : ftp(ftp) {}
         bool GetRemoteSize(const std::string& remote, uint64_t& size) override {
             const std::string name = Key(remote);
-            if (!m_ftp.files.count(name) || m_ftp.unlisted.count(name))
+            if (!ftp.files.count(name) || ftp.unlisted.count(name))
                 return false;
-            size =
-                m_ftp.listedSizes.count(name) ? m_ftp.listedSizes[name] : m_ftp.files[name].size();
+            size = ftp.listedSizes.count(name) ? ftp.listedSizes[name] : ftp.files[name].size();
             return true;
         }
         std::unique_ptr<IRemoteFile> OpenRemoteFile(const std::string& remote) override {
             const std::string name = Key(remote);
-            if (!m_ftp.files.count(name))
+            if (!ftp.files.count(name))
                 return nullptr;
-            m_ftp.opened.push_back(name);
-            return std::make_unique<Remote>(m_ftp, name);
+            ftp.opened.push_back(name);
+            return std::make_unique<Remote>(ftp, name);
         }
-
-    private:
         static std::string Key(std::string remote) {
             if (remote.find('\\') != std::string::npos)
                 return std::string();
             std::replace(remote.begin(), remote.end(), '/', '\\');
             return remote;
         }
-        FakeFtp& m_ftp;
+        FakeFtp& ftp;
     };
 };
 
-class FakePortal : public ITextFetch {
-public:
+struct FakePortal : ITextFetch {
     std::map<std::string, std::string> texts; // a URL missing here fails
     bool Fetch(const std::string& url, std::string& text) override {
         auto it = texts.find(url);
@@ -160,16 +140,12 @@ public:
     }
 };
 
-class RecordingListener : public IUpdateListener {
-public:
+struct RecordingListener : IUpdateListener {
     std::vector<std::string> calls;
     std::vector<float> progress;
-    void OnProgress(float percent) override {
-        progress.push_back(percent);
-        calls.push_back("progress");
-    }
-    void OnStatusText(const char* text) override { calls.push_back(std::string("status ") + text); }
     std::vector<UpdateEnd> ends;
+    void OnProgress(float percent) override { progress.push_back(percent), calls.push_back("progress"); }
+    void OnStatusText(const char* text) override { calls.push_back(std::string("status ") + text); }
     void OnUpdateFinished(UpdateEnd end) override {
         ends.push_back(end);
         calls.push_back(end == UpdateEnd::kSelfUpdate ? "self-update" : "finished");
@@ -177,20 +153,35 @@ public:
     bool Failed() const { return !ends.empty() && ends.back() == UpdateEnd::kFailed; }
 };
 
-class CountingSelfUpdate : public ISelfUpdateStarter {
-public:
+struct CountingSelfUpdate : ISelfUpdateStarter {
     int starts = 0;
     bool startable = true;
-    bool StartSelfUpdate() override {
-        ++starts;
-        return startable;
+    bool StartSelfUpdate() override { return ++starts, startable; }
+};
+
+// One update run's stand-ins; Run hands them to RunUpdate with the folder
+// given (the fake folder itself, or a view of it).
+template <class Folder = FakeFolder> struct UpdateBench {
+    Folder folder;
+    FakeFtp ftp;
+    FakePortal portal;
+    CountingSelfUpdate selfUpdate;
+    RecordingListener listener;
+    UpdateWorker worker;
+
+    UpdateBench() { worker.m_listener = &listener; }
+    void Run(IGameFolder& through, const std::string& url, SignedSource* source = nullptr,
+             std::function<void()> beforeLastCall = {}) {
+        UpdateServices services{portal, ftp, through, selfUpdate, url, source};
+        services.beforeLastCall = std::move(beforeLastCall);
+        RunUpdate(worker, services);
     }
+    bool Failed() const { return listener.Failed(); }
 };
 
 // The signed documents a portal would serve (a URL missing here fails), and
 // the highest sequences a launcher stored.
-class MemoryDocuments : public IDocumentFetch {
-public:
+struct MemoryDocuments : IDocumentFetch {
     std::map<std::string, std::string> texts;
     bool FetchDocument(const std::string& url, size_t limit, std::string& text) override {
         auto it = texts.find(url);
@@ -199,8 +190,7 @@ public:
     }
 };
 
-class MemorySequences : public ISequenceStore {
-public:
+struct MemorySequences : ISequenceStore {
     std::map<SignedKind, uint64_t> highest;
     uint64_t ReadHighest(SignedKind kind) override { return highest[kind]; }
     void WriteHighest(SignedKind kind, uint64_t sequence) override { highest[kind] = sequence; }

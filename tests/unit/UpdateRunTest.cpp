@@ -1,13 +1,8 @@
 #include "UpdateFakes.h"
 
-#include "update/FtpDownload.h"
-#include "update/UpdateWorker.h"
-
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
-#include <functional>
 
 namespace {
 
@@ -20,15 +15,7 @@ std::string Bytes(size_t n, char seed) {
     return s;
 }
 
-struct UpdateCase {
-    FakeFolder folder;
-    FakeFtp ftp;
-    FakePortal portal;
-    CountingSelfUpdate selfUpdate;
-    RecordingListener listener;
-    UpdateWorker worker;
-
-    UpdateCase() { worker.m_listener = &listener; }
+struct UpdateCase : UpdateBench<> {
     // Serves the server's files as the manifest, then the extra lines.
     void ServeManifest(const std::string& extra = "") {
         std::string text = "#\r\n";
@@ -38,12 +25,7 @@ struct UpdateCase {
     }
     // The listener calls made before the run stored what must be on disk.
     std::vector<std::vector<std::string>> callsBeforeStore;
-    void Go() {
-        UpdateServices services{portal, ftp, folder, selfUpdate, kUrl};
-        services.beforeLastCall = [this] { callsBeforeStore.push_back(listener.calls); };
-        RunUpdate(worker, services);
-    }
-    bool Failed() const { return listener.Failed(); }
+    void Go() { Run(folder, kUrl, nullptr, [this] { callsBeforeStore.push_back(listener.calls); }); }
 };
 
 // One report per whole percentage, never one per chunk; whatever sizes the
@@ -79,7 +61,7 @@ TEST(UpdateRunTest, ProgressIsPostedPerWholePercentAndStaysOnTheBar) {
 
 // Whatever fails, the run still finishes, says so, and the old copy stays.
 TEST(UpdateRunTest, FailuresAreReportedButStillFinish) {
-    struct Case {
+    const struct {
         const char* what;
         void (*arrange)(UpdateCase&);
         bool failed;
@@ -90,7 +72,7 @@ TEST(UpdateRunTest, FailuresAreReportedButStillFinish) {
         {"FTP server down", [](UpdateCase& r) { r.ftp.down = true; }, true},
         {"file cannot be created", [](UpdateCase& r) { r.folder.uncreatable = {"a.part"}; }, true},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         UpdateCase r;
         r.ftp.files = {{"a", "new"}, {"b", "2"}};
@@ -113,26 +95,17 @@ TEST(UpdateRunTest, FailuresAreReportedButStillFinish) {
 TEST(UpdateRunTest, ADownloadThatIsNotTheListedFileLeavesTheOldCopyInPlace) {
     const std::string name = "maps\\duel.pk3";
     const std::string good = Bytes(10000, 8);
-    struct Case {
+    const struct {
         const char* what;
         void (*arrange)(FakeFtp&, const std::string&);
     } cases[] = {
         {"ends early", [](FakeFtp& f, const std::string& n) { f.breakAfter[n] = 4096; }},
         {"read error", [](FakeFtp& f, const std::string& n) { f.failAfter[n] = 4096; }},
-        {"ends early, not listed",
-         [](FakeFtp& f, const std::string& n) {
-             f.breakAfter[n] = 4096;
-             f.unlisted.insert(n);
-         }},
-        {"ends early, listed smaller",
-         [](FakeFtp& f, const std::string& n) {
-             f.breakAfter[n] = 4096;
-             f.listedSizes[n] = 4096;
-         }},
-        {"other bytes of the same size",
-         [](FakeFtp& f, const std::string& n) { f.files[n][77] ^= 1; }},
+        {"ends early, not listed", [](FakeFtp& f, const std::string& n) { f.breakAfter[n] = 4096, f.unlisted.insert(n); }},
+        {"ends early, listed smaller", [](FakeFtp& f, const std::string& n) { f.breakAfter[n] = f.listedSizes[n] = 4096; }},
+        {"other bytes of the same size", [](FakeFtp& f, const std::string& n) { f.files[n][77] ^= 1; }},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         UpdateCase r;
         r.ftp.files = {{name, good}, {"zafter.txt", "x"}};
@@ -188,7 +161,7 @@ TEST(UpdateRunTest, AStopDuringTheThirdOfFiveFiles) {
 // "eu.exe" the launcher must not close: it ends as a failed update and the
 // player can play. A "vemor.new" left by an earlier run is never handed over.
 TEST(UpdateRunTest, HandOffOnlyWhenTheNewLauncherArrivedAndEuStarted) {
-    struct Case {
+    const struct {
         const char* what;
         void (*arrange)(UpdateCase&);
         int starts;
@@ -200,7 +173,7 @@ TEST(UpdateRunTest, HandOffOnlyWhenTheNewLauncherArrivedAndEuStarted) {
         {"stopped", [](UpdateCase& r) { r.worker.m_stopRequested = true; }, 0},
         {"eu.exe cannot start", [](UpdateCase& r) { r.selfUpdate.startable = false; }, 1},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         UpdateCase r;
         r.ftp.files = {{"vemor.exe", Bytes(3000, 7)}};
@@ -227,10 +200,7 @@ TEST(UpdateRunTest, WhatMustBeStoredIsStoredBeforeTheLastCall) {
     const std::function<void(UpdateCase&)> ends[] = {
         [](UpdateCase& r) { r.ServeManifest(); },                // up to date
         [](UpdateCase& r) { r.ServeManifest("x.pk3|1|1\r\n"); }, // a file fails
-        [](UpdateCase& r) {                                      // self-update
-            r.ftp.files = {{"vemor.exe", Bytes(2000, 7)}};
-            r.ServeManifest();
-        },
+        [](UpdateCase& r) { r.ftp.files = {{"vemor.exe", Bytes(2000, 7)}}, r.ServeManifest(); }, // self-update
     };
     for (const auto& arrange : ends) {
         UpdateCase r;
