@@ -1,7 +1,6 @@
-"""Scenarios of the launcher window itself: "Launch!" with the player's
-configuration staged and the stored account passed on, the layout while the
-portal page cannot load (Wine has no HTML engine, so it never loads here),
-and every way of closing the window during a download."""
+"""The launcher window: "Launch!" with the configuration staged and the stored
+account passed on, the layout (no page ever loads: Wine has no HTML engine),
+and every way of closing it during a download."""
 import hashlib
 import os
 import time
@@ -11,44 +10,28 @@ from harness import (EXIT, IDNO, IDYES, LAUNCH, PROGRESS, TITLE, community, expe
 
 VK_RETURN, VK_ESCAPE, VK_F4, VK_F5 = 0x0D, 0x1B, 0x73, 0x74
 
-PLAYER_CONFIG = (b"// written by the game\r\n"
-                 b"unbindall\r\n"
-                 b"bind w \"+forward\"\r\n"
-                 b"seta jp_duelSound \"1\"\r\n"
-                 b"seta name \"Padawan\"\r\n"
-                 b"BIND MOUSE1 \"+attack\"\r\n"
-                 b"\r\n"
-                 b"seta jpx 2\n"
-                 b" bind x y\r\n"
-                 b"seta cl_maxpackets \"30\"")
-STAGED_MAIN = (b"// written by the game\r\n"
-               b"seta name \"Padawan\"\r\n"
-               b"\r\n"
-               b" bind x y\r\n"
-               b"seta cl_maxpackets \"30\"\r\n")
+PLAYER_CONFIG = (b'// written by the game\r\nunbindall\r\nbind w "+forward"\r\nseta jp_duelSound "1"\r\n'
+                 b'seta name "Padawan"\r\nBIND MOUSE1 "+attack"\r\n\r\nseta jpx 2\n bind x y\r\n'
+                 b'seta cl_maxpackets "30"')
+STAGED_MAIN = (b'// written by the game\r\nseta name "Padawan"\r\n\r\n bind x y\r\n'
+               b'seta cl_maxpackets "30"\r\n')
 STAGED_EXTRA = b"unbindall\r\nbind w \"+forward\"\r\nBIND MOUSE1 \"+attack\"\r\n"
 
 
 def cookie(mid, code, lang):
-    """cookie.dat as the launcher stores it: the two access values scrambled
-    with the key text, the language plain, 64 bytes each. The drive probe
-    finds no serial under Wine, so the key is the digest of the constant alone."""
+    """cookie.dat: the access values scrambled with the key text (Wine shows no
+    drive serial, so the digest of the constant alone), the language plain."""
     key = hashlib.md5(b"qz73MRA").hexdigest().encode()
-
-    def field(value, scrambled):
-        data = value[:64].ljust(64, b"\0")
-        return bytes(b ^ key[i % len(key)] for i, b in enumerate(data)) if scrambled else data
-    return field(mid, True) + field(code, True) + field(lang, False)
+    scrambled = bytes(b ^ key[i % 32] for i, b in enumerate(mid.ljust(64, b"\0") + code.ljust(64, b"\0")))
+    return scrambled + lang.ljust(64, b"\0")
 
 
 def scenario_launch(h):
-    """"Launch!" once the update has ended: the game sees the staged files and
-    the exact command line with the stored clan password; afterwards the
-    password line the game saved is gone, the binds are in the extra file and
-    the stored login is as it was (no page ever loaded to change it). The
-    window stays compact at 635 x 277 with the bar at (9, 193) and the
-    buttons at y 231; F5 changes nothing; a second copy only says that one
-    is already running."""
+    """"Launch!" after the update: the game sees the staged files and the command
+    line with the stored clan password; afterwards the saved password line is
+    gone, the binds are in the extra file, the stored login is unchanged. The
+    window keeps its compact layout; F5 changes nothing; a second copy only
+    says that one is already running."""
     data = community(h, "window", {})
     h.start_demo(data)
     folder = h.game_folder("launch")
@@ -72,12 +55,9 @@ def scenario_launch(h):
 
     frame = fields(h.driver("window", *TITLE))
     expect(frame == before and (frame["w"], frame["h"]) == ("635", "277"), f"window {frame}")
-    bar, launch, leave = h.control(PROGRESS), h.control(LAUNCH), h.control(EXIT)
-    expect((bar["x"], bar["y"], bar["w"], bar["h"]) == ("9", "193", "617", "25"), f"bar {bar}")
-    expect((launch["x"], launch["y"], launch["w"], launch["h"]) == ("151", "231", "158", "33"),
-           f"Launch! {launch}")
-    expect((leave["x"], leave["y"]) == ("326", "231"), f"Exit {leave}")
-    expect((bar["text"], launch["text"]) == ("Up to date", "Launch!"), f"{bar} {launch}")
+    layout = [[c[k] for k in ("x", "y", "w", "h", "text")] for c in map(h.control, (PROGRESS, LAUNCH, EXIT))]
+    expect(layout[:2] == [["9", "193", "617", "25", "Up to date"], ["151", "231", "158", "33", "Launch!"]]
+           and layout[2][:2] == ["326", "231"], f"layout {layout}")
 
     h.driver("click", *TITLE, "--id", LAUNCH)
     expect(h.wait_exit(process, "the launcher") == 0, "launcher exit code")
@@ -97,19 +77,17 @@ def scenario_launch(h):
 
 
 def scenario_every_close_asks_while_downloading(h):
-    """"Exit", Escape and Alt+F4 on the frame (as after a click on the skin)
-    and on the popup, and the taskbar's close, all ask "Are you sure to stop
-    updating?" under the session's title; after No the download goes on.
-    Enter closes nothing. Yes stops the download, leaves no piece of the file
-    in place of the player's copy, starts no game and keeps the stored login."""
+    """"Exit", Escape and Alt+F4 on the frame and on the popup, and the taskbar's
+    close, all ask to stop updating; after No the download goes on. Enter
+    closes nothing. Yes stops it, leaves the player's copy, starts no game and
+    keeps the stored login."""
     h.start_demo(community(h, "closes", {"base\\big.pk3": pattern(12 * 1024 * 1024, 5)}),
                  rate=300000)
     folder = h.game_folder("closes")
     write(os.path.join(folder, "base", "big.pk3"), b"the old good copy")
     stored = cookie(b"m1", b"c2", b"en")
     write(os.path.join(folder, "cookie.dat"), stored)
-    process = h.start_launcher(folder)
-    h.driver("find", *TITLE, "--visible", "--timeout", 30000)
+    process = h.start_launcher(folder, shown=True)
     h.driver("wait-control", *TITLE, "--id", PROGRESS, "--text", "Downloading base\\big.pk3...",
              "--timeout", 30000)
     expect(h.control(LAUNCH)["enabled"] == "0", "Launch! enabled while downloading")
