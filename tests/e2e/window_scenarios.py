@@ -5,8 +5,8 @@ import hashlib
 import os
 import time
 
-from harness import (EXIT, IDNO, IDYES, LAUNCH, PROGRESS, TITLE, community, expect, fields,
-                     pattern, read, read_records, wait_for, write)
+from harness import (EXIT, IDNO, IDYES, LAUNCH, PROGRESS, TITLE, check_files, community, expect,
+                     fields, pattern, put_files, read, read_records, wait_for, write)
 
 VK_RETURN, VK_ESCAPE, VK_F4, VK_F5 = 0x0D, 0x1B, 0x73, 0x74
 
@@ -32,14 +32,11 @@ def scenario_launch(h):
     gone, the binds are in the extra file, the stored login is unchanged. The
     window keeps its compact layout; F5 changes nothing; a second copy only
     says that one is already running."""
-    data = community(h, "window", {})
-    h.start_demo(data)
+    h.start_demo(community(h, "window", {}))
     folder = h.game_folder("launch")
-    cfg = os.path.join(folder, "japlus", "jampconfig.cfg")
-    write(cfg, PLAYER_CONFIG)
-    write(os.path.join(folder, "japlus", "urlRedirect_cache.txt"), b"http://old/\r\n")
     stored = cookie(b"m1", b"c2", b"pt-BR")
-    write(os.path.join(folder, "cookie.dat"), stored)
+    put_files(folder, {"japlus\\jampconfig.cfg": PLAYER_CONFIG, "cookie.dat": stored,
+                       "japlus\\urlRedirect_cache.txt": b"http://old/\r\n"})
     # The stand-in game saves its clan password at exit, as the real one does.
     process = h.open(folder, {"JAMP_STANDIN_SAVE": "1"})
     h.driver("key", *TITLE, "--vk", VK_F5)
@@ -63,17 +60,13 @@ def scenario_launch(h):
     expect(h.wait_exit(process, "the launcher") == 0, "launcher exit code")
     records = read_records(os.path.join(folder, "jamp-started.txt"))
     expect(len(records) == 1, f"game started {len(records)} times")
-    game = records[0]
-    expect(game["cmdline"] == b"jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg "
-                              b"+set cp_clanPwd m1:c2", f"command line {game['cmdline']!r}")
-    expect(game["japlus\\jampconfig.cfg"] == STAGED_MAIN, f"the game saw {game}")
-    expect(game["japlus\\jampconfig_ex.cfg"] == STAGED_EXTRA, f"the game saw {game}")
-    expect(read(cfg) == STAGED_MAIN, f"configuration after the game: {read(cfg)!r}")
-    expect(read(os.path.join(folder, "japlus", "jampconfig_ex.cfg")) == STAGED_EXTRA,
-           "extra configuration after the game")
+    expect(records[0]["cmdline"] == b"jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg "
+                                    b"+set cp_clanPwd m1:c2", f"command line {records[0]['cmdline']!r}")
+    staged = {"japlus\\jampconfig.cfg": STAGED_MAIN, "japlus\\jampconfig_ex.cfg": STAGED_EXTRA}
+    expect({rel: records[0][rel] for rel in staged} == staged, f"the game saw {records[0]}")
+    check_files(folder, dict(staged, **{"cookie.dat": stored}))  # after the game
     expect(sorted(os.listdir(os.path.join(folder, "japlus"))) ==
            ["jampconfig.cfg", "jampconfig_ex.cfg"], "files left under japlus")
-    expect(read(os.path.join(folder, "cookie.dat")) == stored, "cookie.dat changed")
 
 
 def scenario_every_close_asks_while_downloading(h):

@@ -53,12 +53,10 @@ class SigningTest(KitTest):
         public = self.make_key()
         self.assertRegex(public, r"^[0-9a-f]{128}$")
         self.assertEqual(stat.S_IMODE(os.stat(self.key).st_mode), 0o600)
-        with open(self.key, "rb") as f:
-            pem = f.read()
+        pem = Path(self.key).read_bytes()
         code, _, err = self.sign("key", self.key)
         self.assertEqual((code, "never overwritten" in err), (1, True), err)
-        with open(self.key, "rb") as f:
-            self.assertEqual(f.read(), pem)
+        self.assertEqual(Path(self.key).read_bytes(), pem)
         self.assertEqual(self.sign("public", self.key)[1].strip(), public)
         # A key others could read, or one inside the web root, is refused.
         os.chmod(self.key, 0o644)
