@@ -211,7 +211,7 @@ def put_files(root, files):
 def check_files(folder, files):
     for rel, content in files.items():
         got = read(os.path.join(folder, *rel.split("\\")))
-        expect(got == content, f"{rel}: {len(got)} bytes differ from the server's {len(content)}")
+        expect(got == content, f"{rel} differs ({len(got)} bytes, {len(content)} expected)")
 
 
 def community(h, name, files):
