@@ -8,6 +8,7 @@ import socket
 import struct
 import subprocess
 import time
+from pathlib import Path
 
 TITLE = ["--title", "Vemor Academy", "--class", "#32770"]
 # The status text is the progress bar's own text.
@@ -82,16 +83,14 @@ class Harness:
         try:
             return process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
-            os.killpg(process.pid, signal.SIGTERM)
+            end(process)
             raise Failed(f"{what} did not end within {timeout} s")
 
     def cleanup(self):
         """Ends what a scenario left running: a copy left on a message box would
         hold the single-instance mutex for the next one."""
         for process in self.started:
-            if process.poll() is None:
-                os.killpg(process.pid, signal.SIGTERM)
-                process.wait()
+            end(process)
         for process in self.servers:
             process.terminate()
             process.wait()
@@ -153,8 +152,7 @@ class Harness:
             try:
                 connection = listener.accept()[0]
             except socket.timeout:
-                os.killpg(process.pid, signal.SIGTERM)
-                process.wait()
+                end(process)
                 raise Failed("the driver did not connect")
         # The longest waits the scenarios ask of the driver are 90 s.
         connection.settimeout(timeout)
@@ -171,14 +169,20 @@ class Harness:
         try:
             process.wait(timeout=60)
         except subprocess.TimeoutExpired:
-            os.killpg(process.pid, signal.SIGTERM)
-            process.wait()
+            end(process)
 
     def screenshot(self, name):
         os.makedirs(os.path.join(self.build, "e2e-artifacts"), exist_ok=True)
         path = os.path.join(self.build, "e2e-artifacts", name + ".png")
         subprocess.run(["import", "-window", "root", "-display", self.env["DISPLAY"], path],
                        env=self.env, check=False, capture_output=True, timeout=60)
+
+
+def end(process):
+    """Ends a process started in a session of its own, with all it started."""
+    if process.poll() is None:
+        os.killpg(process.pid, signal.SIGTERM)
+        process.wait()
 
 
 def expect(condition, message):
@@ -188,13 +192,11 @@ def expect(condition, message):
 
 def write(path, data):
     os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "wb") as f:
-        f.write(data)
+    Path(path).write_bytes(data)
 
 
 def read(path):
-    with open(path, "rb") as f:
-        return f.read()
+    return Path(path).read_bytes()
 
 
 def pattern(size, seed):

@@ -3,7 +3,6 @@ built-in web server) or the demo portal, and the demo FTP server."""
 import os
 import shutil
 import sys
-import time
 
 from harness import (LAUNCH, STATUS, TITLE, check_files, community, expect,
                      expect_server_cache, ini, leftovers, pattern, put_files, read,
@@ -49,12 +48,8 @@ def scenario_update(h):
     h.driver("wait-control", *TITLE, "--id", STATUS, "--text", "Downloading base\\vemor_new.pk3...",
              "--timeout", 30000)
     expect(h.control(LAUNCH)["enabled"] == "0", "Launch! enabled while downloading")
-    # Two different positions on the way, neither empty nor full: the bar moves.
-    positions = set()
-    deadline = time.monotonic() + 30
-    while len(positions - {0, 100}) < 2 and time.monotonic() < deadline:
-        positions.add(h.progress())
-    expect(len(positions - {0, 100}) >= 2, f"the bar did not move: {sorted(positions)}")
+    positions = set()  # the bar moves: two positions on the way, neither empty nor full
+    wait_for(lambda: positions.add(h.progress()) or len(positions - {0, 100}) >= 2, "the bar to move", 30)
     h.driver("wait-control", *TITLE, "--id", LAUNCH, "--enabled", 1, "--timeout", 60000)
     expect((h.status(), h.progress()) == ("Up to date", 0), f"status {h.status()!r}, bar not empty")
 

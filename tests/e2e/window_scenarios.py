@@ -6,7 +6,7 @@ import os
 import time
 
 from harness import (EXIT, IDNO, IDYES, LAUNCH, PROGRESS, TITLE, check_files, community, expect,
-                     fields, pattern, put_files, read, read_records, wait_for, write)
+                     fields, pattern, put_files, read, read_records, wait_for)
 
 VK_RETURN, VK_ESCAPE, VK_F4, VK_F5 = 0x0D, 0x1B, 0x73, 0x74
 
@@ -77,9 +77,8 @@ def scenario_every_close_asks_while_downloading(h):
     h.start_demo(community(h, "closes", {"base\\big.pk3": pattern(12 * 1024 * 1024, 5)}),
                  rate=300000)
     folder = h.game_folder("closes")
-    write(os.path.join(folder, "base", "big.pk3"), b"the old good copy")
     stored = cookie(b"m1", b"c2", b"en")
-    write(os.path.join(folder, "cookie.dat"), stored)
+    put_files(folder, {"base\\big.pk3": b"the old good copy", "cookie.dat": stored})
     process = h.start_launcher(folder, shown=True)
     h.driver("wait-control", *TITLE, "--id", PROGRESS, "--text", "Downloading base\\big.pk3...",
              "--timeout", 30000)
