@@ -1,9 +1,7 @@
 #!/usr/bin/env python3
-"""The Windows runners (tools/wine-run, tools/wine-run32) offer one interface,
-on which the scenarios rely: the program's exit code, output and errors come
-back, it runs in the caller's folder with the caller's variables, a missing
-program is a failure, a signal to the runner ends the program, and no mount of
-the 32-bit environment shows on the host."""
+"""The Windows runners' interface the scenarios rely on: exit code, output and
+errors come back; the caller's folder and variables hold; a missing program
+fails; a signal to the runner ends the program; no mount is left on the host."""
 import argparse
 import os
 import shutil
@@ -13,8 +11,7 @@ import sys
 import time
 
 
-def mounts():
-    """The host's mount points, less binfmt_misc's (mounted once for good)."""
+def mounts():  # less binfmt_misc's, mounted once for good
     with open("/proc/self/mountinfo") as f:
         return {line.split()[4] for line in f} - {"/proc/sys/fs/binfmt_misc"}
 
@@ -36,9 +33,8 @@ def main():
     lines = result.stdout.splitlines() + [""]
     missing = subprocess.run(runner + [os.path.join(work, "missing.exe")], cwd=work,
                              capture_output=True, timeout=300)
-    # A driver waiting a minute for a window that never comes; the runner's
-    # end must end it too. Under a name of its own: the scenarios may run
-    # drivers in the same session meanwhile.
+    # A driver waiting for a window that never comes, under a name of its own
+    # (scenarios may run drivers meanwhile): the runner's end must end it.
     waiting = os.path.join(work, "runner-probe.exe")
     shutil.copy(os.path.join(build, "vemor-driver.exe"), waiting)
     process = subprocess.Popen(
@@ -68,9 +64,7 @@ def main():
         (mounts() <= before, f"mounts left on the host: {mounts() - before}"),
     ]
     failures = [message for ok, message in checks if not ok]
-    for failure in failures:
-        print("FAIL " + failure)
-    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
+    print("".join("FAIL " + f + "\n" for f in failures) + f"{int(not failures)} passed, {int(bool(failures))} failed")
     return 1 if failures else 0
 
 

@@ -1,27 +1,24 @@
-"""Scenarios of the update work: the real launcher against the community's
-server kit (its PHP pages under PHP's built-in web server) or the demo
-portal, and the demo FTP server, on the ports it was built for."""
+"""The update: the real launcher against the community kit (under PHP's
+built-in web server) or the demo portal, and the demo FTP server."""
 import os
 import shutil
 import sys
-import time
 
 from harness import (LAUNCH, STATUS, TITLE, check_files, community, expect,
                      expect_server_cache, ini, leftovers, pattern, put_files, read,
-                     read_records, server_cache, wait_for, write)
+                     read_records, wait_for, write)
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "kit"))
 from kit_server import KitServer, deploy, make_server_list  # noqa: E402
 
 
 def scenario_update(h):
-    """Started with another current folder (a shortcut's "Start in"), the
-    launcher brings its own game folder to the kit's file set byte for byte
-    (missing, changed, current and empty files in sub-folders, deleted ones)
-    while the bar moves and the status names the file; then "Up to date", the
-    game's server cache lists the kit's servers (a broken line skipped,
-    localhost as the loopback entry) under the kit's stamp, and "Launch!"
-    works. Nothing lands in, or is deleted from, the start folder."""
+    """Started from another folder (a shortcut's "Start in"), the launcher
+    brings its game folder to the kit's file set (missing, changed, current,
+    empty and deleted files) while the bar moves and the status names the file;
+    then "Up to date", the server cache lists the kit's servers (a broken line
+    skipped, localhost as loopback) under its stamp, and "Launch!" works. The
+    start folder is left as it was."""
     place = os.path.join(h.build, "e2e", "kit-community")
     shutil.rmtree(place, ignore_errors=True)
     files = {"base\\vemor_new.pk3": pattern(4 * 1024 * 1024, 7),
@@ -42,24 +39,17 @@ def scenario_update(h):
     h.start_demo(files=file_set, rate=500000)
 
     folder = h.game_folder("update")
-    for rel, content in (("japlus\\community.cfg", b"seta community 1\r\n"),
-                         ("current.txt", b"same bytes\r\n"), ("old\\stale.pk3", b"stale"),
-                         ("decoy.txt", b"listed for deletion"), ("keep.txt", b"the player's own")):
-        write(os.path.join(folder, *rel.split("\\")), content)
+    put_files(folder, {"japlus\\community.cfg": b"seta community 1\r\n", "current.txt": b"same bytes\r\n",
+                       "old\\stale.pk3": b"stale", "decoy.txt": b"listed", "keep.txt": b"the player's own"})
     start = os.path.join(h.build, "e2e", "start-folder")
     shutil.rmtree(start, ignore_errors=True)
     write(os.path.join(start, "decoy.txt"), b"the user's own file")
-    process = h.start_launcher(folder, cwd=start)
-    h.driver("find", *TITLE, "--visible", "--timeout", 30000)
+    process = h.start_launcher(folder, cwd=start, shown=True)
     h.driver("wait-control", *TITLE, "--id", STATUS, "--text", "Downloading base\\vemor_new.pk3...",
              "--timeout", 30000)
     expect(h.control(LAUNCH)["enabled"] == "0", "Launch! enabled while downloading")
-    # Two different positions on the way, neither empty nor full: the bar moves.
-    positions = set()
-    deadline = time.monotonic() + 30
-    while len(positions - {0, 100}) < 2 and time.monotonic() < deadline:
-        positions.add(h.progress())
-    expect(len(positions - {0, 100}) >= 2, f"the bar did not move: {sorted(positions)}")
+    positions = set()  # the bar moves: two positions on the way, neither empty nor full
+    wait_for(lambda: positions.add(h.progress()) or len(positions - {0, 100}) >= 2, "the bar to move", 30)
     h.driver("wait-control", *TITLE, "--id", LAUNCH, "--enabled", 1, "--timeout", 60000)
     expect((h.status(), h.progress()) == ("Up to date", 0), f"status {h.status()!r}, bar not empty")
 
@@ -68,9 +58,8 @@ def scenario_update(h):
         expect(not os.path.exists(os.path.join(folder, *gone.split("\\"))), f"{gone} kept")
     expect(read(os.path.join(folder, "keep.txt")) == b"the player's own", "keep.txt touched")
     expect(not leftovers(folder), f"partial files left: {leftovers(folder)}")
-    expect_server_cache(folder, server_cache([([10, 1, 2, 3], 29071, b"Vemor Duel"),
-                                              ([127, 0, 0, 2], 29070, b"Vemor FFA")],
-                                             local=b"Vemor Local"))
+    expect_server_cache(folder, [([10, 1, 2, 3], 29071, b"Vemor Duel"), ([127, 0, 0, 2], 29070, b"Vemor FFA")],
+                        local=b"Vemor Local")
     expect(b"[Orvintal]\nserverlist=" + stamp + b"\n" in ini(folder), f"vemor.ini {ini(folder)!r}")
 
     h.driver("click", *TITLE, "--id", LAUNCH)
@@ -81,8 +70,8 @@ def scenario_update(h):
 
 
 def scenario_self_update(h):
-    """A new launcher arrives as vemor.new, eu.exe starts in the game folder
-    with an empty command line, and the window closes without launching."""
+    """A new launcher arrives as vemor.new, eu.exe starts in the game folder with
+    an empty command line, and the window closes without launching."""
     new_launcher = pattern(700000, 11)
     h.start_demo(community(h, "self", {"vemor.exe": new_launcher}))
     folder = h.game_folder("self-update")

@@ -1,62 +1,42 @@
-"""Scenarios of the launcher window itself: "Launch!" with the player's
-configuration staged and the stored account passed on, the layout while the
-portal page cannot load (Wine has no HTML engine, so it never loads here),
-and every way of closing the window during a download."""
+"""The launcher window: "Launch!" with the configuration staged and the stored
+account passed on, the layout (no page ever loads: Wine has no HTML engine),
+and every way of closing it during a download."""
 import hashlib
 import os
 import time
 
-from harness import (EXIT, IDNO, IDYES, LAUNCH, PROGRESS, TITLE, community, expect, fields,
-                     pattern, read, read_records, wait_for, write)
+from harness import (EXIT, IDNO, IDYES, LAUNCH, PROGRESS, TITLE, check_files, community, expect,
+                     fields, pattern, put_files, read, read_records, wait_for)
 
 VK_RETURN, VK_ESCAPE, VK_F4, VK_F5 = 0x0D, 0x1B, 0x73, 0x74
 
-PLAYER_CONFIG = (b"// written by the game\r\n"
-                 b"unbindall\r\n"
-                 b"bind w \"+forward\"\r\n"
-                 b"seta jp_duelSound \"1\"\r\n"
-                 b"seta name \"Padawan\"\r\n"
-                 b"BIND MOUSE1 \"+attack\"\r\n"
-                 b"\r\n"
-                 b"seta jpx 2\n"
-                 b" bind x y\r\n"
-                 b"seta cl_maxpackets \"30\"")
-STAGED_MAIN = (b"// written by the game\r\n"
-               b"seta name \"Padawan\"\r\n"
-               b"\r\n"
-               b" bind x y\r\n"
-               b"seta cl_maxpackets \"30\"\r\n")
+PLAYER_CONFIG = (b'// written by the game\r\nunbindall\r\nbind w "+forward"\r\nseta jp_duelSound "1"\r\n'
+                 b'seta name "Padawan"\r\nBIND MOUSE1 "+attack"\r\n\r\nseta jpx 2\n bind x y\r\n'
+                 b'seta cl_maxpackets "30"')
+STAGED_MAIN = (b'// written by the game\r\nseta name "Padawan"\r\n\r\n bind x y\r\n'
+               b'seta cl_maxpackets "30"\r\n')
 STAGED_EXTRA = b"unbindall\r\nbind w \"+forward\"\r\nBIND MOUSE1 \"+attack\"\r\n"
 
 
 def cookie(mid, code, lang):
-    """cookie.dat as the launcher stores it: the two access values scrambled
-    with the key text, the language plain, 64 bytes each. The drive probe
-    finds no serial under Wine, so the key is the digest of the constant alone."""
+    """cookie.dat: the access values scrambled with the key text (Wine shows no
+    drive serial, so the digest of the constant alone), the language plain."""
     key = hashlib.md5(b"qz73MRA").hexdigest().encode()
-
-    def field(value, scrambled):
-        data = value[:64].ljust(64, b"\0")
-        return bytes(b ^ key[i % len(key)] for i, b in enumerate(data)) if scrambled else data
-    return field(mid, True) + field(code, True) + field(lang, False)
+    scrambled = bytes(b ^ key[i % 32] for i, b in enumerate(mid.ljust(64, b"\0") + code.ljust(64, b"\0")))
+    return scrambled + lang.ljust(64, b"\0")
 
 
 def scenario_launch(h):
-    """"Launch!" once the update has ended: the game sees the staged files and
-    the exact command line with the stored clan password; afterwards the
-    password line the game saved is gone, the binds are in the extra file and
-    the stored login is as it was (no page ever loaded to change it). The
-    window stays compact at 635 x 277 with the bar at (9, 193) and the
-    buttons at y 231; F5 changes nothing; a second copy only says that one
-    is already running."""
-    data = community(h, "window", {})
-    h.start_demo(data)
+    """"Launch!" after the update: the game sees the staged files and the command
+    line with the stored clan password; afterwards the saved password line is
+    gone, the binds are in the extra file, the stored login is unchanged. The
+    window keeps its compact layout; F5 changes nothing; a second copy only
+    says that one is already running."""
+    h.start_demo(community(h, "window", {}))
     folder = h.game_folder("launch")
-    cfg = os.path.join(folder, "japlus", "jampconfig.cfg")
-    write(cfg, PLAYER_CONFIG)
-    write(os.path.join(folder, "japlus", "urlRedirect_cache.txt"), b"http://old/\r\n")
     stored = cookie(b"m1", b"c2", b"pt-BR")
-    write(os.path.join(folder, "cookie.dat"), stored)
+    put_files(folder, {"japlus\\jampconfig.cfg": PLAYER_CONFIG, "cookie.dat": stored,
+                       "japlus\\urlRedirect_cache.txt": b"http://old/\r\n"})
     # The stand-in game saves its clan password at exit, as the real one does.
     process = h.open(folder, {"JAMP_STANDIN_SAVE": "1"})
     h.driver("key", *TITLE, "--vk", VK_F5)
@@ -72,44 +52,34 @@ def scenario_launch(h):
 
     frame = fields(h.driver("window", *TITLE))
     expect(frame == before and (frame["w"], frame["h"]) == ("635", "277"), f"window {frame}")
-    bar, launch, leave = h.control(PROGRESS), h.control(LAUNCH), h.control(EXIT)
-    expect((bar["x"], bar["y"], bar["w"], bar["h"]) == ("9", "193", "617", "25"), f"bar {bar}")
-    expect((launch["x"], launch["y"], launch["w"], launch["h"]) == ("151", "231", "158", "33"),
-           f"Launch! {launch}")
-    expect((leave["x"], leave["y"]) == ("326", "231"), f"Exit {leave}")
-    expect((bar["text"], launch["text"]) == ("Up to date", "Launch!"), f"{bar} {launch}")
+    layout = [[c[k] for k in ("x", "y", "w", "h", "text")] for c in map(h.control, (PROGRESS, LAUNCH, EXIT))]
+    expect(layout[:2] == [["9", "193", "617", "25", "Up to date"], ["151", "231", "158", "33", "Launch!"]]
+           and layout[2][:2] == ["326", "231"], f"layout {layout}")
 
     h.driver("click", *TITLE, "--id", LAUNCH)
     expect(h.wait_exit(process, "the launcher") == 0, "launcher exit code")
     records = read_records(os.path.join(folder, "jamp-started.txt"))
     expect(len(records) == 1, f"game started {len(records)} times")
-    game = records[0]
-    expect(game["cmdline"] == b"jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg "
-                              b"+set cp_clanPwd m1:c2", f"command line {game['cmdline']!r}")
-    expect(game["japlus\\jampconfig.cfg"] == STAGED_MAIN, f"the game saw {game}")
-    expect(game["japlus\\jampconfig_ex.cfg"] == STAGED_EXTRA, f"the game saw {game}")
-    expect(read(cfg) == STAGED_MAIN, f"configuration after the game: {read(cfg)!r}")
-    expect(read(os.path.join(folder, "japlus", "jampconfig_ex.cfg")) == STAGED_EXTRA,
-           "extra configuration after the game")
+    expect(records[0]["cmdline"] == b"jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg "
+                                    b"+set cp_clanPwd m1:c2", f"command line {records[0]['cmdline']!r}")
+    staged = {"japlus\\jampconfig.cfg": STAGED_MAIN, "japlus\\jampconfig_ex.cfg": STAGED_EXTRA}
+    expect({rel: records[0][rel] for rel in staged} == staged, f"the game saw {records[0]}")
+    check_files(folder, dict(staged, **{"cookie.dat": stored}))  # after the game
     expect(sorted(os.listdir(os.path.join(folder, "japlus"))) ==
            ["jampconfig.cfg", "jampconfig_ex.cfg"], "files left under japlus")
-    expect(read(os.path.join(folder, "cookie.dat")) == stored, "cookie.dat changed")
 
 
 def scenario_every_close_asks_while_downloading(h):
-    """"Exit", Escape and Alt+F4 on the frame (as after a click on the skin)
-    and on the popup, and the taskbar's close, all ask "Are you sure to stop
-    updating?" under the session's title; after No the download goes on.
-    Enter closes nothing. Yes stops the download, leaves no piece of the file
-    in place of the player's copy, starts no game and keeps the stored login."""
+    """"Exit", Escape and Alt+F4 on the frame and on the popup, and the taskbar's
+    close, all ask to stop updating; after No the download goes on. Enter
+    closes nothing. Yes stops it, leaves the player's copy, starts no game and
+    keeps the stored login."""
     h.start_demo(community(h, "closes", {"base\\big.pk3": pattern(12 * 1024 * 1024, 5)}),
                  rate=300000)
     folder = h.game_folder("closes")
-    write(os.path.join(folder, "base", "big.pk3"), b"the old good copy")
     stored = cookie(b"m1", b"c2", b"en")
-    write(os.path.join(folder, "cookie.dat"), stored)
-    process = h.start_launcher(folder)
-    h.driver("find", *TITLE, "--visible", "--timeout", 30000)
+    put_files(folder, {"base\\big.pk3": b"the old good copy", "cookie.dat": stored})
+    process = h.start_launcher(folder, shown=True)
     h.driver("wait-control", *TITLE, "--id", PROGRESS, "--text", "Downloading base\\big.pk3...",
              "--timeout", 30000)
     expect(h.control(LAUNCH)["enabled"] == "0", "Launch! enabled while downloading")

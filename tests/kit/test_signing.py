@@ -1,14 +1,14 @@
-"""The kit's signing tool: the key pair, the signed manifest and server list,
-checked with OpenSSL's command-line tool (not the kit's own code) and served
-by PHP's built-in web server as static files."""
+"""The kit's signing tool: the key pair, and the signed manifest and server
+list, checked with OpenSSL's command-line tool and served as static files."""
 import hashlib
 import os
 import re
 import stat
 import subprocess
 import zlib
+from pathlib import Path
 
-from kit_server import deploy
+from kit_server import deploy, write_config
 from test_kit import KitTest, put
 
 # SubjectPublicKeyInfo of a P-256 key, up to the point 04||X||Y.
@@ -21,11 +21,7 @@ def der_integer(value):
 
 
 def contents(folder):
-    result = {}
-    for name in os.listdir(folder):
-        with open(os.path.join(folder, name), "rb") as f:
-            result[name] = f.read()
-    return result
+    return {p.name: p.read_bytes() for p in Path(folder).iterdir()}
 
 
 class SigningTest(KitTest):
@@ -42,32 +38,25 @@ class SigningTest(KitTest):
         return out.strip()
 
     def openssl_verifies(self, document, public_hex):
-        """Splits off the signature line and verifies it with openssl."""
         body, _, line = document[:-1].rpartition(b"\n")
         self.assertTrue(line.startswith(b"signature "), line)
         raw = bytes.fromhex(line[len(b"signature "):].decode())
         der = der_integer(raw[:32]) + der_integer(raw[32:])
-        paths = {}
-        for name, data in (("pub.der", P256_SPKI_PREFIX + b"\x04" + bytes.fromhex(public_hex)),
-                           ("sig.der", b"\x30" + bytes([len(der)]) + der), ("body", body + b"\n")):
-            paths[name] = os.path.join(self.dir, name)
-            with open(paths[name], "wb") as f:
-                f.write(data)
-        return subprocess.run(["openssl", "dgst", "-sha256", "-keyform", "DER", "-verify",
-                               paths["pub.der"], "-signature", paths["sig.der"], paths["body"]],
-                              capture_output=True, timeout=30).returncode == 0
+        pub, sig, text = (put(self.dir, name, data) for name, data in (
+            ("pub.der", P256_SPKI_PREFIX + b"\x04" + bytes.fromhex(public_hex)),
+            ("sig.der", b"\x30" + bytes([len(der)]) + der), ("body", body + b"\n")))
+        return subprocess.run(["openssl", "dgst", "-sha256", "-keyform", "DER", "-verify", pub,
+                               "-signature", sig, text], capture_output=True, timeout=30).returncode == 0
 
     def test_key_pair_is_owner_only_and_never_overwritten(self):
         self.kit = deploy(self.dir, self.files)
         public = self.make_key()
         self.assertRegex(public, r"^[0-9a-f]{128}$")
         self.assertEqual(stat.S_IMODE(os.stat(self.key).st_mode), 0o600)
-        with open(self.key, "rb") as f:
-            pem = f.read()
+        pem = Path(self.key).read_bytes()
         code, _, err = self.sign("key", self.key)
         self.assertEqual((code, "never overwritten" in err), (1, True), err)
-        with open(self.key, "rb") as f:
-            self.assertEqual(f.read(), pem)
+        self.assertEqual(Path(self.key).read_bytes(), pem)
         self.assertEqual(self.sign("public", self.key)[1].strip(), public)
         # A key others could read, or one inside the web root, is refused.
         os.chmod(self.key, 0o644)
@@ -132,11 +121,8 @@ class SigningTest(KitTest):
         for files, delete, servers, named in cases:
             with self.subTest(named=named):
                 self.set_files(files)
-                deploy(self.dir, self.files, delete, servers)
-                os.makedirs(signed, exist_ok=True)
-                for name, data in before.items():
-                    with open(os.path.join(signed, name), "wb") as f:
-                        f.write(data)
+                write_config(self.kit, self.files, delete)
+                put(self.kit, "servers.txt", servers)
                 code, _, err = self.sign("publish", self.key)
                 self.assertEqual((code, named in err), (1, True), err)
                 self.assertEqual(contents(signed), before)
