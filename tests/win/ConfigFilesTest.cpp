@@ -1,6 +1,7 @@
 #include "TestFolder.h"
 
 #include "app/LaunchSession.h"
+#include "win/Handle.h"
 
 #include <windows.h>
 
@@ -13,27 +14,9 @@ const char kTmp[] = "japlus\\jampconfig.tmp";
 const char kEx[] = "japlus\\jampconfig_ex.cfg";
 const char kExTmp[] = "japlus\\jampconfig_ex.tmp";
 
-// Holds a file open the way another program that locks it would.
-class LockedFile {
-public:
-    LockedFile(const char* path, DWORD share)
-        : m_file(::CreateFileA(path, GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr)) {}
-    ~LockedFile() {
-        if (m_file != INVALID_HANDLE_VALUE)
-            ::CloseHandle(m_file);
-    }
-    bool IsOpen() const { return m_file != INVALID_HANDLE_VALUE; }
-
-private:
-    HANDLE m_file;
-};
-
-// Staging and restoring byte for byte are proved by the end-to-end launch
-// scenario, a missing configuration by the native tests; here what only the
-// real file functions can show.
 // A temporary file that another program holds, or a folder in its place:
-// staging and restoring must leave the player's files exactly as they were.
+// staging and restoring leave the player's files exactly as they were. (The
+// byte-for-byte round trip is proved by the end-to-end launch scenario.)
 TEST(GameConfigOnDisk, LockedOrBlockedTemporaryFilesLeaveTheConfigurationAlone) {
     const std::string original = "bind w +forward\r\nseta jp_x 1\r\nseta name P\r\n"
                                  "seta cp_clanPwd \"a:b\"\r\n";
@@ -53,12 +36,13 @@ TEST(GameConfigOnDisk, LockedOrBlockedTemporaryFilesLeaveTheConfigurationAlone) 
         TestFolder folder;
         WriteFileBytes(kCfg, original);
         WriteFileBytes(kEx, "old\r\n");
-        if (c.folder) {
-            ASSERT_TRUE(::CreateDirectoryA(c.path, nullptr));
-        }
+        ASSERT_TRUE(!c.folder || ::CreateDirectoryA(c.path, nullptr));
         {
-            LockedFile lock(c.path, c.share);
-            ASSERT_TRUE(c.folder || lock.IsOpen());
+            // Held open the way another program that locks it would.
+            win::ScopedHandle lock(::CreateFileA(c.path, GENERIC_READ | GENERIC_WRITE, c.share,
+                                                 nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                                 nullptr));
+            ASSERT_TRUE(c.folder || lock.IsValid());
             LaunchSession session;
             session.StageGameConfig();
             EXPECT_EQ(ReadFileBytes(kCfg), original);
@@ -68,9 +52,7 @@ TEST(GameConfigOnDisk, LockedOrBlockedTemporaryFilesLeaveTheConfigurationAlone) 
                 EXPECT_EQ(ReadFileBytes(kCfg), original);
             }
         }
-        if (c.path != kExTmp) {
-            EXPECT_FALSE(FileExists(kExTmp));
-        }
+        EXPECT_TRUE(c.path == kExTmp || !FileExists(kExTmp));
     }
 }
 

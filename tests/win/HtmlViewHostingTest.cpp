@@ -45,34 +45,25 @@ struct BrowserWindow : ::testing::Test {
     }
 };
 
-MSG KeyDown(HWND hwnd, WPARAM key) {
-    MSG msg = {};
-    msg.hwnd = hwnd;
-    msg.message = WM_KEYDOWN;
-    msg.wParam = key;
-    return msg;
-}
-
 TEST_F(BrowserWindow, TheFrameIsAHiddenChildHoldingTheActivatedViewWhichSwallowsF5) {
     std::unique_ptr<PortalFrame> frame = PortalFrame::Create(parent, &listener);
     ASSERT_NE(frame, nullptr);
     HWND hwnd = frame->GetSafeHwnd();
     EXPECT_FALSE(::IsWindowVisible(hwnd));
     EXPECT_EQ(::GetParent(hwnd), parent);
-    RECT rect;
 
     // The view follows the frame's size.
     HWND view = frame->View().GetSafeHwnd();
     ASSERT_NE(view, nullptr);
     ::MoveWindow(hwnd, 10, 231, 615, 232, TRUE);
+    RECT rect;
     ::GetClientRect(view, &rect);
     EXPECT_EQ(rect.right, 615);
     EXPECT_EQ(rect.bottom, 232);
 
     // F5 is swallowed on its way through the chain; no page, no script.
-    MSG f5 = KeyDown(view, VK_F5);
+    MSG f5 = {view, WM_KEYDOWN, VK_F5, 0, 0, {}}, a = {view, WM_KEYDOWN, 'A', 0, 0, {}};
     EXPECT_TRUE(win::Window::PreTranslateChain(f5));
-    MSG a = KeyDown(view, 'A');
     EXPECT_FALSE(frame->View().PreTranslateMessage(a));
     EXPECT_FALSE(frame->View().HasDocument());
     std::string lang = "kept";
@@ -84,8 +75,7 @@ TEST_F(BrowserWindow, TheFrameIsAHiddenChildHoldingTheActivatedViewWhichSwallows
 }
 
 VARIANT Typed(VARTYPE type) {
-    VARIANT value;
-    ::VariantInit(&value);
+    VARIANT value = {};
     value.vt = type;
     return value;
 }
@@ -152,11 +142,9 @@ TEST_F(BrowserWindow, NewWindowsAndFramesFollowThePolicyAtTheControlsEventSink) 
     RECT rect = {10, 10, 200, 300};
     ASSERT_TRUE(view.Create(parent, rect, 0xE900));
     view.SetListener(&listener);
-    win::ComPtr<IDispatch> top;
-    win::ComPtr<IDispatch> frame;
+    win::ComPtr<IDispatch> top, frame, sink;
     win::ComPtr<IOleObject> control;
     win::ComPtr<IOleClientSite> site;
-    win::ComPtr<IDispatch> sink;
     ASSERT_TRUE(SUCCEEDED(
         view.Control()->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(top.Receive()))));
     ASSERT_TRUE(

@@ -24,15 +24,11 @@ std::string RecordedCommandLine() {
     return record.substr(newline + 1, length);
 }
 
-void CopyStandInGame() {
-    ASSERT_TRUE(::CopyFileA(WindowsPathOf(VEMOR_JAMP_EXE).c_str(), "jamp.exe", FALSE));
-}
-
 // (The plain launch, its command line and the wait for the game's end are
 // proved by the end-to-end launch scenario.)
 TEST(LaunchGame, AnInjectedValueStaysOneValueOfTheClanPassword) {
     TestFolder folder;
-    CopyStandInGame();
+    ASSERT_TRUE(::CopyFileA(WindowsPathOf(VEMOR_JAMP_EXE).c_str(), "jamp.exe", FALSE));
     LaunchSession session;
     session.GetAccount().m_accessMid = "x +exec other.cfg";
     session.GetAccount().m_accessCode = "c;quit";
@@ -42,34 +38,6 @@ TEST(LaunchGame, AnInjectedValueStaysOneValueOfTheClanPassword) {
     EXPECT_EQ(ReadFileBytes("jamp-commands.txt"), "set\tfs_game\tjaplus\nexec\tjampconfig_ex.cfg\n"
                                                   "set\tcp_clanPwd\tx +exec other.cfg:c;quit\n");
 }
-
-// Answers the first message box of this process with OK and keeps its text.
-class MessageBoxAnswerer {
-public:
-    MessageBoxAnswerer()
-        : m_thread([this] {
-              for (int tries = 0; tries < 200 && m_text.empty(); ++tries) {
-                  ::Sleep(50);
-                  HWND box = ::FindWindowA("#32770", win::AppTitle());
-                  if (!box)
-                      continue;
-                  char text[512] = {};
-                  ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
-                  m_text = text;
-                  ::PostMessageA(box, WM_COMMAND, IDOK, 0);
-              }
-          }) {}
-    ~MessageBoxAnswerer() { Text(); }
-    const std::string& Text() {
-        if (m_thread.joinable())
-            m_thread.join();
-        return m_text;
-    }
-
-private:
-    std::string m_text;
-    std::thread m_thread;
-};
 
 // The player is told why the game did not start, in the system's words, and
 // nothing waits for a game that is not there.
@@ -81,10 +49,23 @@ TEST(LaunchGame, AGameThatCannotStartIsReportedWithTheSystemsReason) {
     std::string expected = reason;
     while (!expected.empty() && (expected.back() == '\n' || expected.back() == '\r'))
         expected.pop_back();
-    MessageBoxAnswerer answerer;
+    // Answers the first message box of this process with OK and keeps its text.
+    std::string shown;
+    std::thread answerer([&shown] {
+        for (int tries = 0; tries < 200 && shown.empty(); ++tries) {
+            ::Sleep(50);
+            if (HWND box = ::FindWindowA("#32770", win::AppTitle())) {
+                char text[512] = {};
+                ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+                shown = text;
+                ::PostMessageA(box, WM_COMMAND, IDOK, 0);
+            }
+        }
+    });
     LaunchSession session;
     session.LaunchGame();
-    EXPECT_EQ(answerer.Text(), "The game could not be started (jamp.exe): " + expected);
+    answerer.join();
+    EXPECT_EQ(shown, "The game could not be started (jamp.exe): " + expected);
     EXPECT_FALSE(FileExists("jamp-started.txt"));
 }
 

@@ -17,8 +17,7 @@ public:
     explicit CountingPopup(win::Window* frame)
         : ui::CStandardDialog(IDD_MAIN, RGB(0, 255, 0), frame) {}
 
-    int requests = 0;
-    int closes = 0;
+    int requests = 0, closes = 0;
     bool agree = false;
 
     void OnClose() override { ++closes; }
@@ -32,15 +31,12 @@ protected:
 };
 
 // The frame with the real template and skin; the closes run inside its modal
-// loop as in the launcher. (Sizes and positions are checked with the real
-// main dialog in UiMainDialogTest.)
+// loop as in the launcher.
 class TestFrame : public ui::CTranslucentDialog {
 public:
     TestFrame() : ui::CTranslucentDialog(IDD_FRAME, IDB_SKIN, "IMAGE", nullptr) {}
 
-    // requests and closes of the popup after each step, and whether the
-    // skin was still there.
-    std::vector<std::string> seen;
+    std::vector<std::string> seen; // "requests/closes" of the popup after each step, " skin"
 
     CountingPopup* Popup() const { return static_cast<CountingPopup*>(m_pChild.get()); }
 

@@ -1,8 +1,6 @@
-// The launcher window itself, with the real templates, images and portal view:
-// its compact layout, its full layout once the portal page is ready, and the
-// popup following the frame. Under Wine the page never
-// loads, so the test stands in for the browser's "ready" after the window has
-// reached its compact layout, while a silent server on the portal's port keeps
+// The launcher window with the real templates, images and portal view. Under
+// Wine the page never loads, so the test stands in for the browser's "ready"
+// once the window is compact, while a silent server on the portal's port keeps
 // the navigation from failing first.
 #include <winsock2.h>
 
@@ -28,31 +26,24 @@ const UINT kPageReady = WM_APP + 201;
 const UINT kMeasure = WM_APP + 202;
 const UINT kMoved = WM_APP + 203;
 
-// Accepts connections on the portal's port (the system completes them from
-// the backlog) and never answers, so the page neither loads nor fails.
-class SilentPortal {
-public:
+// Listens on the portal's port (the system completes connections from the
+// backlog) and never answers, so the page neither loads nor fails.
+struct SilentPortal {
+    SOCKET socket = INVALID_SOCKET;
+    bool listening = false;
     explicit SilentPortal(unsigned short port) {
         WSADATA data;
         ::WSAStartup(MAKEWORD(2, 2), &data);
-        m_socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in address = {};
-        address.sin_family = AF_INET;
-        address.sin_port = ::htons(port);
+        socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in address = {AF_INET, ::htons(port), {}, {}};
         address.sin_addr.s_addr = ::inet_addr("127.0.0.1");
-        m_listening =
-            ::bind(m_socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
-            ::listen(m_socket, 16) == 0;
+        listening = ::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+                    ::listen(socket, 16) == 0;
     }
     ~SilentPortal() {
-        ::closesocket(m_socket);
+        ::closesocket(socket);
         ::WSACleanup();
     }
-    bool IsListening() const { return m_listening; }
-
-private:
-    SOCKET m_socket;
-    bool m_listening = false;
 };
 
 struct Layout {
@@ -148,7 +139,7 @@ TEST(MainWindow, GrowsToTheFullLayoutWhenThePortalPageIsReady) {
     SilentPortal portal(colon == std::string::npos
                             ? 80
                             : static_cast<unsigned short>(std::atoi(host.c_str() + colon + 1)));
-    ASSERT_TRUE(portal.IsListening());
+    ASSERT_TRUE(portal.listening);
     TestFolder folder;
     ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
     {
@@ -164,8 +155,6 @@ TEST(MainWindow, GrowsToTheFullLayoutWhenThePortalPageIsReady) {
     ::OleUninitialize();
     ASSERT_TRUE(g_pageReadySent);
 
-    const int screenWidth = ::GetSystemMetrics(SM_CXSCREEN);
-    const int screenHeight = ::GetSystemMetrics(SM_CYSCREEN);
     // Created compact, centred in the work area as if it were the whole skin.
     RECT area = {};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
@@ -178,9 +167,9 @@ TEST(MainWindow, GrowsToTheFullLayoutWhenThePortalPageIsReady) {
     EXPECT_NE(g_compact.exitPixel, RGB(0, 255, 0)); // the button's image, not the key colour
     EXPECT_FALSE(g_compact.portalVisible);
 
-    EXPECT_EQ(Describe(g_full.frame), std::to_string((screenWidth - 635) / 2) + "," +
-                                          std::to_string((screenHeight - 40 - 522) / 2) +
-                                          " 635x522");
+    EXPECT_EQ(Describe(g_full.frame),
+              std::to_string((::GetSystemMetrics(SM_CXSCREEN) - 635) / 2) + "," +
+                  std::to_string((::GetSystemMetrics(SM_CYSCREEN) - 40 - 522) / 2) + " 635x522");
     EXPECT_EQ(Describe(g_full.popup), Describe(g_full.frame));
     EXPECT_EQ(Describe(g_full.bar), "9,193 617x25");
     EXPECT_EQ(Describe(g_full.portal), "10,231 615x232");

@@ -6,7 +6,6 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-
 namespace {
 
 using uitest::PixelAt;
@@ -28,14 +27,6 @@ protected:
 
     LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
         return ::SendMessageA(hwnd, msg, wParam, lParam);
-    }
-
-    void Colour() {
-        Send(PBM_SETBARCOLOR, 0, kBar);
-        Send(PBM_SETBKCOLOR, 0, kBack);
-        Send(ui::TPCM_SETBARTEXTCOLOR, 0, kTextOverBar);
-        Send(ui::TPCM_SETTEXTCOLOR, 0, kText);
-        bar.SetLineBorder(RGB(22, 37, 51), RGB(0, 0, 0));
     }
 
     // Counts the interior pixels in columns [from, to) that are neither the
@@ -65,7 +56,11 @@ protected:
 // The launcher shows its status without a percentage, in two colours split
 // at the bar's edge, inside the two-line border.
 TEST_F(ProgressFixture, TextChangesColourExactlyAtTheBarsEdgeInsideTheBorder) {
-    Colour();
+    Send(PBM_SETBARCOLOR, 0, kBar);
+    Send(PBM_SETBKCOLOR, 0, kBack);
+    Send(ui::TPCM_SETBARTEXTCOLOR, 0, kTextOverBar);
+    Send(ui::TPCM_SETTEXTCOLOR, 0, kText);
+    bar.SetLineBorder(RGB(22, 37, 51), RGB(0, 0, 0));
     Send(ui::TPCM_SHOWPERCENT, 0);
     ::SetWindowTextA(hwnd, "MMMMMMMMMMMMMMMMMMMMMMMM");
     Send(PBM_SETPOS, 50); // edge between columns 51 and 52

@@ -5,20 +5,14 @@
 
 namespace uitest {
 
-namespace {
-
-const char kClassName[] = "VemorUiTestHost";
-
-} // namespace
-
 HostWindow::HostWindow(COLORREF background, int width, int height)
     : m_brush(::CreateSolidBrush(background)) {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = &HostWindow::Proc;
     wc.hInstance = ::GetModuleHandleA(nullptr);
-    wc.lpszClassName = kClassName;
+    wc.lpszClassName = "VemorUiTestHost";
     ::RegisterClassA(&wc);
-    m_hwnd = ::CreateWindowExA(0, kClassName, "host", WS_POPUP | WS_VISIBLE, 40, 40, width, height,
+    m_hwnd = ::CreateWindowExA(0, "VemorUiTestHost", "host", WS_POPUP | WS_VISIBLE, 40, 40, width, height,
                                nullptr, nullptr, wc.hInstance, this);
     ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     Pump();
@@ -45,26 +39,20 @@ LRESULT CALLBACK HostWindow::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPa
     auto* self = reinterpret_cast<HostWindow*>(::GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     LRESULT result = 0;
     if (self) {
-        switch (msg) {
-        case WM_ERASEBKGND: {
+        if (msg == WM_ERASEBKGND) {
             RECT r;
             ::GetClientRect(hwnd, &r);
             ::FillRect(reinterpret_cast<HDC>(wParam), &r, self->m_brush);
             return 1;
         }
-        case WM_COMMAND:
-            if (HIWORD(wParam) == BN_CLICKED)
-                ++self->m_clicks;
+        if (msg == WM_COMMAND) {
+            self->m_clicks += HIWORD(wParam) == BN_CLICKED;
             return 0;
-        case WM_DRAWITEM:
-        case WM_CTLCOLORBTN:
-            if (win::Control::Reflect(msg, wParam, lParam, result) &&
-                (msg == WM_DRAWITEM || result != 0))
-                return result;
-            break;
-        default:
-            break;
         }
+        if ((msg == WM_DRAWITEM || msg == WM_CTLCOLORBTN) &&
+            win::Control::Reflect(msg, wParam, lParam, result) &&
+            (msg == WM_DRAWITEM || result != 0))
+            return result;
     }
     return ::DefWindowProcA(hwnd, msg, wParam, lParam);
 }

@@ -3,11 +3,10 @@
 // portal and FTP server are driven by the end-to-end update scenarios; here
 // the ways a server fails that they do not reach.
 #include "TestFolder.h"
+#include "tests/unit/UpdateFakes.h"
 
-#include "update/Crc32.h"
 #include "update/FtpDownload.h"
 #include "update/HttpFetch.h"
-#include "update/UpdateWorker.h"
 #include "update/Win32GameFolder.h"
 #include "update/Win32Ftp.h"
 
@@ -32,14 +31,6 @@ constexpr DWORD kShortStall = 1500;
 #define NEED_SERVERS()                                                                             \
     if (Setting("VEMOR_TEST_TRICKLE").empty())                                                     \
     GTEST_SKIP() << "run by update_servers.py"
-
-class Recorder : public IUpdateListener {
-public:
-    void OnProgress(float) override {}
-    void OnStatusText(const char*) override {}
-    void OnUpdateFinished(UpdateEnd) override {}
-};
-
 TEST(HttpFetchTest, ReadsTheWholeTextUpToTheLimit) {
     NEED_SERVERS();
     HttpFetch fetch(kShortStall);
@@ -79,18 +70,16 @@ TEST(HttpFetchTest, FailuresGiveAnEmptyText) {
 TEST(FtpDownloadTest, AServerThatFailsLeavesThePlayersCopy) {
     NEED_SERVERS();
     const std::string bytes(300000, '\1');
-    ManifestItem item;
-    item.name = "f1.bin";
-    item.crc = Crc32(bytes.data(), bytes.size());
-    item.size = static_cast<uint32_t>(bytes.size());
+    const ManifestItem item{false, "f1.bin", Crc32(bytes.data(), bytes.size()),
+                            static_cast<uint32_t>(bytes.size())};
     for (const char* port : {"VEMOR_TEST_DOWN_PORT", "VEMOR_TEST_SILENT_PORT",
                              "VEMOR_TEST_DROP_FTP_PORT", "VEMOR_TEST_STALL_FTP_PORT"}) {
         SCOPED_TRACE(port);
         TestFolder folder;
         Win32GameFolder files;
         UpdateWorker worker;
-        Recorder recorder;
-        worker.m_listener = &recorder;
+        RecordingListener listener;
+        worker.m_listener = &listener;
         Win32FtpConnector connector(
             "127.0.0.1", static_cast<unsigned short>(std::atoi(Setting(port).c_str())),
             kShortStall);

@@ -3,10 +3,7 @@
 #include "TestFolder.h"
 #include "tests/unit/UpdateFakes.h"
 
-#include "update/Crc32.h"
 #include "update/UpdateRelay.h"
-#include "update/UpdateRun.h"
-#include "update/UpdateWorker.h"
 #include "update/Win32GameFolder.h"
 #include "update/Win32ServerList.h"
 
@@ -14,51 +11,42 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <chrono>
+#include <string>
 #include <thread>
 #include <vector>
 
 namespace {
 
-// A message-only window that records what the relay posts to it.
 struct Posted {
     UINT message;
     WPARAM wParam;
 };
 
-std::vector<Posted> Drain(HWND window) {
-    std::vector<Posted> posted;
-    MSG msg;
-    while (::PeekMessageA(&msg, window, 0, 0, PM_REMOVE))
-        if (msg.message >= WM_USER)
-            posted.push_back({msg.message, msg.wParam});
-    return posted;
-}
-
-class MessageWindow {
-public:
-    MessageWindow()
-        : m_hWnd(::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
-                                   nullptr)) {}
-    ~MessageWindow() { ::DestroyWindow(m_hWnd); }
-    HWND Get() const { return m_hWnd; }
-
-private:
-    HWND m_hWnd;
+// A message-only window that keeps what the relay posts to it.
+struct MessageWindow {
+    HWND hwnd = ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
+                                  nullptr);
+    ~MessageWindow() { ::DestroyWindow(hwnd); }
+    std::vector<Posted> Drain() {
+        std::vector<Posted> posted;
+        MSG msg;
+        while (::PeekMessageA(&msg, hwnd, 0, 0, PM_REMOVE))
+            if (msg.message >= WM_USER)
+                posted.push_back({msg.message, msg.wParam});
+        return posted;
+    }
 };
 
 TEST(UpdateRelayTest, CallsBecomePostedMessagesAndTheEndKeepsItsStatus) {
     MessageWindow window;
     UpdateRelay relay;
-    relay.Attach(window.Get());
-    // The update thread calls; the window's thread reads afterwards.
-    std::thread worker([&] {
+    relay.Attach(window.hwnd);
+    std::thread([&] {
         relay.OnProgress(99.9f);
         relay.OnUpdateFinished(UpdateEnd::kUpToDate);
-    });
-    worker.join();
-    std::vector<Posted> posted = Drain(window.Get());
+    }).join();
+    std::vector<Posted> posted = window.Drain();
     ASSERT_EQ(posted.size(), 4u);
     EXPECT_EQ(posted[0].message, UpdateRelay::kProgressMessage);
     EXPECT_EQ(posted[0].wParam, 99u); // truncated toward zero
@@ -70,7 +58,7 @@ TEST(UpdateRelayTest, CallsBecomePostedMessagesAndTheEndKeepsItsStatus) {
     relay.OnUpdateFinished(UpdateEnd::kFailed);
     relay.OnUpdateFinished(UpdateEnd::kSelfUpdate);
     EXPECT_EQ(relay.Status(), "Update failed");
-    posted = Drain(window.Get());
+    posted = window.Drain();
     ASSERT_FALSE(posted.empty());
     EXPECT_EQ(posted.back().message, UpdateRelay::kEndedMessage);
     EXPECT_EQ(posted.back().wParam, static_cast<WPARAM>(UpdateEnd::kSelfUpdate));
@@ -84,30 +72,21 @@ TEST(UpdateRelayTest, StopAndDetachRaceWithARunningDownload) {
     for (int round = 0; round < 20; ++round) {
         MessageWindow window;
         UpdateRelay relay;
-        relay.Attach(window.Get());
-        UpdateWorker worker;
-        worker.m_listener = &relay;
-        FakeFolder folder;
-        FakeFtp ftp;
-        FakePortal portal;
-        CountingSelfUpdate selfUpdate;
-        ftp.files = {{"a", std::string(200000, 'a')}, {"b", std::string(200000, 'b')}};
-        portal.texts[url] = "#\r\n";
-        for (const auto& [name, bytes] : ftp.files)
-            portal.texts[url] += name + "|" + std::to_string(Crc32(bytes.data(), bytes.size())) +
-                                 "|" + std::to_string(bytes.size()) + "\r\n";
-        std::thread update([&] {
-            UpdateServices services{portal, ftp, folder, selfUpdate, url};
-            RunUpdate(worker, services);
-        });
+        relay.Attach(window.hwnd);
+        UpdateBench<> bench;
+        bench.worker.m_listener = &relay;
+        bench.ftp.files = {{"a", std::string(200000, 'a')}, {"b", std::string(200000, 'b')}};
+        bench.portal.texts[url] = "#\r\n" + ManifestEntry("a", bench.ftp.files["a"]) +
+                                  ManifestEntry("b", bench.ftp.files["b"]);
+        std::thread update([&] { bench.Run(bench.folder, url); });
         std::this_thread::sleep_for(std::chrono::microseconds(50 * round));
-        worker.RequestStop();
+        bench.worker.RequestStop();
         relay.Detach();
-        Drain(window.Get());
+        window.Drain();
         update.join();
-        EXPECT_TRUE(Drain(window.Get()).empty()) << "round " << round;
-        for (const auto& [name, bytes] : folder.files)
-            EXPECT_EQ(bytes, ftp.files[name]) << name; // whole or absent
+        EXPECT_TRUE(window.Drain().empty()) << "round " << round;
+        for (const auto& [name, bytes] : bench.folder.files)
+            EXPECT_EQ(bytes, bench.ftp.files[name]) << name; // whole or absent
     }
 }
 

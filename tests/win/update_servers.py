@@ -1,13 +1,6 @@
 #!/usr/bin/python3
-"""Runs the Windows component tests of the HTTP fetch and the FTP download
-against failing servers on free loopback ports: a portal that sends its
-answer in small pieces with pauses (and nothing else), FTP servers that cut
-or stall a transfer in the middle of a file, a server that accepts
-connections and stays silent, and a port nobody listens on. Their addresses
-reach the tests through environment variables.
-
-    update_servers.py -- WINE-RUN... win_tests.exe ARGS...
-"""
+"""Runs the HTTP fetch and FTP download tests against failing loopback servers,
+named to them in VEMOR_TEST_* variables: update_servers.py -- COMMAND..."""
 import http.server
 import os
 import shutil
@@ -20,8 +13,7 @@ import time
 
 
 class Trickle(http.server.BaseHTTPRequestHandler):
-    """A 12000-byte answer at /x sent in three pieces, so that one read cannot
-    get it all; every other page is missing."""
+    """/x is 12000 bytes in three pieces, so one read cannot get it all."""
     body = b"".join(b"%05d|trickled line\r\n" % i for i in range(600))[:12000]
 
     def do_GET(self):
@@ -41,10 +33,8 @@ class Trickle(http.server.BaseHTTPRequestHandler):
 
 
 def start_cutting_ftp(root, stall):
-    """An FTP server that lists its files at their full sizes but sends only
-    their first 100000 bytes: then it ends the transfer, as a connection lost
-    in the middle of a file looks to the client, or, with `stall`, keeps the
-    data connection open and silent for a minute."""
+    """Lists full sizes but sends 100000 bytes, then ends the transfer or, with
+    `stall`, keeps the data connection silent for a minute."""
     from pyftpdlib.authorizers import DummyAuthorizer
     from pyftpdlib.filesystems import AbstractedFS
     from pyftpdlib.handlers import FTPHandler
@@ -83,8 +73,6 @@ def start_cutting_ftp(root, stall):
 
 
 def start_silent_server():
-    """Accepts connections and never sends a byte: a stalled portal, or an FTP
-    server that never greets."""
     listener = socket.socket()
     listener.bind(("127.0.0.1", 0))
     listener.listen(8)
@@ -105,9 +93,7 @@ def closed_port():
 
 
 def main():
-    command = sys.argv[1:]
-    if command[:1] == ["--"]:
-        command = command[1:]
+    command = sys.argv[2:] if sys.argv[1:2] == ["--"] else sys.argv[1:]
     root = tempfile.mkdtemp(prefix="vemor-update-servers-")
     try:
         with open(os.path.join(root, "f1.bin"), "wb") as f:
