@@ -6,6 +6,7 @@
 #include "update/UpdateRelay.h"
 #include "update/Win32GameFolder.h"
 #include "update/Win32ServerList.h"
+#include "win/Handle.h"
 
 #include <windows.h>
 
@@ -119,14 +120,12 @@ TEST(ServerCacheFileTest, ALockedCacheExistsAndStaysWhole) {
     EXPECT_FALSE(cache.Exists());
     EXPECT_TRUE(cache.Replace("first"));
     EXPECT_EQ(ReadFileBytes("servercache.dat"), "first");
-    {
-        HANDLE held = ::CreateFileA("servercache.dat", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        EXPECT_TRUE(cache.Exists());
-        EXPECT_FALSE(cache.Replace("second"));
-        ::CloseHandle(held);
-    }
+    win::ScopedHandle held(::CreateFileA("servercache.dat", GENERIC_READ, 0, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held.IsValid());
+    EXPECT_TRUE(cache.Exists());
+    EXPECT_FALSE(cache.Replace("second"));
+    held.Close();
     EXPECT_EQ(ReadFileBytes("servercache.dat"), "first");
     EXPECT_FALSE(FileExists("servercache.tmp"));
 }
