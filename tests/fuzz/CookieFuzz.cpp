@@ -3,29 +3,12 @@
 // a read failing after some bytes), a byte count for that failure, a serial
 // length, the serial, then the file's bytes.
 #include "identity/AccountRecord.h"
+#include "tests/unit/IdentityCookieLayout.h"
 
 #include <cstdlib>
 #include <string>
 
 namespace {
-
-struct FuzzFile : ICookieFile {
-    FuzzFile(int mode, size_t failAfter, std::string bytes)
-        : mode(mode), failAfter(failAfter), bytes(std::move(bytes)) {}
-    ReadResult ReadStart(std::string& out, size_t limit) override {
-        out = bytes.substr(0, mode == 2 ? std::min(limit, failAfter) : limit);
-        return mode == 0 ? ReadResult::Missing : mode == 2 ? ReadResult::Failed : ReadResult::Read;
-    }
-    void Replace(const std::string& written) override {
-        if (written.size() != AccountRecord::kFileSize)
-            std::abort();
-        bytes = written;
-        mode = 1;
-    }
-    int mode;
-    size_t failAfter;
-    std::string bytes;
-};
 
 void CheckValue(const std::string& value) {
     if (value.size() > AccountRecord::kFieldSize || value.find('\0') != std::string::npos)
@@ -44,9 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string file(reinterpret_cast<const char*>(data + 3 + serialLength),
                            size - 3 - serialLength);
 
-    auto owned = std::make_unique<FuzzFile>(mode, failAfter, file);
-    FuzzFile& disk = *owned;
-    AccountRecord record(serial, std::move(owned));
+    CookieDisk disk{mode != 0, file, mode == 2, failAfter};
+    AccountRecord record(serial, std::make_unique<MemoryCookieFile>(disk));
     if (record.m_machineId.size() != 32)
         std::abort();
     CheckValue(record.m_accessMid);
@@ -55,7 +37,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // Whatever was loaded is saved and loads back unchanged on this machine.
     record.Save();
-    AccountRecord again(serial, std::make_unique<FuzzFile>(1, 0, disk.bytes));
+    if (disk.replaces != 1 || disk.bytes.size() != AccountRecord::kFileSize)
+        std::abort();
+    disk.failReads = false;
+    AccountRecord again(serial, std::make_unique<MemoryCookieFile>(disk));
     if (again.m_accessMid != record.m_accessMid || again.m_accessCode != record.m_accessCode ||
         again.m_lang != record.m_lang)
         std::abort();

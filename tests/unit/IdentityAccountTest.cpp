@@ -10,30 +10,9 @@ namespace {
 const std::string kKeyOfAbc = "85349a721878b7b77821d0897ff6e4b7";
 const std::string kKeyOfNoSerial = "e9a39d404938dd351f608c4fd055babe";
 
-// "cookie.dat" as a test holds it; shared with the record under test.
-struct Disk {
-    bool exists = false;
-    std::string bytes;
-    bool failReads = false;
-    size_t readableBytes = 0; // with failReads: what arrives before the error
-    int replaces = 0;
-};
-
-struct FakeCookieFile : ICookieFile {
-    explicit FakeCookieFile(Disk& disk) : disk(disk) {}
-    ReadResult ReadStart(std::string& bytes, size_t limit) override {
-        if (!disk.exists)
-            return ReadResult::Missing;
-        bytes = disk.bytes.substr(0, disk.failReads ? std::min(limit, disk.readableBytes) : limit);
-        return disk.failReads ? ReadResult::Failed : ReadResult::Read;
-    }
-    void Replace(const std::string& bytes) override { disk.exists = true, disk.bytes = bytes, ++disk.replaces; }
-    Disk& disk;
-};
-
-std::unique_ptr<AccountRecord> Record(Disk& disk, const std::string& serial = "abc",
+std::unique_ptr<AccountRecord> Record(CookieDisk& disk, const std::string& serial = "abc",
                                       RandomFill random = RandomFill()) {
-    return std::make_unique<AccountRecord>(serial, std::make_unique<FakeCookieFile>(disk),
+    return std::make_unique<AccountRecord>(serial, std::make_unique<MemoryCookieFile>(disk),
                                            std::move(random));
 }
 
@@ -53,7 +32,7 @@ bool HasRunOfKey(const std::string& file, const std::string& key) {
 }
 
 TEST(AccountRecord, MachineIdentifierIsTheDigestOfTheTrimmedSerial) {
-    Disk disk;
+    CookieDisk disk;
     EXPECT_EQ(Record(disk, " \tabc  ")->m_machineId, "900150983cd24fb0d6963f7d28e17f72");
     EXPECT_EQ(Record(disk, "")->m_machineId, "d41d8cd98f00b204e9800998ecf8427e");
     EXPECT_EQ(disk.replaces, 0); // building the record never writes
@@ -62,7 +41,7 @@ TEST(AccountRecord, MachineIdentifierIsTheDigestOfTheTrimmedSerial) {
 // After a scrambled value and its terminating zero come random bytes, never
 // the scrambled zero padding, which would be the key in plain text.
 TEST(AccountRecord, SaveWritesTheLayoutWithRandomBytesAfterEachScrambledValue) {
-    Disk disk;
+    CookieDisk disk;
     auto record = Record(disk, "abc", CountingFill);
     record->m_accessMid = "m1";
     record->m_accessCode = std::string(64, 'c');
@@ -92,7 +71,7 @@ TEST(AccountRecord, SaveWritesTheLayoutWithRandomBytesAfterEachScrambledValue) {
 }
 
 TEST(AccountRecord, ValuesReadBackCutTo64Characters) {
-    Disk disk;
+    CookieDisk disk;
     auto record = Record(disk);
     // '8' and '5' are the key's first two characters: stored as zero bytes.
     record->m_accessMid = "85" + std::string(62, 'x');
@@ -108,7 +87,7 @@ TEST(AccountRecord, ValuesReadBackCutTo64Characters) {
 }
 
 TEST(AccountRecord, ShortFilesLoadTheirMissingBytesAsZero) {
-    Disk disk;
+    CookieDisk disk;
     disk.exists = true;
     auto empty = Record(disk, "");
     EXPECT_EQ(empty->m_accessMid, kKeyOfNoSerial + kKeyOfNoSerial);
@@ -131,7 +110,7 @@ TEST(AccountRecord, ShortFilesLoadTheirMissingBytesAsZero) {
 }
 
 TEST(AccountRecord, MissingOrUnreadableFileKeepsTheValuesItHad) {
-    Disk disk;
+    CookieDisk disk;
     auto record = Record(disk);
     record->m_accessMid = "mid";
     record->m_accessCode = "code";

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "identity/ICookieFile.h"
+
+#include <algorithm>
 #include <string>
 
 // One 64-byte field of "cookie.dat" as the layout defines it, written out
@@ -13,3 +16,25 @@ inline std::string CookieField(const std::string& value, const std::string& key)
         field[i] = static_cast<char>(field[i] ^ key[i % key.size()]);
     return field;
 }
+
+// "cookie.dat" in memory, shared with the record that reads and writes it:
+// missing until written, or failing after `readableBytes` with `failReads`.
+struct CookieDisk {
+    bool exists = false;
+    std::string bytes;
+    bool failReads = false;
+    size_t readableBytes = 0;
+    int replaces = 0;
+};
+
+struct MemoryCookieFile : ICookieFile {
+    explicit MemoryCookieFile(CookieDisk& disk) : disk(disk) {}
+    ReadResult ReadStart(std::string& bytes, size_t limit) override {
+        if (!disk.exists)
+            return ReadResult::Missing;
+        bytes = disk.bytes.substr(0, disk.failReads ? std::min(limit, disk.readableBytes) : limit);
+        return disk.failReads ? ReadResult::Failed : ReadResult::Read;
+    }
+    void Replace(const std::string& bytes) override { disk.exists = true, disk.bytes = bytes, ++disk.replaces; }
+    CookieDisk& disk;
+};

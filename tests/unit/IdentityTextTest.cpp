@@ -93,7 +93,6 @@ TEST(DecodeDescriptorText, HexAndCopyPassesSwapAndTrim) {
     EXPECT_EQ(Descriptor("4142").Decode(false, -8), "");
 }
 
-// Whatever a driver reports, the text stays inside its 1000 bytes.
 TEST(DecodeDescriptorText, StringsThatDoNotFitOrDoNotEndAreRejected) {
     const std::string longest(999, 'Q');
     EXPECT_EQ(Descriptor(longest).Decode(false), longest);

@@ -4,8 +4,6 @@
 
 namespace {
 
-// Ordinary language codes are appended unchanged; no value can end the
-// query or redirect the address.
 TEST(PortalAddress, ALanguageValueCannotEndTheQueryOrRedirectTheAddress) {
     EXPECT_EQ(PortalAddress("127.0.0.1:8111", "pt-BR"), "http://127.0.0.1:8111/tabs.php?lang=pt-BR");
     // Bytes of the 8-bit code page are escaped byte by byte.

@@ -1,4 +1,5 @@
 #include "portal/PortalHandshake.h"
+#include "tests/unit/IdentityCookieLayout.h"
 
 #include <gtest/gtest.h>
 
@@ -58,15 +59,9 @@ struct StandInPage : IPortalPage {
     }
 };
 
-// No "cookie.dat" yet: the record starts empty and saves go nowhere; the
-// handshake's saves are counted through its save callback instead.
-struct NoCookieFile : ICookieFile {
-    ReadResult ReadStart(std::string&, size_t) override { return ReadResult::Missing; }
-    void Replace(const std::string&) override {}
-};
-
 struct Handshake : ::testing::Test {
-    AccountRecord account{"", std::make_unique<NoCookieFile>()};
+    CookieDisk disk; // no "cookie.dat" yet; saves are counted through the callback
+    AccountRecord account{"", std::make_unique<MemoryCookieFile>(disk)};
     SimulatedWindow window;
     StandInPage page{window};
     int saves = 0;
@@ -81,7 +76,7 @@ TEST_F(Handshake, AuthorizeIsTriedUntilThePageDefinesItAndThenOnce) {
         std::vector<long> attempts;
     } cases[] = {{0, {500}}, {700, {500, 1000}}, {-1, {500, 1000, 1500}}};
     for (const auto& c : cases) {
-        AccountRecord stored{"", std::make_unique<NoCookieFile>()};
+        AccountRecord stored{"", std::make_unique<MemoryCookieFile>(disk)};
         stored.m_accessMid = "mid";
         stored.m_accessCode = "code";
         SimulatedWindow clock;

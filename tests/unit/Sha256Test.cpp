@@ -23,8 +23,6 @@ TEST(Sha256Test, KnownVectors) {
         EXPECT_EQ(DigestHex(Sha256Of(text.data(), text.size())), digest) << text.size();
 }
 
-// Feeding in two pieces split anywhere, across and along block bounds, must
-// equal one feed.
 TEST(Sha256Test, SplitFeedsEqualOneFeed) {
     std::mt19937 random(3);
     std::vector<uint8_t> data(300);
@@ -41,8 +39,6 @@ TEST(Sha256Test, SplitFeedsEqualOneFeed) {
     }
 }
 
-// The processor's SHA extensions must give the portable result for any
-// number of blocks from any state.
 TEST(Sha256Test, ShaExtensionsMatchThePortableCode) {
     if (!Sha256ShaNiAvailable())
         GTEST_SKIP() << "no SHA extensions on this processor";

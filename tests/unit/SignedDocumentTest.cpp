@@ -28,19 +28,6 @@ struct SignedDocumentTest : ::testing::Test {
     }
 };
 
-// A manifest's entries are proven by the signed update runs; a server's name
-// may hold the bar.
-TEST_F(SignedDocumentTest, AcceptsASignedServerList) {
-    const SignedCheck list =
-        Check(Key().Sign("vemor signed 1\nkind serverlist\nsequence 7\n"
-                         "server 10.1.2.3:29071|Vemor Duel\nserver localhost|FFA | 24/7\n"),
-              0, SignedKind::kServerList);
-    ASSERT_EQ(list.verdict, SignedVerdict::kAccepted);
-    ASSERT_EQ(list.document.servers.size(), 2u);
-    EXPECT_EQ(list.document.servers[0].address, "10.1.2.3:29071");
-    EXPECT_EQ(list.document.servers[1].name, "FFA | 24/7");
-}
-
 // Whatever byte is changed, the document is refused, and before any of its
 // content is believed.
 TEST_F(SignedDocumentTest, RefusesATamperedByteAnywhereAndAnyCut) {
