@@ -137,6 +137,14 @@ TEST(ServerCacheTest, CacheFileIsWrittenByteForByte) {
     EXPECT_TRUE(r.file.bytes == expected);
     EXPECT_EQ(r.stamps.stamp, "v1");
 
+    Refresh full; // the table holds 128 servers
+    std::string text = "many\r\n";
+    for (int i = 0; i < 200; ++i)
+        text += "10.0.0." + std::to_string(i) + "|s" + std::to_string(i) + "\r\n";
+    full.Serve(text);
+    full.Go();
+    EXPECT_EQ(full.cache->m_count3, 128);
+    EXPECT_EQ(std::string(full.file.bytes.data() + 356880 + 127 * 164 + 20), "s127");
 }
 
 // Rebuilt when the stamp changed or the file is gone, else left alone; a
