@@ -25,7 +25,9 @@ struct UpdateCase : UpdateBench<> {
     }
     // The listener calls made before the run stored what must be on disk.
     std::vector<std::vector<std::string>> callsBeforeStore;
-    void Go() { Run(folder, kUrl, nullptr, [this] { callsBeforeStore.push_back(listener.calls); }); }
+    void Go() {
+        Run(folder, kUrl, nullptr, [this] { callsBeforeStore.push_back(listener.calls); });
+    }
 };
 
 // One report per whole percentage, never one per chunk; whatever sizes the
@@ -52,8 +54,9 @@ TEST(UpdateRunTest, ProgressIsPostedPerWholePercentAndStaysOnTheBar) {
             r.ftp.unlisted = {"a", "b"}; // no sizes in the listing, but both still open
         r.ServeManifest();
         r.Go();
-        for (float p : r.listener.progress)
-            EXPECT_TRUE(std::isfinite(p) && p >= 0.0f && p <= 100.0f) << p;
+        for (float p : r.listener.progress) // an unknown total leaves the bar empty
+            EXPECT_TRUE(understated ? std::isfinite(p) && p >= 0.0f && p <= 100.0f : p == 0.0f)
+                << p;
         EXPECT_EQ(r.folder.files, r.ftp.files);
         EXPECT_FALSE(r.Failed());
     }
@@ -101,9 +104,12 @@ TEST(UpdateRunTest, ADownloadThatIsNotTheListedFileLeavesTheOldCopyInPlace) {
     } cases[] = {
         {"ends early", [](FakeFtp& f, const std::string& n) { f.breakAfter[n] = 4096; }},
         {"read error", [](FakeFtp& f, const std::string& n) { f.failAfter[n] = 4096; }},
-        {"ends early, not listed", [](FakeFtp& f, const std::string& n) { f.breakAfter[n] = 4096, f.unlisted.insert(n); }},
-        {"ends early, listed smaller", [](FakeFtp& f, const std::string& n) { f.breakAfter[n] = f.listedSizes[n] = 4096; }},
-        {"other bytes of the same size", [](FakeFtp& f, const std::string& n) { f.files[n][77] ^= 1; }},
+        {"ends early, not listed",
+         [](FakeFtp& f, const std::string& n) { f.breakAfter[n] = 4096, f.unlisted.insert(n); }},
+        {"ends early, listed smaller",
+         [](FakeFtp& f, const std::string& n) { f.breakAfter[n] = f.listedSizes[n] = 4096; }},
+        {"other bytes of the same size",
+         [](FakeFtp& f, const std::string& n) { f.files[n][77] ^= 1; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -200,7 +206,9 @@ TEST(UpdateRunTest, WhatMustBeStoredIsStoredBeforeTheLastCall) {
     const std::function<void(UpdateCase&)> ends[] = {
         [](UpdateCase& r) { r.ServeManifest(); },                // up to date
         [](UpdateCase& r) { r.ServeManifest("x.pk3|1|1\r\n"); }, // a file fails
-        [](UpdateCase& r) { r.ftp.files = {{"vemor.exe", Bytes(2000, 7)}}, r.ServeManifest(); }, // self-update
+        [](UpdateCase& r) {
+            r.ftp.files = {{"vemor.exe", Bytes(2000, 7)}}, r.ServeManifest();
+        }, // self-update
     };
     for (const auto& arrange : ends) {
         UpdateCase r;
