@@ -61,7 +61,7 @@ bool ParseFileLine(std::string_view fields, SignedFileEntry& entry) {
     }
     parts[3] = fields;
     entry.name = std::string(parts[0]);
-    return !entry.name.empty() && IsAscii(fields) &&
+    return !entry.name.empty() && IsAscii(parts[0]) &&
            ParseDecimal<uint32_t>(parts[1], 0xFFFFFFFFu, entry.crc) &&
            ParseDecimal<uint32_t>(parts[2], 0xFFFFFFFFu, entry.size) &&
            ParseLowerHex(parts[3], entry.sha256.data(), entry.sha256.size());
