@@ -81,11 +81,21 @@ final class KitCrcCache
     private array $entries = [];
     private array $used = [];
     private bool $changed = false;
+    // Held from the first file that must be read until the cache is saved:
+    // players arriving together on a cold cache then wait for one reading of
+    // the set instead of each reading all of it.
+    private $lock = null;
 
     public function __construct(private string $path)
     {
-        $text = @file_get_contents($path);
+        $this->load();
+    }
+
+    private function load(): void
+    {
+        $text = @file_get_contents($this->path);
         $data = $text === false ? null : json_decode($text, true);
+        $this->entries = [];
         if (is_array($data)) {
             foreach ($data as $name => $entry) {
                 if (is_string($name) && is_array($entry) && count($entry) === 3
@@ -93,6 +103,23 @@ final class KitCrcCache
                     $this->entries[$name] = $entry;
                 }
             }
+        }
+    }
+
+    // Takes the lock and reads the cache again, which the request that held
+    // the lock before may have filled. Without a writable folder there is no
+    // lock, and each request reads for itself.
+    private function lockAndReload(): void
+    {
+        // Read-only is enough for a lock, should another user have made the file.
+        $lock = @fopen($this->path . '.lock', 'c') ?: @fopen($this->path . '.lock', 'r');
+        if ($lock === false || !flock($lock, LOCK_EX)) {
+            $this->lock = false;
+            return;
+        }
+        $this->lock = $lock;
+        if (!$this->changed) {
+            $this->load();
         }
     }
 
@@ -104,6 +131,10 @@ final class KitCrcCache
         $entry = $this->entries[$name] ?? null;
         if ($entry !== null && $entry[0] === $stat['size'] && $entry[1] === $stat['mtime']) {
             return $entry[2];
+        }
+        if ($this->lock === null) {
+            $this->lockAndReload();
+            return $this->crc($name, $full, $stat, $now);
         }
         $file = @fopen($full, 'rb');
         if ($file === false) {
@@ -139,13 +170,15 @@ final class KitCrcCache
     public function save(): void
     {
         $kept = array_intersect_key($this->entries, $this->used);
-        if (!$this->changed && count($kept) === count($this->entries)) {
-            return;
-        }
-        if (!kit_write_whole($this->path, json_encode($kept, JSON_UNESCAPED_SLASHES))) {
+        if (($this->changed || count($kept) !== count($this->entries))
+            && !kit_write_whole($this->path, json_encode($kept, JSON_UNESCAPED_SLASHES))) {
             kit_log('files.php: the CRC cache ' . $this->path . ' cannot be written (the web server '
                 . 'needs write access to its folder); every request reads the whole set again');
         }
+        if ($this->lock) {
+            fclose($this->lock);
+        }
+        $this->lock = null;
     }
 }
 

@@ -1,18 +1,14 @@
-"""The kit as admins run it: under Debian's Apache with mod_php, started with
-a configuration file of the test's own on a free loopback port and stopped
-by the test."""
+"""The kit as admins run it: under Debian's Apache with mod_php and beside a
+vsftpd, each started with a configuration file of the test's own on a
+loopback port and stopped by the test."""
 import glob
 import os
-import pwd
 import shutil
 import socket
 import subprocess
 import time
-import urllib.error
-import urllib.request
 
-_HTTP = urllib.request.build_opener(urllib.request.ProxyHandler({}))
-
+from kit_server import KitServer
 
 def free_port():
     with socket.socket() as s:
@@ -32,18 +28,12 @@ def wait_for_port(port, process, what):
             time.sleep(0.05)
 
 
-def web_user():
-    """The account the web server's children run as: www-data when started
-    as root (as Debian's Apache is), else whoever runs the test."""
-    return "www-data" if os.getuid() == 0 else pwd.getpwuid(os.getuid()).pw_name
-
-
 class Apache:
     """apache2 with mod_php serving kit/public, its site written as the
     admin's guide shows it."""
 
-    def __init__(self, kit, folder):
-        self.port = free_port()
+    def __init__(self, kit, folder, port=None):
+        self.port = port or free_port()
         self.folder = folder
         self.error_log = os.path.join(folder, "apache-error.log")
         modules = "/usr/lib/apache2/modules"
@@ -92,14 +82,7 @@ DirectoryIndex tabs.php
             self.stop()
             raise
 
-    def get(self, path, headers=None):
-        request = urllib.request.Request("http://127.0.0.1:%d%s" % (self.port, path),
-                                         headers=headers or {})
-        try:
-            with _HTTP.open(request, timeout=120) as r:
-                return r.status, r.read(), r.headers
-        except urllib.error.HTTPError as error:
-            return error.code, error.read(), error.headers
+    get = KitServer.get
 
     def errors(self):
         with open(self.error_log, errors="replace") as f:
@@ -114,6 +97,85 @@ DirectoryIndex tabs.php
                 self.process.kill()
                 self.process.wait()
         self.log.close()
+
+    # The e2e harness ends its servers with terminate() and wait().
+    def terminate(self):
+        self.stop()
+
+    def wait(self):
+        return self.process.wait()
+
+
+# The launcher's FTP account. vsftpd authenticates through PAM against the
+# system's accounts, so the account is made once per machine, with no shell,
+# and a PAM service of the tests' own (Debian's vsftpd service would refuse a
+# user whose shell is not in /etc/shells).
+FTP_USER, FTP_PASSWORD = "kel", "tQwa3mxp"
+PAM_SERVICE = "/etc/pam.d/vemor-kit-test"
+
+
+def ensure_ftp_account():
+    if subprocess.run(["getent", "passwd", FTP_USER], capture_output=True).returncode != 0:
+        subprocess.run(["useradd", "--system", "--no-create-home", "--home-dir", "/",
+                        "--shell", "/usr/sbin/nologin", FTP_USER], check=True)
+        subprocess.run(["chpasswd"], input=("%s:%s\n" % (FTP_USER, FTP_PASSWORD)).encode(), check=True)
+    if not os.path.exists(PAM_SERVICE):
+        with open(PAM_SERVICE, "w") as f:
+            f.write("auth required pam_unix.so\naccount required pam_unix.so\n"
+                    "session required pam_unix.so\n")
+
+
+class Vsftpd:
+    """vsftpd showing file_set read-only to the launcher's account, as the
+    admin's guide configures it; its command log records every RETR."""
+
+    def __init__(self, file_set, folder, port=None):
+        ensure_ftp_account()
+        self.port = port or free_port()
+        self.log_file = os.path.join(folder, "vsftpd.log")
+        empty = os.path.join(folder, "vsftpd-empty")
+        os.makedirs(empty, exist_ok=True)
+        passive = free_port()
+        config = os.path.join(folder, "vsftpd.conf")
+        with open(config, "w") as f:
+            f.write(f"""listen=YES
+listen_ipv6=NO
+listen_address=127.0.0.1
+listen_port={self.port}
+background=NO
+seccomp_sandbox=NO
+secure_chroot_dir={empty}
+anonymous_enable=NO
+local_enable=YES
+write_enable=NO
+chroot_local_user=YES
+local_root={file_set}
+pasv_enable=YES
+pasv_address=127.0.0.1
+pasv_min_port={passive}
+pasv_max_port={passive + 10}
+max_per_ip=8
+pam_service_name={os.path.basename(PAM_SERVICE)}
+vsftpd_log_file={self.log_file}
+xferlog_enable=YES
+log_ftp_protocol=YES
+""")
+        self.process = subprocess.Popen(["/usr/sbin/vsftpd", config], stdin=subprocess.DEVNULL,
+                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                                        start_new_session=True)
+        wait_for_port(self.port, self.process, "vsftpd")
+
+    def fetched(self):
+        """The names fetched so far, in order."""
+        with open(self.log_file, errors="replace") as f:
+            return [line.split('"RETR ', 1)[1].rstrip().rstrip('"') for line in f if '"RETR ' in line]
+
+    def terminate(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+
+    def wait(self):
+        return self.process.wait(15)
 
 
 def let_web_server_write(kit):
