@@ -98,6 +98,10 @@ class ManifestTest(KitTest):
                          entry("japlus\\maps\\duel.pk3", b"duel map") +
                          b"#DELETE\r\nbase\\old_skins.pk3\r\njaplus\\cfg\\old.cfg\r\n")
         self.assertIn("no-store", headers["Cache-Control"])
+        check = subprocess.run(["php", os.path.join(self.kit, "public", "files.php"), "--check"],
+                               capture_output=True, text=True, timeout=60)
+        self.assertEqual((check.returncode, check.stdout),
+                         (0, "files.php: served: 4 files, %d bytes of 1048576\n" % len(body)))
 
     def test_refuses_what_the_launcher_would_skip_or_misread(self):
         cases = [
@@ -121,6 +125,9 @@ class ManifestTest(KitTest):
                                  (500, True, True), body)
                 # The client never learns a server path; the admin's log has it.
                 self.assertNotIn(self.dir.encode(), body)
+                check = subprocess.run(["php", os.path.join(self.kit, "public", "files.php"), "--check"],
+                                       capture_output=True, text=True, timeout=60)
+                self.assertEqual((check.returncode, named in check.stderr), (1, True), check.stderr)
         with open(log) as f:
             self.assertIn("file_set is " + self.files, f.read())
 
