@@ -49,11 +49,9 @@ PidFile {folder}/apache.pid
 DefaultRuntimeDir {folder}
 Mutex file:{folder}
 ErrorLog {self.error_log}
-LogLevel warn
 LoadModule mpm_prefork_module {modules}/mod_mpm_prefork.so
 LoadModule authz_core_module {modules}/mod_authz_core.so
 LoadModule mime_module {modules}/mod_mime.so
-LoadModule dir_module {modules}/mod_dir.so
 LoadModule php_module {php}
 TypesConfig /etc/mime.types
 StartServers 4
@@ -62,10 +60,8 @@ MaxRequestWorkers 25
 {"Group www-data" if os.getuid() == 0 else ""}
 
 DocumentRoot {public}
-DirectoryIndex tabs.php
 <Directory {public}>
     Require all granted
-    AllowOverride None
 </Directory>
 <FilesMatch "\\.php$">
     SetHandler application/x-httpd-php

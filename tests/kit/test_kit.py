@@ -257,7 +257,6 @@ class PortalPageTest(KitTest):
                 status, body, _ = server.get("/tabs.php?lang=" + urllib.parse.quote(asked))
                 page = body.decode()
                 self.assertEqual(status, 200)
-                self.assertIn('<meta http-equiv="X-UA-Compatible" content="IE=edge">', page)
                 self.assertIn('var kitLang = "%s";' % lang, page)
                 self.assertIn('<option value="%s" selected>' % lang, page)
                 self.assertNotIn("<script>alert", page)
