@@ -9,6 +9,8 @@ endif()
 add_executable(unit_tests ${VEMOR_UNIT_TEST_SOURCES})
 target_link_libraries(unit_tests PRIVATE vemor_logic GTest::gtest_main)
 vemor_warnings(unit_tests)
+target_compile_definitions(unit_tests
+    PRIVATE VEMOR_FIELD_CORPUS="${CMAKE_SOURCE_DIR}/tests/corpus/fields.txt")
 add_test(NAME unit_tests COMMAND unit_tests)
 
 # The community's server kit under PHP's built-in web server; once is

@@ -36,7 +36,7 @@ try {
         throw new KitRefusal(kit_show($target) . ' cannot be written');
     }
 } catch (KitRefusal $refusal) {
-    fwrite(STDERR, 'make-serverlist.php: ' . $refusal->getMessage() . "\n");
+    fwrite(STDERR, 'make-serverlist.php: ' . $refusal->whole() . "\n");
     exit(1);
 }
 $count = substr_count($list, "\r\n") - 1;

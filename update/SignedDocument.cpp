@@ -12,12 +12,23 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
 }
 
-// Printable ASCII and LF line ends: no CR, tab, NUL or code-page character
-// whose meaning would depend on the player's Windows.
-bool IsPlainText(std::string_view text) {
+// LF line ends and no other control character: no CR, tab, NUL or DEL.
+bool IsText(std::string_view text) {
     for (char c : text) {
         const auto u = static_cast<unsigned char>(c);
-        if ((u < 0x20 && c != '\n') || u > 0x7E)
+        if ((u < 0x20 && c != '\n') || u == 0x7F)
+            return false;
+    }
+    return true;
+}
+
+// Paths and addresses stay printable ASCII: a code-page character would name
+// another file, or another host, on each player's Windows. Server names are
+// the exception: the game shows whatever bytes the list holds, as it does
+// for the plain list, and a community names its servers in its own language.
+bool IsAscii(std::string_view text) {
+    for (char c : text) {
+        if (static_cast<unsigned char>(c) > 0x7E)
             return false;
     }
     return true;
@@ -50,14 +61,16 @@ bool ParseFileLine(std::string_view fields, SignedFileEntry& entry) {
     }
     parts[3] = fields;
     entry.name = std::string(parts[0]);
-    return !entry.name.empty() && ParseDecimal<uint32_t>(parts[1], 0xFFFFFFFFu, entry.crc) &&
+    return !entry.name.empty() && IsAscii(parts[0]) &&
+           ParseDecimal<uint32_t>(parts[1], 0xFFFFFFFFu, entry.crc) &&
            ParseDecimal<uint32_t>(parts[2], 0xFFFFFFFFu, entry.size) &&
            ParseLowerHex(parts[3], entry.sha256.data(), entry.sha256.size());
 }
 
 bool ParseServerLine(std::string_view fields, ServerLine& server) {
     const size_t bar = fields.find('|');
-    if (bar == std::string_view::npos || bar == 0 || bar + 1 == fields.size())
+    if (bar == std::string_view::npos || bar == 0 || bar + 1 == fields.size() ||
+        !IsAscii(fields.substr(0, bar)))
         return false;
     server.address = std::string(fields.substr(0, bar));
     server.name = std::string(fields.substr(bar + 1));
@@ -75,9 +88,11 @@ SignedVerdict ParseEntries(std::string_view body, SignedDocument& document) {
             (StartsWith(line, "file ") || StartsWith(line, "delete "))) {
             SignedFileEntry entry;
             entry.isDelete = line[0] == 'd';
-            if (entry.isDelete)
+            if (entry.isDelete) {
                 entry.name = std::string(line.substr(7));
-            else if (!ParseFileLine(line.substr(5), entry))
+                if (!IsAscii(entry.name))
+                    return SignedVerdict::kMalformed;
+            } else if (!ParseFileLine(line.substr(5), entry))
                 return SignedVerdict::kMalformed;
             // Read on: a later line may still make the whole text malformed,
             // which says more about the document than one bad path.
@@ -116,7 +131,8 @@ SignedCheck CheckSignedDocument(std::string_view text, SignedKind expected,
     uint8_t signature[64];
     if ((signatureStart > 0 && text[signatureStart - 1] != '\n') ||
         !StartsWith(signatureLine, kSignaturePrefix) ||
-        !ParseLowerHex(signatureLine.substr(kSignaturePrefix.size()), signature, sizeof signature)) {
+        !ParseLowerHex(signatureLine.substr(kSignaturePrefix.size()), signature,
+                       sizeof signature)) {
         check.verdict = SignedVerdict::kUnsigned;
         return check;
     }
@@ -128,7 +144,7 @@ SignedCheck CheckSignedDocument(std::string_view text, SignedKind expected,
 
     // From here on the bytes are the signer's own.
     SignedDocument document;
-    if (!IsPlainText(body)) {
+    if (!IsText(body)) {
         check.verdict = SignedVerdict::kMalformed;
         return check;
     }

@@ -30,8 +30,10 @@
 // - "file" lines carry what the plain manifest carries (the path with "\"
 //   separators, CRC-32 and size in decimal) plus the file's SHA-256; "delete"
 //   lines a path to delete. Both in the order the launcher works through them.
-// - Strict where the plain forms forgive: no CR, tab or byte outside printable
-//   ASCII, no blank line, no unknown line, numbers without signs or blanks.
+// - Strict where the plain forms forgive: no CR, tab, DEL or other control
+//   character, no byte beyond ASCII except in a server's name (which carries
+//   what the plain list carries), no blank line, no unknown line, numbers
+//   without signs or blanks.
 //   A document that breaks a rule is refused whole: its signer made it, so a
 //   part of it cannot be trusted to mean what the signer meant.
 // - At most kSignedDocumentLimit bytes (see below).

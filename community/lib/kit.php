@@ -5,9 +5,12 @@
 
 declare(strict_types=1);
 
-// The launcher reads one response of at most this many bytes for the
-// manifest and for the server list; whatever lies beyond is cut off.
-const KIT_READ_LIMIT = 10000;
+// Launchers read at most this many bytes of the server list; whatever lies
+// beyond is cut off.
+const KIT_SERVER_LIST_LIMIT = 10000;
+// The manifest's limit unless config.php sets 'manifest_limit': what current
+// launchers read. Launchers before it read 10000 bytes.
+const KIT_DEFAULT_MANIFEST_LIMIT = 1048576;
 // The launcher keeps the first 128 servers of its list and drops the rest.
 const KIT_MAX_SERVERS = 128;
 // The game's server cache holds 31 characters of a server's name.
@@ -15,7 +18,30 @@ const KIT_MAX_SERVER_NAME = 31;
 // cookie.dat keeps each access value in a 64-byte field with its end mark.
 const KIT_MAX_ACCESS_VALUE = 63;
 
+// Why a page or a tool cannot answer. The message is for whoever asked and
+// names files only relative to the set; the detail (server paths, what the
+// system said) is for the admin: the error log of the web server, or the
+// tool's own output.
 final class KitRefusal extends RuntimeException
+{
+    public function __construct(string $message, private string $detail = '')
+    {
+        parent::__construct($message);
+    }
+
+    public function detail(): string
+    {
+        return $this->detail;
+    }
+
+    public function whole(): string
+    {
+        return $this->getMessage() . ($this->detail === '' ? '' : " ({$this->detail})");
+    }
+}
+
+// The file set is being written to: the answer is to ask again shortly.
+final class KitBusy extends RuntimeException
 {
 }
 
@@ -26,24 +52,50 @@ function kit_home(): string
     return dirname(__DIR__);
 }
 
+// The configuration, read once per request. A syntax error in it is an
+// error like any other: every page refuses, none answers half.
 function kit_config(): array
 {
-    $file = kit_home() . '/config.php';
-    $config = is_file($file) ? include $file : null;
-    if (!is_array($config)) {
-        throw new KitRefusal("the configuration $file is missing or does not return an array");
+    static $config = null;
+    if ($config !== null) {
+        return $config;
     }
-    return $config;
+    $file = kit_home() . '/config.php';
+    try {
+        $read = is_file($file) ? include $file : null;
+    } catch (Throwable $error) {
+        throw new KitRefusal('the configuration is broken', "$file: " . $error->getMessage()
+            . ' on line ' . $error->getLine());
+    }
+    if (!is_array($read)) {
+        throw new KitRefusal('the configuration is missing or broken', "$file does not return an array");
+    }
+    return $config = $read;
+}
+
+function kit_is_absolute(string $path): bool
+{
+    return $path[0] === '/' || $path[0] === '\\' || preg_match('#^[A-Za-z]:[\\\\/]#', $path) === 1;
 }
 
 // A path from the configuration; a relative one counts from the kit's folder.
-function kit_setting(array $config, string $key): string
+function kit_setting(array $config, string $key, ?string $default = null): string
 {
-    if (!isset($config[$key]) || !is_string($config[$key]) || $config[$key] === '') {
+    $path = $config[$key] ?? $default;
+    if (!is_string($path) || $path === '') {
         throw new KitRefusal("the configuration has no '$key'");
     }
-    $path = $config[$key];
-    return $path[0] === '/' ? $path : kit_home() . '/' . $path;
+    return kit_is_absolute($path) ? $path : kit_home() . '/' . $path;
+}
+
+// The manifest's byte limit: 'manifest_limit', 1 MiB by default.
+function kit_manifest_limit(array $config): int
+{
+    $limit = $config['manifest_limit'] ?? KIT_DEFAULT_MANIFEST_LIMIT;
+    if (!is_int($limit) || $limit < 1) {
+        throw new KitRefusal("the configuration's 'manifest_limit' is not a number of bytes");
+    }
+    return $limit;
 }
 
 // Names in messages: control characters and bytes beyond ASCII shown as
@@ -66,9 +118,9 @@ function kit_is_reserved_device(string $component): bool
 // Why the launcher would not take this manifest path as a file inside the
 // game folder, or null when it would. Beyond the launcher's own rule the kit
 // refuses what the launcher would take but then get wrong: blanks at the ends
-// (the launcher trims the line, so it would look for another name) and bytes
-// beyond ASCII (each player's code page reads them as different names, and
-// the FTP server as yet another).
+// (the launcher trims the plain manifest's lines, so it would look for
+// another name). Bytes beyond ASCII and DEL the signed manifest refuses (each
+// player's code page would read another name, and the FTP server yet another).
 function kit_path_problem(string $path): ?string
 {
     if (trim($path) === '') {
@@ -83,8 +135,8 @@ function kit_path_problem(string $path): ?string
     if (trim($path, " \t\n\r\v\f") !== $path) {
         return 'begins or ends with a blank';
     }
-    if (preg_match('/[\x80-\xff]/', $path)) {
-        return 'holds characters beyond ASCII';
+    if (preg_match('/[\x7f-\xff]/', $path)) {
+        return 'holds DEL or characters beyond ASCII';
     }
     foreach (preg_split('#[\\\\/]#', $path) as $component) {
         if ($component === '') {
@@ -135,13 +187,39 @@ function kit_write_whole(string $path, string $bytes): bool
     return true;
 }
 
-// The end of a page that cannot answer: HTTP 500 and one plain line that
-// says why, never part of an answer.
-function kit_refuse_page(string $page, string $why): void
+// Upload temporaries and hidden files (rsync's ".name.XyZ123", an editor's
+// "name~", a browser's "name.part"): never part of the set, so a player never
+// fetches half a file or keeps a temporary one for good.
+function kit_is_unfinished(string $entry): bool
 {
-    http_response_code(500);
+    return $entry[0] === '.' || substr($entry, -1) === '~'
+        || preg_match('/\.(part|filepart|tmp)$/i', $entry) === 1;
+}
+
+// Notes for the admin in the web server's error log (the tool's standard
+// error on the command line), each message once per request.
+function kit_log(string $line): void
+{
+    static $said = [];
+    if (!isset($said[$line])) {
+        $said[$line] = true;
+        error_log($line);
+    }
+}
+
+// The end of a page that cannot answer: one plain line for the client that
+// says why, never part of an answer and never a server path; the whole
+// reason goes to the error log.
+function kit_refuse_page(string $page, Throwable $why): void
+{
+    $busy = $why instanceof KitBusy;
+    http_response_code($busy ? 503 : 500);
     header('Content-Type: text/plain; charset=utf-8');
     header('Cache-Control: no-store');
     header('X-Content-Type-Options: nosniff');
-    echo "$page: $why\r\n";
+    if ($busy) {
+        header('Retry-After: 5');
+    }
+    kit_log("$page: " . ($why instanceof KitRefusal ? $why->whole() : $why->getMessage()));
+    echo "$page: " . $why->getMessage() . "\r\n";
 }

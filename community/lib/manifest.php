@@ -17,7 +17,7 @@ const KIT_MAX_FILE_SIZE = 4294967295;
 function kit_list_file_set(string $root): array
 {
     if (!is_dir($root)) {
-        throw new KitRefusal('the file set folder ' . kit_show($root) . ' does not exist');
+        throw new KitRefusal('the file set folder does not exist', 'file_set is ' . $root);
     }
     $files = [];
     $seen = [];
@@ -29,11 +29,12 @@ function kit_list_file_set(string $root): array
         $visited[$real] = true;
         $entries = @scandir($dir, SCANDIR_SORT_NONE);
         if ($entries === false) {
-            throw new KitRefusal('the folder ' . kit_show(rtrim($prefix, '\\') ?: '.') . ' cannot be read');
+            throw new KitRefusal('the folder ' . kit_show(rtrim($prefix, '\\') ?: '.') . ' cannot be read',
+                "$dir: " . (error_get_last()['message'] ?? 'no reason given'));
         }
         sort($entries, SORT_STRING);
         foreach ($entries as $entry) {
-            if ($entry === '.' || $entry === '..') {
+            if ($entry === '.' || $entry === '..' || kit_is_unfinished($entry)) {
                 continue;
             }
             $name = $prefix . $entry;
@@ -67,19 +68,34 @@ function kit_list_file_set(string $root): array
 // CRC-32 values by name, size and modification time, kept between requests
 // so that an unchanged set costs no reading of file contents. A file changed
 // without a change of size or time keeps its old CRC: that is the price of
-// not reading it. An entry is stored only for files last modified before
-// the second in which the request began, since a file written within that
-// second could change again without its time moving.
+// not reading it. A CRC is stored only for the bytes it was computed from
+// (the open file did not change while it was read, and is the file the
+// manifest line describes), and only for files whose time lies a few seconds
+// in the past, since a file written within the last moments (or dated ahead
+// by a wrong clock) could change again without its time moving.
 final class KitCrcCache
 {
+    // How long a file's time must lie in the past before its CRC is kept.
+    private const SETTLED_SECONDS = 3;
+
     private array $entries = [];
     private array $used = [];
     private bool $changed = false;
+    // Held from the first file that must be read until the cache is saved:
+    // players arriving together on a cold cache then wait for one reading of
+    // the set instead of each reading all of it.
+    private $lock = null;
 
     public function __construct(private string $path)
     {
-        $text = @file_get_contents($path);
+        $this->load();
+    }
+
+    private function load(): void
+    {
+        $text = @file_get_contents($this->path);
         $data = $text === false ? null : json_decode($text, true);
+        $this->entries = [];
         if (is_array($data)) {
             foreach ($data as $name => $entry) {
                 if (is_string($name) && is_array($entry) && count($entry) === 3
@@ -90,20 +106,56 @@ final class KitCrcCache
         }
     }
 
-    public function crc(string $name, string $full, int $size, int $mtime, int $now): int
+    // Takes the lock and reads the cache again, which the request that held
+    // the lock before may have filled. Without a writable folder there is no
+    // lock, and each request reads for itself.
+    private function lockAndReload(): void
+    {
+        // Read-only is enough for a lock, should another user have made the file.
+        $lock = @fopen($this->path . '.lock', 'c') ?: @fopen($this->path . '.lock', 'r');
+        if ($lock === false || !flock($lock, LOCK_EX)) {
+            $this->lock = false;
+            return;
+        }
+        $this->lock = $lock;
+        if (!$this->changed) {
+            $this->load();
+        }
+    }
+
+    // The CRC of the file as $stat (from stat() of $full) describes it;
+    // null when the file was not those bytes while it was read.
+    public function crc(string $name, string $full, array $stat, int $now): ?int
     {
         $this->used[$name] = true;
         $entry = $this->entries[$name] ?? null;
-        if ($entry !== null && $entry[0] === $size && $entry[1] === $mtime) {
+        if ($entry !== null && $entry[0] === $stat['size'] && $entry[1] === $stat['mtime']) {
             return $entry[2];
         }
-        $hex = @hash_file('crc32b', $full);
-        if ($hex === false) {
-            throw new KitRefusal(kit_show($name) . ' cannot be read');
+        if ($this->lock === null) {
+            $this->lockAndReload();
+            return $this->crc($name, $full, $stat, $now);
         }
-        $crc = (int) hexdec($hex);
-        if ($mtime < $now) {
-            $this->entries[$name] = [$size, $mtime, $crc];
+        $file = @fopen($full, 'rb');
+        if ($file === false) {
+            throw new KitRefusal(kit_show($name) . ' cannot be read', "$full: "
+                . (error_get_last()['message'] ?? 'no reason given'));
+        }
+        $before = fstat($file);
+        $context = hash_init('crc32b');
+        $read = hash_update_stream($context, $file);
+        $after = fstat($file);
+        fclose($file);
+        $same = static function (array $a, array $b): bool {
+            return $a['dev'] === $b['dev'] && $a['ino'] === $b['ino'] && $a['size'] === $b['size']
+                && $a['mtime'] === $b['mtime'];
+        };
+        if ($read !== $stat['size'] || !$same($before, $stat) || !$same($after, $stat)) {
+            return null;
+        }
+        $crc = (int) hexdec(hash_final($context));
+        if ($stat['mtime'] <= $now - self::SETTLED_SECONDS) {
+            $this->entries[$name] = [$stat['size'], $stat['mtime'], $crc];
             $this->changed = true;
         } elseif ($entry !== null) {
             unset($this->entries[$name]);
@@ -113,14 +165,20 @@ final class KitCrcCache
     }
 
     // Writes the cache when it changed, dropping files no longer in the set.
-    // A cache that cannot be written costs speed, not the answer.
+    // A cache that cannot be written costs speed, not the answer; the admin
+    // hears of it in the error log.
     public function save(): void
     {
         $kept = array_intersect_key($this->entries, $this->used);
-        if (!$this->changed && count($kept) === count($this->entries)) {
-            return;
+        if (($this->changed || count($kept) !== count($this->entries))
+            && !kit_write_whole($this->path, json_encode($kept, JSON_UNESCAPED_SLASHES))) {
+            kit_log('files.php: the CRC cache ' . $this->path . ' cannot be written (the web server '
+                . 'needs write access to its folder); every request reads the whole set again');
         }
-        kit_write_whole($this->path, json_encode($kept, JSON_UNESCAPED_SLASHES));
+        if ($this->lock) {
+            fclose($this->lock);
+        }
+        $this->lock = null;
     }
 }
 
@@ -152,38 +210,48 @@ function kit_delete_entries(array $files, array $delete): array
     return $deleteLines;
 }
 
-function kit_build_manifest(string $root, array $delete, string $cachePath): string
+// The manifest as the launcher fetches it. A file that keeps changing while
+// it is read is answered with KitBusy: the client asks again shortly.
+function kit_build_manifest(string $root, array $delete, string $cachePath, int $limit): string
 {
     $now = time();
     $files = kit_list_file_set($root);
     $deleteLines = kit_delete_entries($files, $delete);
-    $sizes = [];
-    foreach ($files as $name => $full) {
-        $stat = @stat($full);
-        if ($stat === false) {
-            throw new KitRefusal(kit_show($name) . ' cannot be read');
-        }
-        if ($stat['size'] > KIT_MAX_FILE_SIZE) {
-            throw new KitRefusal(kit_show($name) . ' is 4 GiB or larger, beyond the manifest\'s 32-bit sizes');
-        }
-        $sizes[$name] = $stat;
-    }
-
-    $cache = new KitCrcCache($cachePath);
     $text = "#\r\n";
-    $add = static function (string $line, string $what) use (&$text): void {
+    $add = static function (string $line, string $what) use (&$text, $limit): void {
         $text .= $line . "\r\n";
-        if (strlen($text) > KIT_READ_LIMIT) {
-            throw new KitRefusal("the manifest would pass the launcher's " . KIT_READ_LIMIT
-                . " bytes at $what");
+        if (strlen($text) > $limit) {
+            throw new KitRefusal("the manifest would pass its limit of $limit bytes at $what");
         }
     };
-    foreach ($files as $name => $full) {
-        $stat = $sizes[$name];
-        $crc = $cache->crc($name, $full, $stat['size'], $stat['mtime'], $now);
-        $add("$name|$crc|{$stat['size']}", kit_show($name));
+    $cache = new KitCrcCache($cachePath);
+    try {
+        foreach ($files as $name => $full) {
+            for ($try = 0; ; $try++) {
+                clearstatcache(true, $full);
+                $stat = @stat($full);
+                if ($stat === false) {
+                    throw new KitRefusal(kit_show($name) . ' cannot be read', "$full: "
+                        . (error_get_last()['message'] ?? 'no reason given'));
+                }
+                if ($stat['size'] > KIT_MAX_FILE_SIZE) {
+                    throw new KitRefusal(kit_show($name) . ' is 4 GiB or larger, beyond the manifest\'s 32-bit sizes');
+                }
+                $crc = $cache->crc($name, $full, $stat, $now);
+                if ($crc !== null) {
+                    break;
+                }
+                if ($try === 2) {
+                    throw new KitBusy(kit_show($name) . ' is being written; try again shortly');
+                }
+            }
+            $add("$name|$crc|{$stat['size']}", kit_show($name));
+        }
+    } finally {
+        // What was read is kept even when the manifest is refused, so the
+        // admin's next try does not read the whole set again.
+        $cache->save();
     }
-    $cache->save();
     if ($deleteLines) {
         $add('#DELETE', 'the delete mark');
         foreach ($deleteLines as $name) {

@@ -106,8 +106,8 @@ function kit_build_server_list(string $source, string $stamp): string
 {
     $servers = kit_server_lines($source);
     $text = $stamp . "\r\n" . implode("\r\n", $servers) . "\r\n";
-    if (strlen($text) > KIT_READ_LIMIT) {
-        throw new KitRefusal('the list would be ' . strlen($text) . ' bytes; the launcher reads ' . KIT_READ_LIMIT);
+    if (strlen($text) > KIT_SERVER_LIST_LIMIT) {
+        throw new KitRefusal('the list would be ' . strlen($text) . ' bytes; the launcher reads ' . KIT_SERVER_LIST_LIMIT);
     }
     return $text;
 }

@@ -11,7 +11,8 @@
 //   server ADDRESS|NAME              server list: one per server
 //   signature R||S                   ECDSA P-256 over SHA-256 of all above
 //
-// LF line ends, printable ASCII only, at most KIT_SIGNED_LIMIT bytes.
+// LF line ends, no control characters, printable ASCII only except in
+// server names, at most KIT_SIGNED_LIMIT bytes.
 
 declare(strict_types=1);
 
@@ -50,6 +51,13 @@ function kit_signing_new_key(string $path): string
     return kit_signing_public_hex($key);
 }
 
+// Whether the key's file mode lets others read it; null where the system
+// cannot say: PHP on Windows reports 0666 for every file, whoever may read it.
+function kit_key_readable_by_others(int $mode, string $system): ?bool
+{
+    return $system === 'Windows' ? null : ($mode & 0077) !== 0;
+}
+
 // The private key of $path. Refused when others may read it: a key that has
 // been readable by others must be taken as known to them.
 function kit_signing_load_key(string $path): OpenSSLAsymmetricKey
@@ -58,7 +66,10 @@ function kit_signing_load_key(string $path): OpenSSLAsymmetricKey
     if ($mode === false) {
         throw new KitRefusal('the key ' . kit_show($path) . ' cannot be read');
     }
-    if (($mode & 0077) !== 0) {
+    $others = kit_key_readable_by_others($mode, PHP_OS_FAMILY);
+    if ($others === null) {
+        fwrite(STDERR, "sign.php: file permissions cannot be checked on this system; make sure that only you can read the key\n");
+    } elseif ($others) {
         throw new KitRefusal(sprintf('the key %s may be read by others (mode %o); chmod 600 it, '
             . 'or make a new key if others may have read it', kit_show($path), $mode & 0777));
     }

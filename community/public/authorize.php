@@ -1,11 +1,12 @@
 <?php
 // The portal page's authorize() reports here which machine opened it: one
-// line in the sign-in log (time, client address, machine identifier). The
-// access values are never sent here and never logged. The answer is empty.
+// line in the sign-in log (time, client address, machine identifier and the
+// launcher's version and mode). The access values are never sent here and
+// never logged. The answer is empty.
 
 declare(strict_types=1);
 
-require_once __DIR__ . '/../lib/kit.php';
+require_once __DIR__ . '/../lib/signinlog.php';
 
 header('Cache-Control: no-store');
 $machine = $_GET['machine'] ?? '';
@@ -17,15 +18,13 @@ if (!is_string($machine) || preg_match('/^[0-9a-f]{32}$/D', $machine) !== 1) {
 }
 try {
     $log = kit_setting(kit_config(), 'sign_in_log');
+    $client = preg_replace('/[^0-9A-Fa-f.:]/', '?', (string) ($_SERVER['REMOTE_ADDR'] ?? '-'));
+    if (!kit_note_sign_in($log, $client, $machine, (string) ($_SERVER['HTTP_USER_AGENT'] ?? ''), time())) {
+        throw new KitRefusal('the sign-in log cannot be written', "$log: "
+            . (error_get_last()['message'] ?? 'no reason given'));
+    }
 } catch (KitRefusal $refusal) {
-    kit_refuse_page('authorize.php', $refusal->getMessage());
-    return;
-}
-$client = preg_replace('/[^0-9A-Fa-f.:]/', '?', (string) ($_SERVER['REMOTE_ADDR'] ?? '-'));
-$line = gmdate('Y-m-d H:i:s') . " UTC $client $machine\n";
-// One append of one short line, under a lock: concurrent reports never mix.
-if (@file_put_contents($log, $line, FILE_APPEND | LOCK_EX) !== strlen($line)) {
-    kit_refuse_page('authorize.php', 'the sign-in log cannot be written');
+    kit_refuse_page('authorize.php', $refusal);
     return;
 }
 http_response_code(204);

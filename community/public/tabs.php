@@ -15,7 +15,20 @@
 declare(strict_types=1);
 
 require_once __DIR__ . '/../lib/kit.php';
-require_once __DIR__ . '/../accounts.php';
+
+// A broken configuration or accounts file ends the page before a byte of it
+// is sent: HTTP 500, not half a page.
+try {
+    kit_config();
+    require_once __DIR__ . '/../accounts.php';
+} catch (KitRefusal $refusal) {
+    kit_refuse_page('tabs.php', $refusal);
+    return;
+} catch (Throwable $error) {
+    kit_refuse_page('tabs.php', new KitRefusal('the accounts file is broken', $error->getFile() . ': '
+        . $error->getMessage() . ' on line ' . $error->getLine()));
+    return;
+}
 
 const KIT_TEXTS = [
     'en' => [

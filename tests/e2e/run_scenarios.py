@@ -9,6 +9,7 @@ import traceback
 
 from harness import EXIT, TITLE, Harness, expect, folder_snapshot, read, write
 import cache_scenarios
+import real_server_scenarios
 import signed_scenarios
 import update_scenarios
 import window_scenarios
@@ -53,8 +54,9 @@ def scenario_portal_down(h):
                    "the previous run's log was not kept")
 
 
-SCENARIOS = ([scenario_portal_down] + window_scenarios.SCENARIOS +
-             update_scenarios.SCENARIOS + cache_scenarios.SCENARIOS)
+SCENARIOS = ([scenario_portal_down] + window_scenarios.SCENARIOS + update_scenarios.SCENARIOS +
+             cache_scenarios.SCENARIOS + real_server_scenarios.SCENARIOS)
+SIGNED_SCENARIOS = signed_scenarios.SCENARIOS + real_server_scenarios.SIGNED_SCENARIOS
 
 
 def main():
@@ -68,7 +70,7 @@ def main():
     h = Harness(args.build, args.source, args.runner)
     passed = failed = 0
     try:
-        for scenario in signed_scenarios.SCENARIOS if args.signed else SCENARIOS:
+        for scenario in SIGNED_SCENARIOS if args.signed else SCENARIOS:
             name = scenario.__name__[len("scenario_"):]
             if args.only and name not in args.only:
                 continue

@@ -18,7 +18,7 @@ def php_string(text):
     return "'" + text.replace("\\", "\\\\").replace("'", "\\'") + "'"
 
 
-def deploy(folder, file_set, delete=(), servers=None):
+def deploy(folder, file_set, delete=(), servers=None, **settings):
     """A copy of the kit in folder/kit with a configuration for file_set;
     servers, when given, is the plain list's text."""
     kit = os.path.join(folder, "kit")
@@ -26,19 +26,30 @@ def deploy(folder, file_set, delete=(), servers=None):
     with open(os.path.join(KIT, ".gitignore")) as f:  # what the kit writes itself
         written = [l.strip().split("/")[-1] for l in f if l.strip() and not l.startswith("#")]
     shutil.copytree(KIT, kit, ignore=shutil.ignore_patterns(*written))
-    write_config(kit, file_set, delete)
+    write_config(kit, file_set, delete, **settings)
     if servers is not None:
         with open(os.path.join(kit, "servers.txt"), "wb") as f:
             f.write(servers)
     return kit
 
 
-def write_config(kit, file_set, delete=()):
+def write_config(kit, file_set, delete=(), **settings):
+    """settings: further entries, strings or numbers."""
     entries = ", ".join(php_string(d) for d in delete)
+    more = "".join(", '%s' => %s" % (k, php_string(v) if isinstance(v, str) else v)
+                   for k, v in settings.items())
     with open(os.path.join(kit, "config.php"), "w") as f:
         f.write("<?php return ['file_set' => %s, 'delete' => [%s], 'servers' => 'servers.txt', "
-                "'server_list' => 'public/INFO/serverlist.inf', 'sign_in_log' => 'sign-in.log'];\n"
-                % (php_string(os.path.abspath(file_set)), entries))
+                "'server_list' => 'public/INFO/serverlist.inf', 'sign_in_log' => 'sign-in.log'%s];\n"
+                % (php_string(os.path.abspath(file_set)), entries, more))
+
+
+def run_php(kit, code, *args):
+    """Runs PHP code with the kit's libraries loaded; (status, stdout, stderr)."""
+    head = "require '%s/lib/signing.php'; require '%s/lib/signinlog.php'; " % (kit, kit)
+    result = subprocess.run(["php", "-r", head + code, "--"] + list(args), capture_output=True,
+                            timeout=60)
+    return result.returncode, result.stdout, result.stderr
 
 
 def make_server_list(kit):
@@ -73,10 +84,12 @@ class KitServer:
                     raise RuntimeError("php -S did not start on port %d" % self.port)
                 time.sleep(0.05)
 
-    def get(self, path, data=None):
+    def get(self, path, data=None, headers=None):
         """(status, body bytes, headers) of one request."""
+        request = urllib.request.Request("http://127.0.0.1:%d%s" % (self.port, path), data,
+                                         headers or {})
         try:
-            with _HTTP.open("http://127.0.0.1:%d%s" % (self.port, path), data, timeout=120) as r:
+            with _HTTP.open(request, timeout=120) as r:
                 return r.status, r.read(), r.headers
         except urllib.error.HTTPError as error:
             return error.code, error.read(), error.headers

@@ -4,13 +4,16 @@ import calendar
 import os
 import re
 import shutil
+import subprocess
 import tempfile
 import time
 import unittest
 import urllib.parse
 import zlib
 
-from kit_server import KitServer, deploy, make_server_list
+from kit_server import KitServer, deploy, make_server_list, run_php
+
+CORPUS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "corpus", "fields.txt")
 
 PAST = 1700000000  # a modification time well before any request
 
@@ -42,18 +45,50 @@ class KitTest(unittest.TestCase):
         for rel, data in (files or {}).items():
             put(self.files, rel, data)
 
-    def serve(self, delete=(), servers=None):
-        self.kit = deploy(self.dir, self.files, delete, servers)
-        server = KitServer(self.kit)
+    def serve(self, delete=(), servers=None, log=None, **settings):
+        self.kit = deploy(self.dir, self.files, delete, servers, **settings)
+        server = KitServer(self.kit, log=log)
         self.addCleanup(server.stop)
         return server
+
+
+class FieldRuleTest(KitTest):
+    def test_the_kit_writes_what_the_launcher_takes_as_written(self):
+        """The corpus the launcher's native tests read too."""
+        with open(CORPUS) as f:
+            corpus = [l.rstrip("\n").split("\t") for l in f if l.strip() and not l.startswith("#")]
+        kit = deploy(self.dir, self.files)
+        # Per entry: "refused", or the field as the kit writes it.
+        code, out, err = run_php(kit, r"""
+            foreach (array_slice($argv, 1) as $arg) {
+                [$field, $text] = explode("\t", $arg, 2);
+                $text = rawurldecode($text);
+                try {
+                    if ($field === 'path') {
+                        echo kit_path_problem($text) === null ? bin2hex($text) : 'refused', "\n";
+                    } else {
+                        $line = kit_server_lines("10.0.0.1|$text\n")[0];
+                        echo bin2hex(substr($line, strlen('10.0.0.1|'))), "\n";
+                    }
+                } catch (KitRefusal $r) {
+                    echo "refused\n";
+                }
+            }""", *("%s\t%s" % (field, text) for _, field, text in corpus))
+        self.assertEqual(code, 0, err)
+        for (verdict, field, text), result in zip(corpus, out.decode().split()):
+            with self.subTest(field=field, text=text):
+                wanted = urllib.parse.unquote_to_bytes(text).hex() if verdict == "ok" else "refused"
+                self.assertEqual(result, wanted, verdict)
 
 
 class ManifestTest(KitTest):
     def test_manifest_of_a_set_with_folders_and_an_empty_file(self):
         content = {"base/vemor.pk3": os.urandom(70000), "japlus/maps/duel.pk3": b"duel map",
                    "empty.dat": b"", "#notes.txt": b"hash"}
-        self.set_files(content)
+        # Unfinished uploads and hidden files are never listed.
+        unfinished = ["base/.vemor.pk3.Xy12Ab", ".git/config", "a.pk3.part", "b.PK3.FilePart",
+                      "c.tmp", "base/d.cfg~", "japlus/.cache/x.pk3"]
+        self.set_files(dict(content, **{name: b"half" for name in unfinished}))
         os.makedirs(os.path.join(self.files, "japlus", "empty-folder"))
         server = self.serve(delete=["base/old_skins.pk3", "japlus\\cfg\\old.cfg"])
         status, body, headers = server.get("/files.php")
@@ -63,35 +98,38 @@ class ManifestTest(KitTest):
                          entry("japlus\\maps\\duel.pk3", b"duel map") +
                          b"#DELETE\r\nbase\\old_skins.pk3\r\njaplus\\cfg\\old.cfg\r\n")
         self.assertIn("no-store", headers["Cache-Control"])
+        check = subprocess.run(["php", os.path.join(self.kit, "public", "files.php"), "--check"],
+                               capture_output=True, text=True, timeout=60)
+        self.assertEqual((check.returncode, check.stdout),
+                         (0, "files.php: served: 4 files, %d bytes of 1048576\n" % len(body)))
 
     def test_refuses_what_the_launcher_would_skip_or_misread(self):
         cases = [
             # (files of the set, delete list, text the refusal names)
-            ({"maps/Con.pk3": b"1"}, [], "maps\\Con.pk3"),
-            ({"dot.": b"1"}, [], "dot."),
-            ({" lead.pk3": b"1"}, [], " lead.pk3"),
-            ({"a|b.pk3": b"1"}, [], "a|b.pk3"),
-            ({"ctl\x01.pk3": b"1"}, [], "ctl\\x01.pk3"),
-            ({"a..b.pk3": b"1"}, [], "a..b.pk3"),
-            ({"c:d.pk3": b"1"}, [], "c:d.pk3"),
-            ({"caf\u00e9.pk3": b"1"}, [], "caf\\xC3\\xA9.pk3"),
             ({"back\\slash.pk3": b"1"}, [], "back\\slash.pk3"),
             ({"Maps/duel.pk3": b"1", "maps/x.pk3": b"2"}, [], "are the same name on Windows"),
             ({"a.pk3": b"1"}, ["/etc/passwd"], "/etc/passwd"),
-            ({"a.pk3": b"1"}, [" "], "blank"),
             ({"base/a.pk3": b"1"}, ["BASE/A.PK3"], "is a file of the set"),
-            ({"%s/f%03d.pk3" % ("x" * 40, i): b"1" for i in range(200)}, [], "10000 bytes at \"xxx"),
+            ({"%s/f%03d.pk3" % ("x" * 40, i): b"1" for i in range(200)}, [], "limit of 10000 bytes at \"xxx"),
             ({"huge.pk3": None}, [], 'huge.pk3" is 4 GiB'),
             (None, [], "does not exist"),
         ]
+        log = os.path.join(self.dir, "server.log")
         for files, delete, named in cases:
             with self.subTest(files=list(files or ())[:2], delete=delete):
                 self.set_files(files)
-                server = self.serve(delete=delete)
+                server = self.serve(delete=delete, log=log, manifest_limit=10000)
                 status, body, _ = server.get("/files.php")
                 server.stop()
                 self.assertEqual((status, body.startswith(b"files.php: "), named in body.decode()),
                                  (500, True, True), body)
+                # The client never learns a server path; the admin's log has it.
+                self.assertNotIn(self.dir.encode(), body)
+                check = subprocess.run(["php", os.path.join(self.kit, "public", "files.php"), "--check"],
+                                       capture_output=True, text=True, timeout=60)
+                self.assertEqual((check.returncode, named in check.stderr), (1, True), check.stderr)
+        with open(log) as f:
+            self.assertIn("file_set is " + self.files, f.read())
 
     def test_cache_serves_unchanged_files_and_refreshes_on_size_or_time(self):
         path = put(self.files, "base/a.pk3", b"first content")
@@ -120,6 +158,35 @@ class ManifestTest(KitTest):
         with open(os.path.join(self.kit, "files-crc.json"), "w") as f:
             f.write('{"base\\\\b.pk3": [5, %d, 1234], "x": ' % PAST)
         self.assertEqual(listed(2), entry("base\\b.pk3", b"other"))
+
+    def test_cache_keeps_a_crc_only_for_the_bytes_it_was_computed_from(self):
+        a = put(self.files, "a.pk3", b"version A")
+        put(self.files, "b.pk3", b"version B", mtime=PAST + 9)
+        kit = deploy(self.dir, self.files, manifest_limit=40)
+        cache = os.path.join(kit, "files-crc.json")
+        # The set is read after the line's stat: a file swapped in between
+        # (here b.pk3 moved over a.pk3) gives no CRC, and none is stored.
+        code, out, err = run_php(kit, r"""
+            $cache = new KitCrcCache($argv[1]);
+            $stat = stat($argv[2]);
+            rename($argv[3], $argv[2]);
+            var_dump($cache->crc('a.pk3', $argv[2], $stat, time()));
+            $cache->save();""", cache, a, os.path.join(self.files, "b.pk3"))
+        self.assertEqual((code, out.strip(), os.path.exists(cache)), (0, b"NULL", False), err)
+        # Rolled back to version A with its time: its own CRC, not B's. The
+        # manifest passes its limit at the second file, yet the CRCs read
+        # are kept.
+        put(self.files, "a.pk3", b"version A")
+        put(self.files, "b.pk3", b"version B", mtime=PAST + 9)
+        server = KitServer(kit)
+        self.addCleanup(server.stop)
+        self.assertEqual(server.get("/files.php")[0], 500)
+        with open(cache) as f:
+            self.assertEqual(f.read(), '{"a.pk3":[9,%d,%d],"b.pk3":[9,%d,%d]}' % (
+                PAST, zlib.crc32(b"version A"), PAST + 9, zlib.crc32(b"version B")))
+        code, out, err = run_php(kit, "echo kit_build_manifest($argv[1], [], $argv[2], 1000);",
+                                 self.files, cache)
+        self.assertEqual(out, b"#\r\n" + entry("a.pk3", b"version A") + entry("b.pk3", b"version B"))
 
 
 class ServerListTest(KitTest):
@@ -163,8 +230,6 @@ class ServerListTest(KitTest):
             (b"0000000g.0123456789ab|IPX\n", "0000000g"),
             (b"no bar here\n", "line 1"),
             (b"10.0.0.1|\n", "empty"),
-            (b"10.0.0.1|" + b"N" * 32 + b"\n", "31"),
-            (b"10.0.0.1|Tab\there\n", "control"),
             (b"10.0.0.1|A\n10.0.0.1:29070|B\n", "line 2"),
             (b"Games.Example.org:1|A\ngames.example.ORG:1|B\n", "line 2"),
             (b"# nothing but notes\n\n", "no server"),
@@ -192,7 +257,6 @@ class PortalPageTest(KitTest):
                 status, body, _ = server.get("/tabs.php?lang=" + urllib.parse.quote(asked))
                 page = body.decode()
                 self.assertEqual(status, 200)
-                self.assertIn('<meta http-equiv="X-UA-Compatible" content="IE=edge">', page)
                 self.assertIn('var kitLang = "%s";' % lang, page)
                 self.assertIn('<option value="%s" selected>' % lang, page)
                 self.assertNotIn("<script>alert", page)
@@ -218,17 +282,51 @@ class PortalPageTest(KitTest):
                     self.assertIn('var kitMid = "";\nvar kitCode = "";', page)
                     self.assertIn('class="error"', page)
 
-    def test_sign_in_log_holds_machine_identifiers_only(self):
+    def test_sign_in_log_is_bounded_and_names_the_launcher(self):
         server = self.serve()
-        machine = "d41d8cd98f00b204e9800998ecf8427e"
-        results = [server.get("/authorize.php?" + query)[0] for query in
-                   ["machine=" + machine + "&t=1", "machine=" + machine.upper(),
-                    "machine=" + machine + "%0A2026-01-01%20forged", "mid=padawan&code=s3cret", ""]]
-        self.assertEqual(results, [204, 400, 400, 400, 400])
-        with open(os.path.join(self.kit, "sign-in.log")) as f:
+        machine, other = "d41d8cd98f00b204e9800998ecf8427e", "0" * 32
+        log = os.path.join(self.kit, "sign-in.log")
+        # Some 10 MB from earlier days, and lines of the kit before versions.
+        old = "2020-01-01 00:00:00 UTC 10.0.0.1 %s 1.0.0 plain\n" % other
+        with open(log, "w") as f:
+            f.write(old * (10 * 1024 * 1024 // len(old) + 1))
+        requests = [("machine=" + machine + "&t=1", "vemor/1.4.0 (signed)", 204),
+                    ("machine=" + machine + "&t=2", "vemor/1.4.0 (signed)", 204),  # within a minute
+                    ("machine=" + other, "Mozilla/4.0 (compatible; MSIE 7.0) vemor/1.3.2 (plain)", 204),
+                    ("machine=" + machine.upper(), "", 400),
+                    ("machine=" + machine + "%0A2026-01-01%20forged", "", 400),
+                    ("mid=padawan&code=s3cret", "", 400), ("", "", 400)]
+        for query, agent, status in requests:
+            self.assertEqual(server.get("/authorize.php?" + query, headers={"User-Agent": agent})[0],
+                             status, query)
+        with open(log) as f:
             lines = f.read().splitlines()
-        self.assertEqual(len(lines), 1)
-        self.assertRegex(lines[0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d UTC 127\.0\.0\.1 %s$" % machine)
+        self.assertEqual(len(lines), 2, lines)
+        self.assertRegex(lines[0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d UTC 127\.0\.0\.1 %s 1\.4\.0 signed$" % machine)
+        self.assertTrue(lines[1].endswith(" %s 1.3.2 plain" % other), lines[1])
+        self.assertGreater(os.path.getsize(log + ".1"), 10 * 1024 * 1024)
+        # The report counts machines per version within the days asked for.
+        today = time.strftime("%Y-%m-%d %H:%M:%S", time.gmtime())
+        with open(log, "a") as f:
+            f.write("%s UTC 10.0.0.2 %s 1.3.2 plain\n" % (today, "1" * 32))
+            f.write("%s UTC 10.0.0.3 %s ? ?\n" % (today, "2" * 32))
+            f.write("%s UTC 10.0.0.3 %s\n" % (today, "3" * 32))
+        with open(log + ".1", "a") as f:
+            f.write("%s UTC 10.0.0.4 %s 1.4.0 signed\n" % (today, "4" * 32))
+        result = subprocess.run(["php", os.path.join(self.kit, "report.php"), "7"],
+                                capture_output=True, text=True, timeout=30)
+        counts = dict(reversed(l.split(None, 1)) for l in result.stdout.splitlines()[1:])
+        self.assertEqual(counts, {"1.4.0 (signed)": "2", "1.3.2 (plain)": "2", "?": "2"}, result.stderr)
+
+    def test_a_broken_configuration_answers_500_from_every_page(self):
+        server = self.serve()
+        with open(os.path.join(self.kit, "config.php"), "a") as f:
+            f.write("<?php syntax error here\n")
+        for page in ["/tabs.php?lang=de", "/files.php", "/authorize.php?machine=" + "0" * 32]:
+            with self.subTest(page=page):
+                status, body, _ = server.get(page)
+                self.assertEqual((status, body), (500, page.split("?")[0][1:].encode()
+                                                  + b": the configuration is broken\r\n"))
 
 
 if __name__ == "__main__":
