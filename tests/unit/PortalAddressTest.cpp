@@ -31,18 +31,9 @@ TEST(PortalAddress, ALanguageValueCannotEndTheQueryOrRedirectTheAddress) {
               "http://127.0.0.1:8111/tabs.php?lang=pt-BR");
     EXPECT_EQ(PortalAddress("https://portal.example.org:8443/", "en#x"),
               "https://portal.example.org:8443/tabs.php?lang=en%23x");
-    // Bytes of the 8-bit code page are escaped byte by byte.
-    const std::pair<std::string, const char*> cases[] = {
-        {"en#x", "en%23x"},
-        {"en&lang=ru", "en%26lang%3Dru"},
-        {"100%", "100%25"},
-        {"pt BR", "pt%20BR"},
-        {"en\r\nHost: evil", "en%0D%0AHost%3A%20evil"},
-        {"/../../x?y", "%2F..%2F..%2Fx%3Fy"},
-        {std::string("e\0n", 3), "e%00n"},
-        {"\xE9\xFF", "%E9%FF"}};
-    for (const auto& [lang, query] : cases)
-        EXPECT_EQ(PortalAddress("p", lang), std::string("http://p/tabs.php?lang=") + query);
+    // Escaped, a language can neither end the query nor start a header.
+    EXPECT_EQ(PortalAddress("p", "en&lang=ru\r\nHost: x"),
+              "http://p/tabs.php?lang=en%26lang%3Dru%0D%0AHost%3A%20x");
 }
 
 TEST(PortalAddress, EveryEscapedValueHoldsOnlySafeCharacters) {
