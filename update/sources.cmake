@@ -52,3 +52,4 @@ list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/CheckCacheTest.cpp tests/unit/Run
 list(APPEND VEMOR_LOGIC_SOURCES update/HttpRedirect.cpp)
 list(APPEND VEMOR_WIN_SOURCES update/CertificateErrors.cpp update/Win32HttpRequest.cpp)
 list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/HttpRedirectTest.cpp)
+list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/HttpsFetchTest.cpp)
