@@ -1,6 +1,7 @@
 #include "app/Workers.h"
 
 #include "BuildConfig.h"
+#include "portal/PortalAddress.h"
 #include "update/HttpFetch.h"
 #include "update/RunLog.h"
 #include "update/ServerList.h"
@@ -19,7 +20,7 @@
 namespace {
 
 std::string PortalUrl(const char* path) {
-    return std::string("http://") + build_config::kPortalHost + path;
+    return ::PortalUrl(build_config::kPortalHost, path);
 }
 
 // Starts "eu.exe" from the game folder with an empty command line.

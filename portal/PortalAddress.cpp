@@ -2,12 +2,76 @@
 
 namespace {
 
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsHostCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || IsDigit(c) || c == '.' || c == '-';
+}
+
 bool IsUnreserved(unsigned char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
            c == '.' || c == '_' || c == '~';
 }
 
+bool TakePrefix(std::string& text, const char* prefix) {
+    const std::string p(prefix);
+    if (text.compare(0, p.size(), p) != 0)
+        return false;
+    text.erase(0, p.size());
+    return true;
+}
+
+// 1 to 65535, at most five digits (so no overflow, and "08080" is 8080).
+bool IsPort(const std::string& text) {
+    if (text.empty() || text.size() > 5)
+        return false;
+    unsigned value = 0;
+    for (char c : text) {
+        if (!IsDigit(c))
+            return false;
+        value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    return value >= 1 && value <= 65535;
+}
+
 } // namespace
+
+std::string PortalServer::Url(const std::string& path) const {
+    return (secure ? "https://" : "http://") + host + (port.empty() ? "" : ":" + port) + path;
+}
+
+std::optional<PortalServer> ParsePortalServer(const std::string& setting) {
+    std::string rest = setting;
+    PortalServer server;
+    if (TakePrefix(rest, "https://"))
+        server.secure = true;
+    else
+        TakePrefix(rest, "http://");
+    if (!rest.empty() && rest.back() == '/')
+        rest.pop_back();
+    const size_t colon = rest.find(':');
+    server.host = rest.substr(0, colon);
+    if (server.host.empty())
+        return std::nullopt;
+    for (char c : server.host) {
+        if (!IsHostCharacter(c))
+            return std::nullopt;
+    }
+    if (colon != std::string::npos) {
+        server.port = rest.substr(colon + 1);
+        if (!IsPort(server.port))
+            return std::nullopt;
+        server.port = std::to_string(std::stoul(server.port));
+    }
+    return server;
+}
+
+std::string PortalUrl(const std::string& setting, const std::string& path) {
+    const std::optional<PortalServer> server = ParsePortalServer(setting);
+    return server ? server->Url(path) : std::string();
+}
 
 std::string EscapeQueryValue(const std::string& value) {
     static const char kHex[] = "0123456789ABCDEF";
@@ -25,6 +89,6 @@ std::string EscapeQueryValue(const std::string& value) {
     return escaped;
 }
 
-std::string PortalAddress(const std::string& host, const std::string& lang) {
-    return "http://" + host + "/tabs.php?lang=" + EscapeQueryValue(lang);
+std::string PortalAddress(const std::string& setting, const std::string& lang) {
+    return PortalUrl(setting, "/tabs.php?lang=" + EscapeQueryValue(lang));
 }

@@ -1,6 +1,7 @@
 #include "update/HttpFetch.h"
 
 #include "update/RunLog.h"
+#include "update/Win32HttpRequest.h"
 #include "update/Win32LogFile.h"
 #include "win/Internet.h"
 
@@ -54,33 +55,11 @@ private:
 bool HttpFetch::FetchDocument(const std::string& url, size_t limit, std::string& text) {
     text.clear();
     RequestLine log(url);
-    char host[256] = {};
-    char path[2048] = {};
-    URL_COMPONENTSA parts = {};
-    parts.dwStructSize = sizeof parts;
-    parts.lpszHostName = host;
-    parts.dwHostNameLength = sizeof host;
-    parts.lpszUrlPath = path;
-    parts.dwUrlPathLength = sizeof path;
-    if (!::InternetCrackUrlA(url.c_str(), 0, 0, &parts))
-        return log.Failed();
     win::ScopedInternet session(win::OpenInternetSession(kConnectTimeout, m_stallTimeout));
     if (!session)
         return log.Failed();
-    // Connection and request are made one by one (not with one InternetOpenUrl)
-    // so that each gets the stall time-out before anything waits on the server.
-    win::ScopedInternet connection(::InternetConnectA(session.Get(), host, parts.nPort, nullptr,
-                                                      nullptr, INTERNET_SERVICE_HTTP, 0, 1));
-    if (!connection)
-        return log.Failed();
-    win::SetStallTimeout(connection.Get(), m_stallTimeout);
-    win::ScopedInternet request(
-        ::HttpOpenRequestA(connection.Get(), "GET", path[0] ? path : "/", nullptr, nullptr, nullptr,
-                           INTERNET_FLAG_RELOAD | INTERNET_FLAG_TRANSFER_ASCII, 1));
-    if (!request)
-        return log.Failed();
-    win::SetStallTimeout(request.Get(), m_stallTimeout);
-    if (!::HttpSendRequestA(request.Get(), nullptr, 0, nullptr, 0))
+    HttpRequest request;
+    if (!request.Send(session.Get(), url, m_stallTimeout))
         return log.Failed();
     DWORD status = 0;
     const bool success = AnsweredWithSuccess(request.Get(), status);

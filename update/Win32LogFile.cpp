@@ -1,6 +1,7 @@
 #include "update/Win32LogFile.h"
 
 #include "BuildConfig.h"
+#include "update/CertificateErrors.h"
 #include "win/Handle.h"
 
 #include <windows.h>
@@ -68,6 +69,8 @@ std::string DescribeLastError() {
     const std::string system = ErrorCodeText(code);
     if (!system.empty())
         text += " (" + system + ")";
+    if (const char* problem = SecureConnectionProblem(code))
+        text += ": " + std::string(problem);
     if (code == ERROR_INTERNET_EXTENDED_ERROR) {
         char reply[512] = {};
         DWORD replyCode = 0;

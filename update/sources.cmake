@@ -46,3 +46,10 @@ list(APPEND VEMOR_LOGIC_SOURCES
 )
 list(APPEND VEMOR_WIN_SOURCES update/Win32CheckCache.cpp update/Win32LogFile.cpp)
 list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/CheckCacheTest.cpp tests/unit/RunLogTest.cpp)
+
+# The portal over HTTPS: redirects, certificate errors and the request that
+# follows them.
+list(APPEND VEMOR_LOGIC_SOURCES update/HttpRedirect.cpp)
+list(APPEND VEMOR_WIN_SOURCES update/CertificateErrors.cpp update/Win32HttpRequest.cpp)
+list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/HttpRedirectTest.cpp)
+list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/HttpsFetchTest.cpp)

@@ -75,3 +75,45 @@ vemor_fuzzer(NAME checkcache
     SOURCES tests/fuzz/CheckCacheFuzzer.cpp update/CheckCache.cpp update/GamePath.cpp
             update/Crc32.cpp update/Crc32Clmul.cpp
     CORPUS tests/fuzz/checkcache-corpus ARGS -max_len=4096)
+
+# The portal over HTTPS under Wine: the fetch against TLS servers whose
+# certificates tls_servers.py makes (a test authority that vemor-trust-ca
+# adds to this build's Wine prefix, never to the host's store), and a test
+# build of the launcher for an https:// portal, for the scenario that runs
+# the demo portal over TLS.
+function(vemor_https_tests)
+    add_executable(vemor-trust-ca tools/tls/TrustCa.cpp)
+    target_link_libraries(vemor-trust-ca PRIVATE crypt32)
+    add_executable(bench_https_fetch bench/HttpsFetchBench.cpp)
+    target_link_libraries(bench_https_fetch PRIVATE vemor_win)
+    foreach(program vemor-trust-ca bench_https_fetch)
+        vemor_warnings(${program})
+    endforeach()
+    set(runner ${CMAKE_SOURCE_DIR}/tools/wine-run --prefix ${VEMOR_WINEPREFIX})
+    add_test(NAME https_fetch
+        COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tools/tls/tls_servers.py
+                --certs ${CMAKE_BINARY_DIR}/tls --trust ${runner} $<TARGET_FILE:vemor-trust-ca>
+                -- ${runner} $<TARGET_FILE:win_tests> --gtest_filter=HttpsFetchTest.*)
+    set_tests_properties(https_fetch PROPERTIES TIMEOUT 300)
+
+    # Ports of its own: the scenario reads them from the generated header.
+    set(VEMOR_PORTAL_HOST "https://localhost:8443")
+    set(VEMOR_FTP_PORT 2122)
+    configure_file(${CMAKE_SOURCE_DIR}/app/BuildConfig.h.in
+        ${CMAKE_BINARY_DIR}/generated-https/BuildConfig.h @ONLY)
+    # Workers.cpp and MainDialog.cpp take the portal's address from the
+    # build's settings; StarterApp.cpp (the log's first line) too.
+    add_executable(vemor-https WIN32 app/StarterApp.cpp app/Workers.cpp ui/MainDialog.cpp
+        update/Win32LogFile.cpp res/vemor.rc)
+    target_include_directories(vemor-https BEFORE PRIVATE ${CMAKE_BINARY_DIR}/generated-https)
+    target_link_libraries(vemor-https PRIVATE vemor_win)
+    target_link_options(vemor-https PRIVATE -s)
+    vemor_warnings(vemor-https)
+    add_test(NAME e2e_https
+        COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_scenarios.py --https
+                --build ${CMAKE_BINARY_DIR} --source ${CMAKE_SOURCE_DIR})
+    set_tests_properties(e2e_https PROPERTIES TIMEOUT 600 RESOURCE_LOCK demo_ports)
+endfunction()
+if(VEMOR_RUNS_HERE)
+    vemor_https_tests()
+endif()

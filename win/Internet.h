@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <initializer_list>
+
 namespace win {
 
 // A WinINet handle (session, connection, URL, FTP file or find).

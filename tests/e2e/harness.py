@@ -30,11 +30,13 @@ class Harness:
         self.env = dict(os.environ, **dict(line.partition("=")[::2] for line in subprocess.run(
             self.wine_run + ["--env"], check=True, capture_output=True, text=True).stdout.splitlines()))
         self.started, self.servers, self.served = [], [], None  # served: (driver, connection)
-        # The ports built into the launcher (portal host "name:port", else 80).
+        # The ports built into the launcher (portal "[scheme://]name[:port]",
+        # else the scheme's own).
         with open(os.path.join(self.build, "CMakeCache.txt")) as cache:
             built = dict((k.split(":")[0], v) for k, _, v in (l.strip().partition("=") for l in cache))
-        host = built["VEMOR_PORTAL_HOST"]
-        self.portal_port = int(host.rpartition(":")[2]) if ":" in host else 80
+        scheme, _, host = built["VEMOR_PORTAL_HOST"].rpartition("://")
+        host = host.rstrip("/")
+        self.portal_port = int(host.rpartition(":")[2]) if ":" in host else 443 if scheme == "https" else 80
         self.ftp_port = int(built["VEMOR_FTP_PORT"])
 
     def game_folder(self, name, launcher="vemor.exe"):
@@ -96,14 +98,15 @@ class Harness:
             process.wait()
         self.started, self.servers = [], []
 
-    def start_demo(self, data=None, files=None, rate=0):
+    def start_demo(self, data=None, files=None, rate=0, tls=None):
         """The demo FTP server over files (default data/files) and, given data,
-        the demo portal over it."""
+        the demo portal over it (over HTTPS given tls, [certificate, key])."""
         demo = os.path.join(self.source, "tools", "demo")
         commands = [["ftp_server.py", "--root", files or os.path.join(data, "files"),
                      "--port", str(self.ftp_port)] + (["--rate", str(rate)] if rate else [])]
         if data:
-            commands.append(["portal_server.py", "--data", data, "--port", str(self.portal_port)])
+            commands.append(["portal_server.py", "--data", data, "--port", str(self.portal_port)] +
+                            (["--tls"] + tls if tls else []))
         for script, *args in commands:
             ready = os.path.join(self.build, "e2e", script + ".ready")
             os.path.exists(ready) and os.remove(ready)

@@ -9,6 +9,7 @@ import traceback
 
 from harness import EXIT, TITLE, Harness, expect, folder_snapshot, read, write
 import cache_scenarios
+import https_scenarios
 import real_server_scenarios
 import signed_scenarios
 import update_scenarios
@@ -64,13 +65,16 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--source", required=True)
     parser.add_argument("--signed", action="store_true", help="signed updates, on the test-key build")
+    parser.add_argument("--https", action="store_true", help="the portal over HTTPS, on its own build")
     parser.add_argument("--runner", help="tools/wine-run (the default) or tools/wine-run32")
     parser.add_argument("only", nargs="*")
     args = parser.parse_args()
     h = Harness(args.build, args.source, args.runner)
     passed = failed = 0
     try:
-        for scenario in SIGNED_SCENARIOS if args.signed else SCENARIOS:
+        chosen = (SIGNED_SCENARIOS if args.signed else
+                  https_scenarios.SCENARIOS if args.https else SCENARIOS)
+        for scenario in chosen:
             name = scenario.__name__[len("scenario_"):]
             if args.only and name not in args.only:
                 continue

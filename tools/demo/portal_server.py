@@ -12,6 +12,7 @@ import html
 import http.server
 import os
 import signal
+import ssl
 import sys
 import urllib.parse
 import zlib
@@ -183,9 +184,15 @@ def main(argv=None):
     parser.add_argument("--data", required=True, help="data folder (serverlist.inf, tabs.html, ...)")
     parser.add_argument("--files", help="file set folder (default DATA/files)")
     parser.add_argument("--ready-file", help="write the bound port here once listening")
+    parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"),
+                        help="serve HTTPS with this certificate (PEM) and key")
     args = parser.parse_args(argv)
 
     server = http.server.ThreadingHTTPServer(("127.0.0.1", args.port), PortalHandler)
+    if args.tls:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(*args.tls)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
     server.daemon_threads = True
     server.data_dir = os.path.abspath(args.data)
     server.files_dir = os.path.abspath(args.files or os.path.join(args.data, "files"))

@@ -1,0 +1,22 @@
+# cmake -DTABLE=portal-settings.txt -P PortalHostSetting.cmake: the
+# configure-time check of VEMOR_PORTAL_HOST over the table that the native
+# unit test gives the launcher's own reading.
+include(${CMAKE_CURRENT_LIST_DIR}/../../cmake/PortalHost.cmake)
+file(STRINGS "${TABLE}" rows)
+list(LENGTH rows count)
+if(count LESS 20)
+    message(FATAL_ERROR "${TABLE}: ${count} rows")
+endif()
+foreach(row IN LISTS rows)
+    string(FIND "${row}" "\t" tab)
+    string(SUBSTRING "${row}" 0 ${tab} setting)
+    math(EXPR start "${tab} + 1")
+    string(SUBSTRING "${row}" ${start} -1 expected)
+    vemor_portal_origin("${setting}" origin)
+    if(origin STREQUAL "")
+        set(origin refused)
+    endif()
+    if(NOT origin STREQUAL expected)
+        message(SEND_ERROR "\"${setting}\": ${origin}, expected ${expected}")
+    endif()
+endforeach()
