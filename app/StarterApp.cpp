@@ -36,7 +36,7 @@ bool StarterApp::InitInstance() {
 
     const char* savedTitle = win::SetAppTitle(kAppName);
     {
-        LaunchSession session(build_config::kSigningKey);
+        LaunchSession session({build_config::kSigningKey, build_config::kSigningFloor});
         session.Run();
         win::SetAppTitle(savedTitle);
         ::ReleaseMutex(mutex.Get());
