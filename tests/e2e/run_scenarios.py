@@ -9,6 +9,7 @@ import traceback
 
 from harness import EXIT, TITLE, Harness, expect, folder_snapshot, read, write
 import cache_scenarios
+import selfupdate_scenarios
 import signed_scenarios
 import update_scenarios
 import window_scenarios
@@ -54,7 +55,8 @@ def scenario_portal_down(h):
 
 
 SCENARIOS = ([scenario_portal_down] + window_scenarios.SCENARIOS +
-             update_scenarios.SCENARIOS + cache_scenarios.SCENARIOS)
+             update_scenarios.SCENARIOS + cache_scenarios.SCENARIOS +
+             selfupdate_scenarios.SCENARIOS)
 
 
 def main():
