@@ -14,7 +14,9 @@ SOURCE = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 
 
 def configure(build, *settings):
-    result = subprocess.run(["cmake", "-S", SOURCE, "-B", build] + [f"-D{s}" for s in settings],
+    # Ninja, as scripts/build uses: scripts/install-deps installs no make.
+    result = subprocess.run(["cmake", "-G", "Ninja", "-S", SOURCE, "-B", build] +
+                            [f"-D{s}" for s in settings],
                             capture_output=True, text=True, timeout=300)
     return result.returncode, result.stdout + result.stderr
 
