@@ -49,11 +49,11 @@ std::string SystemErrorText(DWORD error) {
 
 } // namespace
 
-LaunchSession::LaunchSession(std::string signingKey) : m_updater(std::make_shared<UpdateWork>()) {
+LaunchSession::LaunchSession(SigningSettings signing) : m_updater(std::make_shared<UpdateWork>()) {
     // The suffix always brings its separator, so a drive root gives "C:\\vemor.ini",
     // which the file functions accept.
     m_iniPath = CurrentDirectory() + "\\vemor.ini";
-    m_updater->worker.m_signingKey = std::move(signingKey);
+    m_updater->worker.m_signing = std::move(signing);
     m_updater->worker.m_iniPath = m_iniPath;
     m_cancelled = kNoLaunch;
     HideAccountValues();
@@ -93,7 +93,7 @@ void LaunchSession::StartWorkers(HWND window) {
 }
 
 void LaunchSession::StartServerListThread() {
-    ::StartServerListThread(m_iniPath, m_updater->worker.m_signingKey);
+    ::StartServerListThread(m_iniPath, m_updater->worker.m_signing);
 }
 
 std::string LaunchSession::UpdateStatus() {

@@ -2,6 +2,7 @@
 
 #include "identity/AccountRecord.h"
 #include "ui/ILauncherSession.h"
+#include "update/SignedUpdate.h"
 
 #include <memory>
 #include <string>
@@ -13,9 +14,9 @@ struct UpdateWork;
 // phase after it closes.
 class LaunchSession : public ILauncherSession {
 public:
-    // signingKey: the community's public key when the launcher was built with
-    // one; then only signed updates are taken.
-    explicit LaunchSession(std::string signingKey = std::string());
+    // signing: what the launcher was built with; with a key only signed
+    // updates are taken.
+    explicit LaunchSession(SigningSettings signing = SigningSettings());
     ~LaunchSession();
     LaunchSession(const LaunchSession&) = delete;
     LaunchSession& operator=(const LaunchSession&) = delete;

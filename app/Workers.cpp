@@ -52,7 +52,7 @@ unsigned UpdateThreadProc(void* param) {
     CachedGameFolder cachedFolder(folder, stamps, cache);
     Win32SelfUpdate selfUpdate;
     UpdateWorker& worker = (*owner)->worker;
-    Win32SignedSource signedSource(worker.m_signingKey, worker.m_iniPath);
+    Win32SignedSource signedSource(worker.m_signing, worker.m_iniPath);
     UpdateServices services{http,
                             ftp,
                             cachedFolder,
@@ -80,7 +80,7 @@ unsigned ServerListThreadProc(void* param) {
     ProfileStampStore stamps(settings->iniPath);
     WinsockResolver resolver;
     Win32ServerCacheFile cacheFile;
-    Win32SignedSource signedSource(settings->signingKey, settings->iniPath);
+    Win32SignedSource signedSource(settings->signing, settings->iniPath);
     ServerListServices services{
         http,
         stamps,
@@ -100,8 +100,8 @@ bool StartUpdateThread(const std::shared_ptr<UpdateWork>& work) {
     return false;
 }
 
-bool StartServerListThread(const std::string& iniPath, const std::string& signingKey) {
-    auto* param = new ServerListSettings{iniPath, signingKey};
+bool StartServerListThread(const std::string& iniPath, const SigningSettings& signing) {
+    auto* param = new ServerListSettings{iniPath, signing};
     if (win::StartThread(&ServerListThreadProc, param, THREAD_PRIORITY_TIME_CRITICAL))
         return true;
     delete param;

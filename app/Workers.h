@@ -19,11 +19,11 @@ struct UpdateWork {
 // its UpdateWork, which the thread owns and releases.
 unsigned UpdateThreadProc(void* param);
 
-// What the server-list thread needs: the settings file, and the community's
-// public key when the launcher was built with one (else empty).
+// What the server-list thread needs: the settings file, and what the
+// launcher was built with for signed updates.
 struct ServerListSettings {
     std::string iniPath;
-    std::string signingKey;
+    SigningSettings signing;
 };
 
 // The server-list thread. param is a heap ServerListSettings, owned by the
@@ -35,4 +35,4 @@ unsigned ServerListThreadProc(void* param);
 // folder with its check cache, the self-update program, the game's server
 // cache.
 bool StartUpdateThread(const std::shared_ptr<UpdateWork>& work);
-bool StartServerListThread(const std::string& iniPath, const std::string& signingKey);
+bool StartServerListThread(const std::string& iniPath, const SigningSettings& signing);

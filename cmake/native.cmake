@@ -13,9 +13,13 @@ target_compile_definitions(unit_tests
     PRIVATE VEMOR_FIELD_CORPUS="${CMAKE_SOURCE_DIR}/tests/corpus/fields.txt")
 add_test(NAME unit_tests COMMAND unit_tests)
 
-# The community's server kit under PHP's built-in web server; once is
-# enough, so not in the ThreadSanitizer build.
+# The community's server kit under PHP's built-in web server, and an admin's
+# configure with a key the kit made; once is enough, so not in the
+# ThreadSanitizer build.
 if(NOT VEMOR_SANITIZE MATCHES "thread")
     add_test(NAME kit
         COMMAND /usr/bin/python3 -m unittest discover -s ${CMAKE_SOURCE_DIR}/tests/kit -p "test_*.py")
+    add_test(NAME configure
+        COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/build/configure_test.py)
+    set_tests_properties(configure PROPERTIES TIMEOUT 600)
 endif()

@@ -1,7 +1,8 @@
-# Windows builds (mingw-w64): the launcher, the stand-in programs, the test
-# driver and the Windows tests. Both builds run the Windows tests and the
-# whole-program scenarios: the 64-bit one under the host's Wine, the shipping
-# 32-bit one under 32-bit Wine in an emulated i386 Debian (tools/wine-run32).
+# Windows builds (mingw-w64): the launcher, the self-update program, the
+# stand-in programs, the test driver and the Windows tests. Both builds run
+# the Windows tests and the whole-program scenarios: the 64-bit one under the
+# host's Wine, the shipping 32-bit one under 32-bit Wine in an emulated i386
+# Debian (tools/wine-run32).
 enable_language(RC)
 
 add_compile_definitions(STRICT NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601 _WIN32_IE=0x0800)
@@ -26,9 +27,24 @@ target_link_libraries(vemor PRIVATE vemor_win)
 target_link_options(vemor PRIVATE -s)
 vemor_warnings(vemor)
 
-# Stand-ins for the game and the self-update program, and the test driver.
+# The self-update program that admins ship beside the launcher. It needs
+# nothing of the launcher's libraries, so it stays small.
+add_executable(eu WIN32
+    selfupdate/SelfUpdate.cpp
+    selfupdate/LauncherLog.cpp
+    selfupdate/StartingLauncher.cpp
+    selfupdate/eu.rc
+    win/Process.cpp
+    win/ProgramFolder.cpp
+)
+target_include_directories(eu PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_options(eu PRIVATE -s)
+vemor_warnings(eu)
+
+# Stand-ins for the game and (in the scenarios that record how the launcher
+# starts it) the self-update program, and the test driver.
 add_executable(jamp WIN32 tools/standin/jamp.cpp)
-add_executable(eu WIN32 tools/standin/eu.cpp)
+add_executable(eu-standin WIN32 tools/standin/eu-standin.cpp)
 add_executable(vemor-driver
     tools/driver/Main.cpp
     tools/driver/Options.cpp
@@ -38,18 +54,21 @@ add_executable(vemor-driver
     tools/driver/InputCommands.cpp
     tools/driver/MessageBoxes.cpp
     tools/driver/Processes.cpp
+    tools/driver/FileCommands.cpp
     tools/driver/Commands.cpp
     tools/driver/Serve.cpp
 )
 target_link_libraries(vemor-driver PRIVATE ws2_32)
-foreach(tool jamp eu vemor-driver)
+foreach(tool jamp eu-standin vemor-driver)
     vemor_warnings(${tool})
 endforeach()
 
-# Every DLL the launcher imports must be one that every Windows has.
+# Every DLL the shipped programs import must be one that every Windows has.
 find_program(VEMOR_OBJDUMP ${VEMOR_MINGW_TRIPLE}-objdump REQUIRED)
 add_test(NAME imports_system_dlls_only
     COMMAND ${CMAKE_SOURCE_DIR}/tools/check-imports ${VEMOR_OBJDUMP} $<TARGET_FILE:vemor>)
+add_test(NAME eu_imports_system_dlls_only
+    COMMAND ${CMAKE_SOURCE_DIR}/tools/check-imports ${VEMOR_OBJDUMP} $<TARGET_FILE:eu>)
 
 # The Windows tests run in both builds: the 32-bit one is what players get.
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

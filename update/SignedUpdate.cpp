@@ -1,12 +1,25 @@
 #include "update/SignedUpdate.h"
 
+#include "update/RunLog.h"
+
+#include <algorithm>
+
 SignedCheck FetchSignedDocument(SignedSource& source, const std::string& url, SignedKind kind) {
     std::string text;
     if (!source.http.FetchDocument(url, kSignedDocumentLimit, text))
         return SignedCheck{};
-    const uint64_t highest = source.sequences.ReadHighest(kind);
-    SignedCheck check = CheckSignedDocument(text, kind, highest, source.verifier);
-    if (check.verdict == SignedVerdict::kAccepted && check.document.sequence > highest)
+    uint64_t stored = 0;
+    if (!source.sequences.ReadHighest(kind, stored)) {
+        LogLine(std::string("signed ") +
+                (kind == SignedKind::kManifest ? "manifest" : "server list") +
+                ": the highest sequence in vemor.ini cannot be read; the launcher's floor " +
+                std::to_string(source.floor) + " holds");
+        stored = 0;
+    }
+    SignedCheck check =
+        CheckSignedDocument(text, kind, std::max(stored, source.floor), source.verifier);
+    // Also rewrites a stored value that could not be read.
+    if (check.verdict == SignedVerdict::kAccepted && check.document.sequence > stored)
         source.sequences.WriteHighest(kind, check.document.sequence);
     return check;
 }

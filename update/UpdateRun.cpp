@@ -3,6 +3,7 @@
 #include "update/FtpDownload.h"
 #include "update/Manifest.h"
 #include "update/RunLog.h"
+#include "update/SelfUpdateFiles.h"
 #include "update/UpdateCheck.h"
 
 #include <algorithm>
@@ -25,6 +26,21 @@ void LogManifest(const Manifest& manifest) {
         LogLine("manifest line skipped, " + skipped);
     if (manifest.cut)
         LogLine("manifest: cut at the read limit; the lines after the cut were not checked");
+}
+
+// eu.exe keeps a new launcher that it could not put in place as
+// "vemor.failed" and starts the old one again. Fetching and handing over the
+// same launcher on every start would keep the player from ever reaching
+// "Launch!", so a listed launcher of that size and CRC is left out.
+bool HandOffFailedBefore(const std::vector<ManifestItem>& fetchList, IGameFolder& folder) {
+    const auto listed =
+        std::find_if(fetchList.begin(), fetchList.end(),
+                     [](const ManifestItem& item) { return item.name == kLauncherName; });
+    uint32_t size = 0;
+    uint32_t crc = 0;
+    return listed != fetchList.end() && folder.GetLocalFileSize(kFailedLauncherName, size) &&
+           size == listed->size && folder.ComputeFileCrc32(kFailedLauncherName, crc) == 0 &&
+           crc == listed->crc;
 }
 
 } // namespace
@@ -50,7 +66,14 @@ void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
     bool failed = !manifest.valid || manifest.cut;
     bool stopped = false;
     LogManifest(manifest);
-    const UpdatePlan plan = DeleteAndListOutdated(manifest, services.folder);
+    UpdatePlan plan = DeleteAndListOutdated(manifest, services.folder);
+    const bool failedBefore =
+        plan.selfUpdate && HandOffFailedBefore(plan.fetchList, services.folder);
+    if (failedBefore)
+        plan.fetchList.erase(
+            std::remove_if(plan.fetchList.begin(), plan.fetchList.end(),
+                           [](const ManifestItem& item) { return item.name == kLauncherName; }),
+            plan.fetchList.end());
     if (!plan.fetchList.empty()) {
         job.m_files = plan.fetchList;
         const DownloadResult result = job.Run();
@@ -61,7 +84,13 @@ void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
     UpdateEnd end = failed    ? UpdateEnd::kFailed
                     : stopped ? UpdateEnd::kStopped
                               : UpdateEnd::kUpToDate;
-    if (plan.selfUpdate) {
+    if (failedBefore) {
+        LogLine(std::string("self-update: eu.exe could not put this launcher in place before (") +
+                kFailedLauncherName +
+                " has its size and CRC); no hand-off until another is listed" + " or " +
+                kFailedLauncherName + " is deleted");
+        end = UpdateEnd::kFailed;
+    } else if (plan.selfUpdate) {
         const bool arrived = std::find(job.m_placed.begin(), job.m_placed.end(), kLauncherName) !=
                              job.m_placed.end();
         if (arrived && services.selfUpdate.StartSelfUpdate()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "update/IUpdateListener.h"
+#include "update/SignedUpdate.h"
 
 #include <mutex>
 #include <string>
@@ -13,9 +14,9 @@ struct UpdateWorker {
     IUpdateListener* m_listener = nullptr;
     std::mutex m_lock;
     bool m_stopRequested = false;
-    // The community's public key when the launcher was built with one (else
-    // empty), and the settings file that keeps the highest accepted sequences.
-    std::string m_signingKey;
+    // What the launcher was built with for signed updates, and the settings
+    // file that keeps the highest accepted sequences.
+    SigningSettings m_signing;
     std::string m_iniPath;
 
     bool IsStopRequested() {

@@ -14,18 +14,21 @@ const char* KeyFor(SignedKind kind) {
 
 } // namespace
 
-uint64_t ProfileSequenceStore::ReadHighest(SignedKind kind) {
+bool ProfileSequenceStore::ReadHighest(SignedKind kind, uint64_t& highest) {
     char buffer[32] = {};
-    ::GetPrivateProfileStringA(kSection, KeyFor(kind), "", buffer, sizeof buffer, m_iniPath.c_str());
-    // A value the launcher did not write (edited by hand) reads as none: the
-    // threat here is the network, not the player's own disk.
-    uint64_t value = 0;
+    ::GetPrivateProfileStringA(kSection, KeyFor(kind), "", buffer, sizeof buffer,
+                               m_iniPath.c_str());
+    // A value the launcher did not write (edited, damaged, too long for the
+    // buffer) cannot be read; an empty one is none.
+    highest = 0;
     for (const char* p = buffer; *p; ++p) {
-        if (*p < '0' || *p > '9' || value > (UINT64_MAX - (*p - '0')) / 10)
-            return 0;
-        value = value * 10 + static_cast<uint64_t>(*p - '0');
+        if (*p < '0' || *p > '9' || highest > (UINT64_MAX - (*p - '0')) / 10) {
+            highest = 0;
+            return false;
+        }
+        highest = highest * 10 + static_cast<uint64_t>(*p - '0');
     }
-    return value;
+    return true;
 }
 
 void ProfileSequenceStore::WriteHighest(SignedKind kind, uint64_t sequence) {

@@ -10,7 +10,7 @@
 class ProfileSequenceStore : public ISequenceStore {
 public:
     explicit ProfileSequenceStore(std::string iniPath) : m_iniPath(std::move(iniPath)) {}
-    uint64_t ReadHighest(SignedKind kind) override;
+    bool ReadHighest(SignedKind kind, uint64_t& highest) override;
     void WriteHighest(SignedKind kind, uint64_t sequence) override;
 
 private:

@@ -12,9 +12,10 @@
 // settings file. Get() is null for a launcher built without a key.
 class Win32SignedSource {
 public:
-    Win32SignedSource(const std::string& publicKeyHex, const std::string& iniPath)
-        : m_verifier(publicKeyHex), m_sequences(iniPath), m_source{m_http, m_verifier, m_sequences},
-          m_keyed(!publicKeyHex.empty()) {}
+    Win32SignedSource(const SigningSettings& signing, const std::string& iniPath)
+        : m_verifier(signing.publicKey),
+          m_sequences(iniPath), m_source{m_http, m_verifier, m_sequences, signing.floor},
+          m_keyed(!signing.publicKey.empty()) {}
     Win32SignedSource(const Win32SignedSource&) = delete;
     Win32SignedSource& operator=(const Win32SignedSource&) = delete;
 

@@ -49,13 +49,13 @@ if(VEMOR_RUNS_HERE)
 endif()
 
 # A test build of the launcher with the scenarios' key (its private half signs
-# the scenarios' updates): only StarterApp.cpp, which hands the key to the
-# session, is compiled again. The scenarios of signed updates run on it.
+# the scenarios' updates), set up by the same check as an admin's
+# VEMOR_SIGNING_KEY and VEMOR_SIGNING_FLOOR: only StarterApp.cpp, which hands
+# both to the session, is compiled again. The scenarios of signed updates run
+# on it; its floor lies below every sequence the kit signs them with.
 function(vemor_testkey_launcher)
-    file(READ ${CMAKE_SOURCE_DIR}/tests/e2e/test-signing-key.pub VEMOR_SIGNING_KEY_HEX)
-    string(STRIP "${VEMOR_SIGNING_KEY_HEX}" VEMOR_SIGNING_KEY_HEX)
-    configure_file(${CMAKE_SOURCE_DIR}/app/BuildConfig.h.in
-        ${CMAKE_BINARY_DIR}/generated-testkey/BuildConfig.h @ONLY)
+    file(READ ${CMAKE_SOURCE_DIR}/tests/e2e/test-signing-key.pub key)
+    vemor_build_config(${CMAKE_BINARY_DIR}/generated-testkey "${key}" 1700000000)
     add_executable(vemor-testkey WIN32 app/StarterApp.cpp res/vemor.rc)
     target_include_directories(vemor-testkey BEFORE PRIVATE ${CMAKE_BINARY_DIR}/generated-testkey)
     target_link_libraries(vemor-testkey PRIVATE vemor_win)

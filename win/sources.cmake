@@ -7,6 +7,7 @@ list(APPEND VEMOR_WIN_SOURCES
     win/Dialog.cpp
     win/MessageBox.cpp
     win/Process.cpp
+    win/ProgramFolder.cpp
     win/Thread.cpp
     win/WholeFile.cpp
     win/Window.cpp

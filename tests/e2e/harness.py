@@ -39,14 +39,14 @@ class Harness:
         self.portal_port = int(host.rpartition(":")[2]) if ":" in host else 443 if scheme == "https" else 80
         self.ftp_port = int(built["VEMOR_FTP_PORT"])
 
-    def game_folder(self, name, launcher="vemor.exe"):
-        """A fresh game folder holding the launcher and the stand-in game."""
+    def game_folder(self, name, launcher="vemor.exe", eu="eu-standin.exe"):
+        """A fresh game folder holding the launcher, the stand-in game and the
+        stand-in (or given) self-update program."""
         folder = os.path.join(self.build, "e2e", name)
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(os.path.join(folder, "japlus"))
-        for program in ("jamp.exe", "eu.exe"):
-            shutil.copy(os.path.join(self.build, program), folder)
-        shutil.copy(os.path.join(self.build, launcher), os.path.join(folder, "vemor.exe"))
+        for program, copy in (("jamp.exe", "jamp.exe"), (eu, "eu.exe"), (launcher, "vemor.exe")):
+            shutil.copy(os.path.join(self.build, program), os.path.join(folder, copy))
         return folder
 
     def start_launcher(self, folder, extra_env=None, cwd=None, shown=False):

@@ -11,6 +11,7 @@ from harness import EXIT, TITLE, Harness, expect, folder_snapshot, read, write
 import cache_scenarios
 import https_scenarios
 import real_server_scenarios
+import selfupdate_scenarios
 import signed_scenarios
 import update_scenarios
 import window_scenarios
@@ -56,7 +57,8 @@ def scenario_portal_down(h):
 
 
 SCENARIOS = ([scenario_portal_down] + window_scenarios.SCENARIOS + update_scenarios.SCENARIOS +
-             cache_scenarios.SCENARIOS + real_server_scenarios.SCENARIOS)
+             cache_scenarios.SCENARIOS + selfupdate_scenarios.SCENARIOS +
+             real_server_scenarios.SCENARIOS)
 SIGNED_SCENARIOS = signed_scenarios.SCENARIOS + real_server_scenarios.SIGNED_SCENARIOS
 
 

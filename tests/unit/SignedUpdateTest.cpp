@@ -4,6 +4,7 @@
 #include "UpdateFakes.h"
 
 #include "tests/unit/TestSigner.h"
+#include "update/RunLog.h"
 #include "update/SignedUpdate.h"
 #include "update/UpdateRun.h"
 
@@ -78,6 +79,44 @@ TEST(SignedUpdateTest, ARefusedManifestChangesNothing) {
     SignedCase unreachable; // the portal does not answer
     unreachable.Go();
     EXPECT_TRUE(unreachable.Failed());
+}
+
+struct CapturedLog : ILogFile {
+    explicit CapturedLog(std::string& text) : text(text) {}
+    bool Append(const std::string& line) override { return text += line + "\n", true; }
+    std::string& text;
+};
+
+// A launcher built with a floor takes nothing older, also where it stored no
+// sequence (a fresh install) or the stored one cannot be read, which the log
+// says; an accepted sequence is stored, over an unreadable value too.
+TEST(SignedUpdateTest, NothingBelowTheBuiltFloorIsTaken) {
+    const struct {
+        uint64_t sequence;
+        bool unreadable;
+        bool accepted;
+    } cases[] = {{99, false, false},
+                 {100, false, true},
+                 {101, false, true},
+                 {99, true, false},
+                 {101, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.sequence) + (c.unreadable ? ", unreadable" : ""));
+        MemoryDocuments documents;
+        MemorySequences sequences;
+        if (c.unreadable)
+            sequences.unreadable.insert(SignedKind::kManifest);
+        OpenSslVerifier verifier{Key().PublicKey()};
+        SignedSource source{documents, verifier, sequences, 100};
+        documents.texts[kSignedUrl] = SignedManifest(c.sequence, "");
+        std::string log;
+        TheLog().Open(std::make_unique<CapturedLog>(log));
+        const SignedCheck check = FetchSignedDocument(source, kSignedUrl, SignedKind::kManifest);
+        TheLog().Open(nullptr);
+        EXPECT_EQ(check.verdict, c.accepted ? SignedVerdict::kAccepted : SignedVerdict::kOlder);
+        EXPECT_EQ(sequences.highest[SignedKind::kManifest], c.accepted ? c.sequence : 0u);
+        EXPECT_EQ(log.find("vemor.ini cannot be read") != std::string::npos, c.unreadable) << log;
+    }
 }
 
 // Bytes of the listed size and CRC-32 but another SHA-256 never replace the

@@ -144,7 +144,9 @@ struct RecordingListener : IUpdateListener {
     std::vector<std::string> calls;
     std::vector<float> progress;
     std::vector<UpdateEnd> ends;
-    void OnProgress(float percent) override { progress.push_back(percent), calls.push_back("progress"); }
+    void OnProgress(float percent) override {
+        progress.push_back(percent), calls.push_back("progress");
+    }
     void OnStatusText(const char* text) override { calls.push_back(std::string("status ") + text); }
     void OnUpdateFinished(UpdateEnd end) override {
         ends.push_back(end);
@@ -192,6 +194,10 @@ struct MemoryDocuments : IDocumentFetch {
 
 struct MemorySequences : ISequenceStore {
     std::map<SignedKind, uint64_t> highest;
-    uint64_t ReadHighest(SignedKind kind) override { return highest[kind]; }
+    std::set<SignedKind> unreadable;
+    bool ReadHighest(SignedKind kind, uint64_t& value) override {
+        value = unreadable.count(kind) ? 0 : highest[kind];
+        return !unreadable.count(kind);
+    }
     void WriteHighest(SignedKind kind, uint64_t sequence) override { highest[kind] = sequence; }
 };

@@ -165,19 +165,27 @@ TEST(UpdateRunTest, AStopDuringTheThirdOfFiveFiles) {
 // The launcher's own executable arrives as "vemor.new" and is handed to
 // "eu.exe". Without a verified new launcher from this run and a started
 // "eu.exe" the launcher must not close: it ends as a failed update and the
-// player can play. A "vemor.new" left by an earlier run is never handed over.
+// player can play. A "vemor.new" left by an earlier run is never handed over,
+// nor (not even fetched) a launcher that eu.exe could not put in place before.
 TEST(UpdateRunTest, HandOffOnlyWhenTheNewLauncherArrivedAndEuStarted) {
     const struct {
         const char* what;
         void (*arrange)(UpdateCase&);
         int starts;
+        bool handedOff;
     } cases[] = {
-        {"arrived", [](UpdateCase&) {}, 1},
-        {"FTP server down", [](UpdateCase& r) { r.ftp.down = true; }, 0},
-        {"transfer broke off", [](UpdateCase& r) { r.ftp.breakAfter["vemor.exe"] = 1000; }, 0},
-        {"other bytes", [](UpdateCase& r) { r.ftp.files["vemor.exe"][5] ^= 1; }, 0},
-        {"stopped", [](UpdateCase& r) { r.worker.m_stopRequested = true; }, 0},
-        {"eu.exe cannot start", [](UpdateCase& r) { r.selfUpdate.startable = false; }, 1},
+        {"arrived", [](UpdateCase&) {}, 1, true},
+        {"another launcher failed before",
+         [](UpdateCase& r) { r.folder.files["vemor.failed"] = Bytes(3000, 8); }, 1, true},
+        {"FTP server down", [](UpdateCase& r) { r.ftp.down = true; }, 0, false},
+        {"transfer broke off", [](UpdateCase& r) { r.ftp.breakAfter["vemor.exe"] = 1000; }, 0,
+         false},
+        {"other bytes", [](UpdateCase& r) { r.ftp.files["vemor.exe"][5] ^= 1; }, 0, false},
+        {"stopped", [](UpdateCase& r) { r.worker.m_stopRequested = true; }, 0, false},
+        {"eu.exe cannot start", [](UpdateCase& r) { r.selfUpdate.startable = false; }, 1, false},
+        {"this launcher failed before",
+         [](UpdateCase& r) { r.folder.files["vemor.failed"] = r.ftp.files["vemor.exe"]; }, 0,
+         false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -188,14 +196,11 @@ TEST(UpdateRunTest, HandOffOnlyWhenTheNewLauncherArrivedAndEuStarted) {
         const std::string served = r.ftp.files["vemor.exe"];
         c.arrange(r);
         r.Go();
-        const bool handedOff = c.arrange == cases[0].arrange;
-        EXPECT_EQ(r.listener.calls.back(), handedOff ? "self-update" : "finished");
-        EXPECT_EQ(r.Failed(), !handedOff);
+        EXPECT_EQ(r.listener.calls.back(), c.handedOff ? "self-update" : "finished");
+        EXPECT_EQ(r.Failed(), !c.handedOff);
         EXPECT_EQ(r.selfUpdate.starts, c.starts);
         EXPECT_EQ(r.folder.files.at("vemor.exe"), "running copy");
-        if (handedOff) {
-            EXPECT_EQ(r.folder.files.at("vemor.new"), served);
-        }
+        EXPECT_EQ(r.folder.files.at("vemor.new"), c.starts ? served : "stale"); // arrived
     }
 }
 

@@ -31,6 +31,8 @@ const std::vector<Command>& commands() {
         {"no-window", cmdNoWindow, {"title", "class", "visible", "timeout"}},
         {"wait-exit", cmdWaitExit, {"image", "timeout"}},
         {"running", cmdRunning, {"image"}},
+        {"hold-file", cmdHoldFile, {"path"}},
+        {"release-file", cmdReleaseFile, {"path"}},
         {"serve", cmdServe, {"port"}},
     };
     return table;

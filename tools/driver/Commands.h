@@ -22,6 +22,8 @@ int cmdMsgbox(const Options& options);
 int cmdAnswer(const Options& options);
 int cmdWaitExit(const Options& options);
 int cmdRunning(const Options& options);
+int cmdHoldFile(const Options& options);
+int cmdReleaseFile(const Options& options);
 int cmdServe(const Options& options);
 
 // Runs argv[1] with its options; output lines through printLine, the reason of

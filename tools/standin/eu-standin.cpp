@@ -1,5 +1,6 @@
-// Stand-in for the self-update program eu.exe, started by the launcher during the
-// end-to-end tests when it hands over to the updater.
+// Stand-in for the self-update program eu.exe, built as eu-standin.exe. The
+// end-to-end scenarios that check how the launcher hands over copy it into the
+// game folder as eu.exe; the others run the real one (selfupdate/).
 //
 // It appends one record to eu-started.txt in the CURRENT directory, so a test can
 // check the command line, the working directory and whether the downloaded new
