@@ -28,7 +28,12 @@ public:
                written == text.size();
     }
 
+    size_t LineOverhead() const override { return kStampBytes + 2; }
+
 private:
+    // "hh:mm:ss.mmm " before every line.
+    static constexpr size_t kStampBytes = 13;
+
     win::ScopedHandle m_file;
 };
 
