@@ -99,6 +99,10 @@ enum class SignedVerdict {
 struct SignedCheck {
     SignedVerdict verdict = SignedVerdict::kUnsigned;
     SignedDocument document; // filled only when accepted
+    // For the log: the first line at fault (from 1) of a malformed document
+    // or one with a bad path, and the sequence an older document carries.
+    size_t line = 0;
+    uint64_t sequence = 0;
 };
 
 // The launcher's whole decision on a fetched document. highestAccepted is the

@@ -42,6 +42,10 @@ struct SignedSource {
 // document is taken again.
 SignedCheck FetchSignedDocument(SignedSource& source, const std::string& url, SignedKind kind);
 
+// The log's line for a decision on a document of this kind: the sequence
+// accepted, or why it was refused. highest: the highest accepted before.
+std::string DescribeSignedCheck(const SignedCheck& check, SignedKind kind, uint64_t highest);
+
 // The signed manifest at url as the update works through it. Unless it was
 // accepted it is not valid, so nothing is deleted and nothing fetched.
 Manifest FetchSignedManifest(SignedSource& source, const std::string& url);
