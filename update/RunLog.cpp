@@ -78,3 +78,18 @@ RunLog& TheLog() {
     static RunLog* const log = new RunLog;
     return *log;
 }
+
+void LogCaughtException(const char* where) {
+    try {
+        std::string what = "an exception of unknown type";
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            what = e.what();
+        } catch (...) {
+        }
+        LogLine(std::string("internal error in ") + where + ": " + what);
+    } catch (...) {
+        // Out of memory while building the line: it is lost, nothing else.
+    }
+}

@@ -55,3 +55,7 @@ RunLog& TheLog();
 inline void LogLine(const std::string& line) {
     TheLog().Write(line);
 }
+
+// Called inside a catch block: logs the exception being handled (its text,
+// when it is a standard one) and where it was caught.
+void LogCaughtException(const char* where);
