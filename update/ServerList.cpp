@@ -33,7 +33,7 @@ void RefreshServerList(ServerCache& cache, ServerListServices& services) {
         }
     } else {
         std::string text;
-        if (!services.http.Fetch(services.listUrl, text))
+        if (!services.http.Fetch(services.listUrl, kPortalTextLimit, text))
             return;
         list = ParseServerList(text);
     }

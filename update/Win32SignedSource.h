@@ -13,7 +13,8 @@
 class Win32SignedSource {
 public:
     Win32SignedSource(const std::string& publicKeyHex, const std::string& iniPath)
-        : m_verifier(publicKeyHex), m_sequences(iniPath), m_source{m_http, m_verifier, m_sequences},
+        : m_http(UpdateMode::kSigned), m_verifier(publicKeyHex),
+          m_sequences(iniPath), m_source{m_http, m_verifier, m_sequences},
           m_keyed(!publicKeyHex.empty()) {}
     Win32SignedSource(const Win32SignedSource&) = delete;
     Win32SignedSource& operator=(const Win32SignedSource&) = delete;
