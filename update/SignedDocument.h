@@ -48,8 +48,8 @@
 // of it before it can trust any of it; the limit bounds what a hostile server
 // can make it read and keep. A file line is about 100 bytes (a path, two
 // numbers and 64 hex digits), so this is room for some ten thousand files,
-// far more than a game folder's community set, while the plain manifest's
-// 10000 bytes would hold only about sixty of the longer lines.
+// far more than a game folder's community set. The plain manifest is read
+// up to the same limit.
 constexpr size_t kSignedDocumentLimit = 1 << 20;
 
 // Where a launcher built with a key finds the two documents on the portal
