@@ -38,17 +38,21 @@ std::string RemoteNameFor(const std::string& name) {
 
 UpdatePlan DeleteAndListOutdated(const Manifest& manifest, IGameFolder& folder) {
     UpdatePlan plan;
-    const size_t files =
+    const size_t deletes =
         static_cast<size_t>(std::count_if(manifest.items.begin(), manifest.items.end(),
-                                          [](const ManifestItem& item) { return !item.isDelete; }));
+                                          [](const ManifestItem& item) { return item.isDelete; }));
+    const size_t files = manifest.items.size() - deletes;
     size_t current = 0;
+    size_t notThere = 0;
     for (const ManifestItem& item : manifest.items) {
         if (item.isDelete) {
             const DeleteResult result = folder.DeleteLocalFile(item.name);
             if (result.outcome == DeleteResult::kDeleted) {
                 LogLine("file " + item.name + ": deleted as the manifest asks");
             } else if (result.outcome == DeleteResult::kNotThere) {
-                LogLine("file " + item.name + ": to delete, but not there");
+                ++notThere;
+                if (deletes <= kCurrentLinesMax)
+                    LogLine("file " + item.name + ": to delete, but not there");
             } else {
                 LogLine("file " + item.name +
                         ": to delete, but it could not be deleted: " + result.reason);
@@ -68,5 +72,8 @@ UpdatePlan DeleteAndListOutdated(const Manifest& manifest, IGameFolder& folder) 
     }
     if (files > kCurrentLinesMax)
         LogLine("files current: " + std::to_string(current) + " of " + std::to_string(files));
+    if (deletes > kCurrentLinesMax)
+        LogLine("files to delete that were not there: " + std::to_string(notThere) + " of " +
+                std::to_string(deletes));
     return plan;
 }

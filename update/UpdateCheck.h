@@ -18,8 +18,9 @@ struct UpdatePlan {
 // Walks the manifest in order: deletes the paths of the delete section from
 // the game folder and lists every file whose local copy is not current. Each
 // file gets its line in the log, except that above kCurrentLinesMax files
-// listed the current ones are only counted: a community of thousands of files
-// would otherwise fill the log with them on every start.
+// listed the current ones are only counted, and so are the files to delete
+// that were not there above as many of those: a community of thousands of
+// files would otherwise fill the log with them on every start.
 UpdatePlan DeleteAndListOutdated(const Manifest& manifest, IGameFolder& folder);
 constexpr size_t kCurrentLinesMax = 40;
 

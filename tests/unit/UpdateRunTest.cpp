@@ -86,8 +86,8 @@ TEST(UpdateRunTest, FailuresAreReportedButStillFinish) {
         {"cut at the limit",
          [](UpdateCase& r) {
              const std::string head = "#\r\n#DELETE\r\ngone\r\n";
-             r.portal.texts[kUrl] = head + std::string(kManifestLimit - head.size() - 3, 'p') +
-                                    "\r\na.bak\r\n";
+             r.portal.texts[kUrl] =
+                 head + std::string(kManifestLimit - head.size() - 3, 'p') + "\r\na.bak\r\n";
              r.folder.files["gone"] = "x";
          },
          true,
@@ -155,16 +155,21 @@ TEST(UpdateRunTest, TheLogSaysWhatBecameOfEachFile) {
         r.folder.files["changed.pk3"] = "old!";
         r.folder.files["gone.pk3"] = r.folder.files["locked.pk3"] = "x";
         r.folder.undeletable = {"locked.pk3"};
-        r.ServeManifest("#DELETE\r\ngone.pk3\r\nabsent.pk3\r\nlocked.pk3\r\n");
+        std::string deletes = "#DELETE\r\ngone.pk3\r\nabsent.pk3\r\nlocked.pk3\r\n";
+        for (size_t i = 0; i < more; ++i)
+            deletes += "long-gone" + std::to_string(i) + "\r\n";
+        r.ServeManifest(deletes);
         r.Go();
         EXPECT_EQ(log.Starting("file"),
                   "file changed.pk3: 4 bytes, listed 3, to fetch\n" +
                       std::string(more ? "" : "file current.pk3: current\n") +
-                      "file gone.pk3: deleted as the manifest asks\n"
-                      "file absent.pk3: to delete, but not there\n"
+                      "file gone.pk3: deleted as the manifest asks\n" +
+                      std::string(more ? "" : "file absent.pk3: to delete, but not there\n") +
                       "file locked.pk3: to delete, but it could not be deleted: error 5 (Access is "
                       "denied)\n" +
-                      (more ? "files current: 41 of 42\n" : ""));
+                      (more ? "files current: 41 of 42\n"
+                              "files to delete that were not there: 41 of 43\n"
+                            : ""));
         EXPECT_EQ(r.folder.files.at("changed.pk3"), "new");
         EXPECT_EQ(r.folder.files.count("gone.pk3"), 0u);
         EXPECT_TRUE(r.Failed());
