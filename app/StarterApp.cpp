@@ -2,7 +2,10 @@
 
 #include "BuildConfig.h"
 #include "app/LaunchSession.h"
+#include "update/HttpFetch.h"
+#include "update/RunLog.h"
 #include "update/Win32LogFile.h"
+#include "win/Caught.h"
 #include "win/Handle.h"
 #include "win/MessageBox.h"
 #include "win/ProgramFolder.h"
@@ -27,7 +30,9 @@ bool StarterApp::InitInstance() {
         win::ShowMessage("Another instance is already run", MB_OK);
         return false;
     }
-    StartRunLog();
+    win::SetCaughtReporter(&LogCaughtException);
+    StartRunLog(
+        LauncherUserAgent(build_config::kSigningKey[0] ? UpdateMode::kSigned : UpdateMode::kPlain));
 
     const win::GdiplusSession gdiplus;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};

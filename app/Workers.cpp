@@ -39,19 +39,18 @@ public:
 // thread that still runs while the process ends.
 ServerCache g_serverCache;
 
-} // namespace
+UpdateMode ModeFor(const std::string& signingKey) {
+    return signingKey.empty() ? UpdateMode::kPlain : UpdateMode::kSigned;
+}
 
-unsigned UpdateThreadProc(void* param) {
-    const std::unique_ptr<std::shared_ptr<UpdateWork>> owner(
-        static_cast<std::shared_ptr<UpdateWork>*>(param));
-    HttpFetch http;
+void RunUpdateWithRealServices(UpdateWorker& worker) {
+    HttpFetch http(ModeFor(worker.m_signing.publicKey));
     Win32FtpConnector ftp(build_config::kFtpHost, build_config::kFtpPort);
     Win32GameFolder folder;
     Win32FileStamps stamps;
     CheckCache cache = LoadCheckCache(kCheckCacheFile);
     CachedGameFolder cachedFolder(folder, stamps, cache);
     Win32SelfUpdate selfUpdate;
-    UpdateWorker& worker = (*owner)->worker;
     Win32SignedSource signedSource(worker.m_signing, worker.m_iniPath);
     UpdateServices services{http,
                             ftp,
@@ -71,12 +70,10 @@ unsigned UpdateThreadProc(void* param) {
         LogLine(line);
     };
     RunUpdate(worker, services);
-    return 0;
 }
 
-unsigned ServerListThreadProc(void* param) {
-    const std::unique_ptr<ServerListSettings> settings(static_cast<ServerListSettings*>(param));
-    HttpFetch http;
+void RefreshWithRealServices(const ServerListSettings* settings) {
+    HttpFetch http(ModeFor(settings->signing.publicKey));
     ProfileStampStore stamps(settings->iniPath);
     WinsockResolver resolver;
     Win32ServerCacheFile cacheFile;
@@ -89,6 +86,33 @@ unsigned ServerListThreadProc(void* param) {
         PortalUrl(signedSource.Get() ? kSignedServerListPath : "/INFO/serverlist.inf"),
         signedSource.Get()};
     RefreshServerList(g_serverCache, services);
+}
+
+} // namespace
+
+unsigned UpdateThreadProc(void* param) {
+    const std::unique_ptr<std::shared_ptr<UpdateWork>> owner(
+        static_cast<std::shared_ptr<UpdateWork>*>(param));
+    UpdateWorker& worker = (*owner)->worker;
+    try {
+        RunUpdateWithRealServices(worker);
+    } catch (...) {
+        // Only setting up the services can get here (the run itself ends
+        // with its last call whatever happens inside); the window still
+        // waits for that call to enable "Launch!".
+        LogCaughtException("the update thread");
+        worker.m_listener->OnUpdateFinished(UpdateEnd::kFailed);
+    }
+    return 0;
+}
+
+unsigned ServerListThreadProc(void* param) {
+    const std::unique_ptr<ServerListSettings> settings(static_cast<ServerListSettings*>(param));
+    try {
+        RefreshWithRealServices(settings.get());
+    } catch (...) {
+        LogCaughtException("the server-list thread");
+    }
     return 0;
 }
 

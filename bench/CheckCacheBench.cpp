@@ -57,7 +57,7 @@ public:
         crc = Crc32Finish(state);
         return got < 0 ? 5 : 0;
     }
-    void DeleteLocalFile(const std::string&) override {}
+    DeleteResult DeleteLocalFile(const std::string&) override { return {}; }
     std::unique_ptr<ILocalFile> CreateLocalFile(const std::string&) override { return nullptr; }
     bool MoveIntoPlace(const std::string&, const std::string&) override { return false; }
 };

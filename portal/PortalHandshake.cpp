@@ -49,15 +49,19 @@ bool PortalHandshake::OnTimer(unsigned id) {
     // Each attempt is a one-shot: a slow page call must not queue the next.
     m_window.StopTimer(kTimerId);
     if (m_pPage &&
-        m_pPage->Authorize(m_account.m_accessMid, m_account.m_accessCode, m_account.m_machineId))
+        m_pPage->Authorize(m_account.m_accessMid, m_account.m_accessCode, m_account.m_machineId)) {
+        m_bAuthorized = true;
         return true;
+    }
     if (--m_nAuthorizeTries > 0)
         m_window.StartTimer(kTimerId, kRetryMilliseconds);
     return true;
 }
 
 void PortalHandshake::CapturePortalValues() {
-    if (!m_pPage || !m_pPage->HasDocument())
+    // Until authorize has run the page knows nothing of the stored values:
+    // its fields are still empty, and reading them would wipe the login.
+    if (!m_pPage || !m_bAuthorized || !m_pPage->HasDocument())
         return;
     // Whatever page the view shows at the close may not be the portal's: a
     // Wi-Fi sign-in or maintenance page, a script error, a page reached by a

@@ -48,9 +48,11 @@ public:
     // WM_TIMER; true when it was the handshake's timer.
     bool OnTimer(unsigned id);
     // Reads get_access_mid, get_access_code and get_lang into the record and
-    // saves it, but only when all three functions ran: otherwise (no page
-    // document, or a page that is not the portal's) the stored values stay
-    // and nothing is written, so such a page never wipes the login.
+    // saves it, but only after an authorize call has returned in this view
+    // and only when all three functions ran: otherwise (a close in the half
+    // second before authorize, no page document, or a page that is not the
+    // portal's) the stored values stay and nothing is written, so such a
+    // page never wipes the login.
     void CapturePortalValues();
 
     bool IsPageReady() const { return m_bPageReady; }
@@ -69,5 +71,6 @@ private:
     bool m_bClosedForSelfUpdate = false;
     bool m_bPageReady = false;
     bool m_bPageError = false;
+    bool m_bAuthorized = false; // the page's authorize has run
     int m_nAuthorizeTries = 0;
 };

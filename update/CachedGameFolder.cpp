@@ -27,12 +27,13 @@ uint32_t CachedGameFolder::ComputeFileCrc32(const std::string& path, uint32_t& c
     return result;
 }
 
-void CachedGameFolder::DeleteLocalFile(const std::string& path) {
+DeleteResult CachedGameFolder::DeleteLocalFile(const std::string& path) {
     m_consulted = true;
-    m_folder.DeleteLocalFile(path);
+    // Forgotten even when the delete failed: the file may have changed.
     m_cache.Forget(path);
     if (m_stampedPath == path)
         m_stampedPath.clear();
+    return m_folder.DeleteLocalFile(path);
 }
 
 std::unique_ptr<ILocalFile> CachedGameFolder::CreateLocalFile(const std::string& path) {

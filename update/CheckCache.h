@@ -31,7 +31,10 @@ public:
     // again: a week is about as often as a regular player restarts the
     // computer, and a full check costs one slow start.
     static constexpr uint64_t kFullCheckAge = 7ull * 24 * 3600 * 10000000;
-    // A manifest holds at most 10000 bytes, so a true cache stays far below this.
+    // A true cache has one line per listed file, some 20 bytes longer than
+    // its manifest line: this holds the file sets of manifests up to about
+    // three quarters of their 1 MiB limit (a larger cache is not loaded, and
+    // every file is read again).
     static constexpr size_t kMaxBytes = 1u << 20;
 
     // The cache file's layout, for a run at `now`. Anything that is not

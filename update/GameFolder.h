@@ -14,6 +14,13 @@ public:
     virtual bool Close() = 0;
 };
 
+// What became of a file to delete.
+struct DeleteResult {
+    enum Outcome { kDeleted, kNotThere, kFailed };
+    Outcome outcome = kDeleted;
+    std::string reason; // kFailed: the system's error, as the log reads it
+};
+
 // The game folder as the update sees it. Paths are relative to it (the
 // current directory) and have passed the manifest's path rules.
 class IGameFolder {
@@ -23,7 +30,7 @@ public:
     // The CRC-32 of whatever could be read (0 when nothing); 0 as the result
     // when the file was read, a system error code otherwise.
     virtual uint32_t ComputeFileCrc32(const std::string& path, uint32_t& crc) = 0;
-    virtual void DeleteLocalFile(const std::string& path) = 0;
+    virtual DeleteResult DeleteLocalFile(const std::string& path) = 0;
     // Creates or truncates a file; null when it cannot be created.
     virtual std::unique_ptr<ILocalFile> CreateLocalFile(const std::string& path) = 0;
     // Replaces target with the finished file from.

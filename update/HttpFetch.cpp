@@ -1,13 +1,18 @@
 #include "update/HttpFetch.h"
 
+#include "BuildConfig.h"
 #include "update/RunLog.h"
 #include "update/Win32HttpRequest.h"
 #include "update/Win32LogFile.h"
 #include "win/Internet.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr DWORD kConnectTimeout = 3000;
+// What the log keeps of an error page: the kit puts its reason on the first line.
+constexpr size_t kReasonBytes = 200;
 
 // An error page is not the manifest or the server list: treating it as one
 // would make a broken portal look like an empty list.
@@ -26,7 +31,7 @@ public:
     explicit RequestLine(const std::string& url) : m_url(url), m_started(LogClock()) {}
     ~RequestLine() {
         LogLine("GET " + m_url + ": " + m_result + ", " + std::to_string(m_bytes) + " bytes, " +
-                std::to_string(LogClock() - m_started) + " ms");
+                std::to_string(LogClock() - m_started) + " ms" + m_reason);
     }
     RequestLine(const RequestLine&) = delete;
     RequestLine& operator=(const RequestLine&) = delete;
@@ -41,39 +46,71 @@ public:
         return ok;
     }
     void ReadFailed() { m_result += ", then " + DescribeLastError(); }
+    void TookTooLong(DWORD deadline) {
+        m_result += ", then no whole answer within " + std::to_string(deadline / 1000) + " s";
+    }
     void Received(size_t bytes) { m_bytes += bytes; }
+    // The first line of an error page (the log blanks its control characters).
+    void Reason(const std::string& body) {
+        const std::string line = body.substr(0, std::min(body.find_first_of("\r\n"), kReasonBytes));
+        if (!line.empty())
+            m_reason = "; the server says: " + line;
+    }
 
 private:
     std::string m_url;
     unsigned long long m_started;
     std::string m_result = "no answer";
+    std::string m_reason;
     size_t m_bytes = 0;
 };
 
 } // namespace
 
+std::string LauncherUserAgent(UpdateMode mode) {
+    return std::string("vemor/") + build_config::kVersion +
+           (mode == UpdateMode::kSigned ? " (signed)" : " (plain)");
+}
+
 bool HttpFetch::FetchDocument(const std::string& url, size_t limit, std::string& text) {
     text.clear();
     RequestLine log(url);
-    win::ScopedInternet session(win::OpenInternetSession(kConnectTimeout, m_stallTimeout));
+    win::ScopedInternet session(
+        win::OpenInternetSession(kConnectTimeout, m_stallTimeout, m_agent.c_str()));
     if (!session)
         return log.Failed();
+    // The deadline covers the whole request, redirects included.
+    const unsigned long long deadline = LogClock() + m_deadline;
     HttpRequest request;
     if (!request.Send(session.Get(), url, m_stallTimeout))
         return log.Failed();
+    // A read waits until the buffer is full, so each one asks only for what
+    // has arrived: the deadline is then looked at between the arrivals of a
+    // trickle, not after the whole megabyte.
+    const auto read = [&](char* buffer, size_t size) -> long long {
+        if (LogClock() > deadline) {
+            log.TookTooLong(m_deadline);
+            return -1;
+        }
+        DWORD available = 0;
+        DWORD got = 0;
+        if (!::InternetQueryDataAvailable(request.Get(), &available, 0, 0) ||
+            (available > 0 &&
+             !::InternetReadFile(request.Get(), buffer,
+                                 static_cast<DWORD>(std::min<size_t>(available, size)), &got))) {
+            log.ReadFailed();
+            return -1;
+        }
+        log.Received(got);
+        return got;
+    };
     DWORD status = 0;
     const bool success = AnsweredWithSuccess(request.Get(), status);
-    if (!log.Answered(status, success))
+    if (!log.Answered(status, success)) {
+        std::string body;
+        if (ReadPortalText(read, body, kReasonBytes))
+            log.Reason(body);
         return false;
-    return ReadPortalText(
-        [&](char* buffer, size_t size) -> long long {
-            DWORD got = 0;
-            if (!::InternetReadFile(request.Get(), buffer, static_cast<DWORD>(size), &got)) {
-                log.ReadFailed();
-                return -1;
-            }
-            log.Received(got);
-            return got;
-        },
-        text, limit);
+    }
+    return ReadPortalText(read, text, limit);
 }

@@ -4,19 +4,19 @@
 
 #include <string>
 
-// The text of one URL: at most its first 10000 bytes, and one more when
-// there are more. False (and an empty
-// text) when the server could not be reached or did not answer with success.
+// The text of one URL: at most its first limit bytes, and one more when
+// there are more. False (and an empty text) when the server could not be
+// reached or did not answer with success.
 class ITextFetch {
 public:
-    virtual bool Fetch(const std::string& url, std::string& text) = 0;
+    virtual bool Fetch(const std::string& url, size_t limit, std::string& text) = 0;
 
 protected:
     ~ITextFetch() = default;
 };
 
-// Reads a response until its end or one byte past the 10000-byte limit (which
-// tells the reader that the text was cut). One read may return fewer bytes
+// Reads a response until its end or one byte past the limit (which tells the
+// reader that the text was cut). One read may return fewer bytes
 // than the server sent, so a single read could cut a text by chance.
 // read(buffer, size) returns the bytes read, 0 at the end, -1 on an error;
 // false (and an empty text) after an error.

@@ -57,7 +57,7 @@ uint32_t ParseManifestNumber(std::string_view field) {
 
 Manifest ParseManifest(std::string_view text) {
     Manifest manifest;
-    const PortalLines split = SplitPortalLines(text);
+    const PortalLines split = SplitPortalLines(text, kManifestLimit);
     if (!split.hasLineEnd || split.lines.front() != "#")
         return manifest;
     manifest.valid = true;

@@ -30,6 +30,12 @@ struct Manifest {
     std::vector<std::string> skipped;
 };
 
+// How much of "/files.php" is read: 1 MiB, as for a signed document, room
+// for some ten thousand files. A community of more than about two hundred
+// files could not use the first 10000 bytes that were read before; a text of
+// up to that size reads as it always did.
+constexpr size_t kManifestLimit = 1 << 20;
+
 // Reads the manifest text served as "/files.php". Lines that are empty, hold
 // ":" or "..", name anything outside the game folder, or are malformed
 // entries are skipped without a message.

@@ -1,11 +1,26 @@
 #include "update/RunLog.h"
 
+#include <exception>
+
 namespace {
 
-void ReplaceAll(std::string& text, const std::string& what, const char* with) {
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at))
-        text.replace(at, what.size(), with);
+bool IsWordCharacter(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
+
+void ReplaceWholeWords(std::string& text, const std::string& what, const char* with) {
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at)) {
+        const size_t end = at + what.size();
+        if ((at > 0 && IsWordCharacter(text[at - 1])) ||
+            (end < text.size() && IsWordCharacter(text[end]))) {
+            ++at;
+            continue;
+        }
+        text.replace(at, what.size(), with);
+    }
+}
+
+const std::string kLimitReached = "(the log ends here: it reached its size limit)";
 
 // Line breaks and other control characters from a server's text would let
 // one entry pose as several.
@@ -44,11 +59,14 @@ void RunLog::Write(const std::string& line) {
         std::string text = line;
         Flatten(text);
         for (const std::string& secret : m_hidden)
-            ReplaceAll(text, secret, "***");
-        const bool last = m_written + text.size() + 2 > kMaxBytes;
+            ReplaceWholeWords(text, secret, "***");
+        // Room is always kept for the closing line.
+        const size_t overhead = m_file->LineOverhead();
+        const bool last =
+            m_written + text.size() + overhead + kLimitReached.size() + overhead > kMaxBytes;
         if (last)
-            text = "(the log ends here: it reached its size limit)";
-        m_written += text.size() + 2;
+            text = kLimitReached;
+        m_written += text.size() + overhead;
         if (!m_file->Append(text) || last)
             m_file.reset();
     } catch (...) {
@@ -59,4 +77,19 @@ void RunLog::Write(const std::string& line) {
 RunLog& TheLog() {
     static RunLog* const log = new RunLog;
     return *log;
+}
+
+void LogCaughtException(const char* where) {
+    try {
+        std::string what = "an exception of unknown type";
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            what = e.what();
+        } catch (...) {
+        }
+        LogLine(std::string("internal error in ") + where + ": " + what);
+    } catch (...) {
+        // Out of memory while building the line: it is lost, nothing else.
+    }
 }

@@ -33,7 +33,7 @@ void RefreshServerList(ServerCache& cache, ServerListServices& services) {
         }
     } else {
         std::string text;
-        if (!services.http.Fetch(services.listUrl, text))
+        if (!services.http.Fetch(services.listUrl, kPortalTextLimit, text))
             return;
         list = ParseServerList(text);
     }
@@ -51,13 +51,15 @@ void RefreshServerList(ServerCache& cache, ServerListServices& services) {
         return;
     }
     if (cache.m_count3 > 0) {
-        // The stamp is written even when the file could not be replaced; the
-        // next run then rebuilds only when the file is missing.
+        // The stamp says which list the file holds: a file that could not be
+        // replaced (the game holds it, the disk is full) still holds the old
+        // one, so the next start tries again.
         const bool replaced = services.cacheFile.Replace(ServerCacheFileBytes(cache));
-        services.stamps.WriteStamp(list.stamp);
+        if (replaced)
+            services.stamps.WriteStamp(list.stamp);
         LogLine("server list: " + std::to_string(cache.m_count3) + " of " +
                 std::to_string(list.servers.size()) + " servers usable; servercache.dat " +
-                (replaced ? "replaced" : "could not be replaced"));
+                (replaced ? "replaced" : "could not be replaced; tried again next start"));
     } else {
         LogLine("server list: none of its " + std::to_string(list.servers.size()) +
                 " servers is usable; servercache.dat kept");

@@ -2,6 +2,8 @@
 
 #include "update/GamePath.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr std::string_view kFormatLine = "vemor signed 1";
@@ -10,16 +12,6 @@ constexpr size_t kSignatureLineLength = kSignaturePrefix.size() + 128 + 1;
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
-}
-
-// LF line ends and no other control character: no CR, tab, NUL or DEL.
-bool IsText(std::string_view text) {
-    for (char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if ((u < 0x20 && c != '\n') || u == 0x7F)
-            return false;
-    }
-    return true;
 }
 
 // Paths and addresses stay printable ASCII: a code-page character would name
@@ -32,6 +24,17 @@ bool IsAscii(std::string_view text) {
             return false;
     }
     return true;
+}
+
+// LF line ends and no other control character: no CR, tab, NUL or DEL. The
+// position of the first other byte, npos when there is none.
+size_t FirstNonText(std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto u = static_cast<unsigned char>(text[i]);
+        if ((u < 0x20 && text[i] != '\n') || u == 0x7F)
+            return i;
+    }
+    return std::string_view::npos;
 }
 
 // Digits only, no leading zero, no sign, within the width of the value.
@@ -77,13 +80,17 @@ bool ParseServerLine(std::string_view fields, ServerLine& server) {
     return true;
 }
 
-// The lines after the sequence; the verdict is kAccepted when all were good.
-SignedVerdict ParseEntries(std::string_view body, SignedDocument& document) {
+// The lines after the sequence, the first of them line number first; the
+// verdict is kAccepted when all were good, else at is the line at fault.
+SignedVerdict ParseEntries(std::string_view body, SignedDocument& document, size_t first,
+                           size_t& at) {
     SignedVerdict verdict = SignedVerdict::kAccepted;
-    while (!body.empty()) {
+    size_t badPath = 0;
+    for (size_t number = first; !body.empty(); ++number) {
         const size_t end = body.find('\n');
         const std::string_view line = body.substr(0, end);
         body.remove_prefix(end + 1);
+        at = number;
         if (document.kind == SignedKind::kManifest &&
             (StartsWith(line, "file ") || StartsWith(line, "delete "))) {
             SignedFileEntry entry;
@@ -96,8 +103,10 @@ SignedVerdict ParseEntries(std::string_view body, SignedDocument& document) {
                 return SignedVerdict::kMalformed;
             // Read on: a later line may still make the whole text malformed,
             // which says more about the document than one bad path.
-            if (!IsInsideGameFolder(entry.name))
+            if (!IsInsideGameFolder(entry.name) && verdict == SignedVerdict::kAccepted) {
                 verdict = SignedVerdict::kBadPath;
+                badPath = number;
+            }
             document.files.push_back(std::move(entry));
         } else if (document.kind == SignedKind::kServerList && StartsWith(line, "server ")) {
             ServerLine server;
@@ -108,6 +117,7 @@ SignedVerdict ParseEntries(std::string_view body, SignedDocument& document) {
             return SignedVerdict::kMalformed;
         }
     }
+    at = badPath;
     return verdict;
 }
 
@@ -142,46 +152,49 @@ SignedCheck CheckSignedDocument(std::string_view text, SignedKind expected,
         return check;
     }
 
-    // From here on the bytes are the signer's own.
+    // From here on the bytes are the signer's own. A malformed one names its
+    // line: the admin can then find what the signing tool let through.
     SignedDocument document;
-    if (!IsText(body)) {
+    const auto malformed = [&check](size_t line) {
         check.verdict = SignedVerdict::kMalformed;
+        check.line = line;
         return check;
-    }
+    };
+    const size_t nonPlain = FirstNonText(body);
+    if (nonPlain != std::string_view::npos)
+        return malformed(
+            1 + static_cast<size_t>(std::count(body.begin(), body.begin() + nonPlain, '\n')));
     std::string_view rest = body;
     std::string_view head[3];
-    for (std::string_view& line : head) {
+    for (size_t i = 0; i < 3; ++i) {
         const size_t end = rest.find('\n');
-        if (end == std::string_view::npos) {
-            check.verdict = SignedVerdict::kMalformed;
-            return check;
-        }
-        line = rest.substr(0, end);
+        if (end == std::string_view::npos)
+            return malformed(i + 1);
+        head[i] = rest.substr(0, end);
         rest.remove_prefix(end + 1);
     }
-    if (head[0] != kFormatLine || !StartsWith(head[2], "sequence ") ||
-        !ParseDecimal<uint64_t>(head[2].substr(9), UINT64_MAX, document.sequence) ||
-        document.sequence == 0) {
-        check.verdict = SignedVerdict::kMalformed;
-        return check;
-    }
+    if (head[0] != kFormatLine)
+        return malformed(1);
     if (head[1] == "kind manifest")
         document.kind = SignedKind::kManifest;
     else if (head[1] == "kind serverlist")
         document.kind = SignedKind::kServerList;
-    else {
-        check.verdict = SignedVerdict::kMalformed;
-        return check;
-    }
+    else
+        return malformed(2);
+    if (!StartsWith(head[2], "sequence ") ||
+        !ParseDecimal<uint64_t>(head[2].substr(9), UINT64_MAX, document.sequence) ||
+        document.sequence == 0)
+        return malformed(3);
     if (document.kind != expected) {
         check.verdict = SignedVerdict::kWrongKind;
         return check;
     }
     if (document.sequence < highestAccepted) {
         check.verdict = SignedVerdict::kOlder;
+        check.sequence = document.sequence;
         return check;
     }
-    check.verdict = ParseEntries(rest, document);
+    check.verdict = ParseEntries(rest, document, 4, check.line);
     if (check.verdict == SignedVerdict::kAccepted)
         check.document = std::move(document);
     return check;

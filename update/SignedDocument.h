@@ -50,8 +50,8 @@
 // of it before it can trust any of it; the limit bounds what a hostile server
 // can make it read and keep. A file line is about 100 bytes (a path, two
 // numbers and 64 hex digits), so this is room for some ten thousand files,
-// far more than a game folder's community set, while the plain manifest's
-// 10000 bytes would hold only about sixty of the longer lines.
+// far more than a game folder's community set. The plain manifest is read
+// up to the same limit.
 constexpr size_t kSignedDocumentLimit = 1 << 20;
 
 // Where a launcher built with a key finds the two documents on the portal
@@ -101,6 +101,10 @@ enum class SignedVerdict {
 struct SignedCheck {
     SignedVerdict verdict = SignedVerdict::kUnsigned;
     SignedDocument document; // filled only when accepted
+    // For the log: the first line at fault (from 1) of a malformed document
+    // or one with a bad path, and the sequence an older document carries.
+    size_t line = 0;
+    uint64_t sequence = 0;
 };
 
 // The launcher's whole decision on a fetched document. highestAccepted is the

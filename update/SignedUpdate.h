@@ -56,6 +56,12 @@ struct SignedSource {
 // document is taken again; none below the source's floor is taken at all.
 SignedCheck FetchSignedDocument(SignedSource& source, const std::string& url, SignedKind kind);
 
+// The log's line for a decision on a document of this kind: the sequence
+// accepted, or why it was refused. stored: the highest accepted before;
+// floor: the lowest sequence this launcher was built to take.
+std::string DescribeSignedCheck(const SignedCheck& check, SignedKind kind, uint64_t stored,
+                                uint64_t floor);
+
 // The signed manifest at url as the update works through it. Unless it was
 // accepted it is not valid, so nothing is deleted and nothing fetched.
 Manifest FetchSignedManifest(SignedSource& source, const std::string& url);

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-PortalLines SplitPortalLines(std::string_view text) {
+PortalLines SplitPortalLines(std::string_view text, size_t limit) {
     PortalLines result;
     const size_t nul = text.find('\0');
-    result.cut = text.size() > kPortalTextLimit && nul >= kPortalTextLimit;
-    text = text.substr(0, std::min(kPortalTextLimit, nul));
+    result.cut = text.size() > limit && nul >= limit;
+    text = text.substr(0, std::min(limit, nul));
     size_t start = 0;
     for (;;) {
         const size_t end = text.find('\n', start);

@@ -16,10 +16,10 @@ struct PortalLines {
     bool cut = false;
 };
 
-// Only the first 10000 bytes of a fetched text count, and it ends at its
-// first NUL byte, as the fetch hands it over as a C string. A fetch hands
-// over one byte more when the text has more, so that a cut can be told from
-// a text that ends at the limit.
+// Only the first limit bytes of a fetched text count (10000 for the server
+// list), and it ends at its first NUL byte, as the fetch hands it over as a C
+// string. A fetch hands over one byte more when the text has more, so that a
+// cut can be told from a text that ends at the limit.
 constexpr size_t kPortalTextLimit = 10000;
 
-PortalLines SplitPortalLines(std::string_view text);
+PortalLines SplitPortalLines(std::string_view text, size_t limit = kPortalTextLimit);

@@ -18,10 +18,8 @@ bool IsLocalCopyCurrent(const ManifestItem& item, IGameFolder& folder) {
     uint32_t crc = 0;
     // An unreadable file still has a CRC (of what was read), and that decides.
     const uint32_t error = folder.ComputeFileCrc32(item.name, crc);
-    if (crc == item.crc) {
-        LogLine("file " + item.name + ": current");
+    if (crc == item.crc)
         return true;
-    }
     LogLine("file " + item.name + ": CRC " + std::to_string(crc) + ", listed " +
             std::to_string(item.crc) +
             (error ? " (read error " + std::to_string(error) + ")" : std::string()) + ", to fetch");
@@ -40,17 +38,42 @@ std::string RemoteNameFor(const std::string& name) {
 
 UpdatePlan DeleteAndListOutdated(const Manifest& manifest, IGameFolder& folder) {
     UpdatePlan plan;
+    const size_t deletes =
+        static_cast<size_t>(std::count_if(manifest.items.begin(), manifest.items.end(),
+                                          [](const ManifestItem& item) { return item.isDelete; }));
+    const size_t files = manifest.items.size() - deletes;
+    size_t current = 0;
+    size_t notThere = 0;
     for (const ManifestItem& item : manifest.items) {
         if (item.isDelete) {
-            folder.DeleteLocalFile(item.name);
-            LogLine("file " + item.name + ": deleted as the manifest asks");
+            const DeleteResult result = folder.DeleteLocalFile(item.name);
+            if (result.outcome == DeleteResult::kDeleted) {
+                LogLine("file " + item.name + ": deleted as the manifest asks");
+            } else if (result.outcome == DeleteResult::kNotThere) {
+                ++notThere;
+                if (deletes <= kCurrentLinesMax)
+                    LogLine("file " + item.name + ": to delete, but not there");
+            } else {
+                LogLine("file " + item.name +
+                        ": to delete, but it could not be deleted: " + result.reason);
+                plan.deleteFailed = true;
+            }
             continue;
         }
-        if (IsLocalCopyCurrent(item, folder))
+        if (IsLocalCopyCurrent(item, folder)) {
+            ++current;
+            if (files <= kCurrentLinesMax)
+                LogLine("file " + item.name + ": current");
             continue;
+        }
         plan.fetchList.push_back(item);
         if (item.name == kLauncherName)
             plan.selfUpdate = true;
     }
+    if (files > kCurrentLinesMax)
+        LogLine("files current: " + std::to_string(current) + " of " + std::to_string(files));
+    if (deletes > kCurrentLinesMax)
+        LogLine("files to delete that were not there: " + std::to_string(notThere) + " of " +
+                std::to_string(deletes));
     return plan;
 }

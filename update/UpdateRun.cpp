@@ -10,10 +10,10 @@
 
 namespace {
 
-void LogManifest(const Manifest& manifest) {
+// why: what was wrong when the manifest is not valid.
+void LogManifest(const Manifest& manifest, const char* why) {
     if (!manifest.valid) {
-        // The request's own line says whether the portal answered at all.
-        LogLine("manifest: none usable (no answer, or not a manifest); nothing checked");
+        LogLine(std::string("manifest: ") + why + "; nothing checked");
         return;
     }
     size_t deletions = 0;
@@ -43,30 +43,36 @@ bool HandOffFailedBefore(const std::vector<ManifestItem>& fetchList, IGameFolder
            crc == listed->crc;
 }
 
-} // namespace
-
-void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
+// Everything of the run before its last call; how the run ended.
+UpdateEnd CheckAndDownload(UpdateWorker& worker, UpdateServices& services) {
     IUpdateListener& listener = *worker.m_listener;
     listener.OnProgress(0.0f);
     listener.OnStatusText("Checking for update...");
 
     FtpDownload job(&worker, services.ftp, services.folder);
     Manifest manifest;
+    // The request's own line says how the portal answered.
+    const char* why = "the request failed";
     if (services.signedSource) {
         manifest = FetchSignedManifest(*services.signedSource, services.manifestUrl);
+        why = "no good signed manifest";
     } else {
         std::string text;
-        if (services.http.Fetch(services.manifestUrl, text))
+        if (services.http.Fetch(services.manifestUrl, kManifestLimit, text)) {
             manifest = ParseManifest(text);
+            why = "not a manifest (its first line is not \"#\")";
+        }
     }
     // A portal that is down or answers with something else (or, for a
     // launcher with a key, with anything but a good signed manifest) is a
     // failed update, not an up-to-date game: the player must be told. So is a
-    // manifest cut at the read limit, whose later files were never checked.
+    // manifest cut at the read limit, whose later files were never checked,
+    // and a file the manifest deletes that is still there.
     bool failed = !manifest.valid || manifest.cut;
     bool stopped = false;
-    LogManifest(manifest);
+    LogManifest(manifest, why);
     UpdatePlan plan = DeleteAndListOutdated(manifest, services.folder);
+    failed = failed || plan.deleteFailed;
     const bool failedBefore =
         plan.selfUpdate && HandOffFailedBefore(plan.fetchList, services.folder);
     if (failedBefore)
@@ -87,7 +93,7 @@ void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
     if (failedBefore) {
         LogLine(std::string("self-update: eu.exe could not put this launcher in place before (") +
                 kFailedLauncherName +
-                " has its size and CRC); no hand-off until another is listed" + " or " +
+                " has its size and CRC); no hand-off until another is listed or " +
                 kFailedLauncherName + " is deleted");
         end = UpdateEnd::kFailed;
     } else if (plan.selfUpdate) {
@@ -102,11 +108,29 @@ void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
             end = UpdateEnd::kFailed;
         }
     }
+    return end;
+}
+
+} // namespace
+
+void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
+    // Whatever goes wrong inside, the window hears how the run ended: it
+    // keeps "Launch!" disabled until then.
+    UpdateEnd end = UpdateEnd::kFailed;
+    try {
+        end = CheckAndDownload(worker, services);
+    } catch (...) {
+        LogCaughtException("the update");
+    }
     if (end != UpdateEnd::kSelfUpdate)
         LogLine(end == UpdateEnd::kFailed    ? "update: failed"
                 : end == UpdateEnd::kStopped ? "update: stopped by the player"
                                              : "update: up to date");
-    if (services.beforeLastCall)
-        services.beforeLastCall();
-    listener.OnUpdateFinished(end);
+    try {
+        if (services.beforeLastCall)
+            services.beforeLastCall();
+    } catch (...) {
+        LogCaughtException("storing the check cache");
+    }
+    worker.m_listener->OnUpdateFinished(end);
 }

@@ -37,7 +37,8 @@ struct UpdateServices {
 };
 
 // The update thread's whole run: check, delete, download, hand-off. Its last
-// call to the listener is OnUpdateFinished with how the run ended. The launcher hands off and
+// call to the listener is OnUpdateFinished with how the run ended, also when
+// a service threw (logged; the run then ends as failed). The launcher hands off and
 // closes only when its new copy arrived whole and verified in this run and "eu.exe" was started;
 // otherwise the run ends as a failed update and the player can still play.
 void RunUpdate(UpdateWorker& worker, UpdateServices& services);

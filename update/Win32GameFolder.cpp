@@ -1,6 +1,7 @@
 #include "update/Win32GameFolder.h"
 
 #include "update/Crc32.h"
+#include "update/Win32LogFile.h"
 #include "win/Handle.h"
 #include "win/WholeFile.h"
 
@@ -84,8 +85,19 @@ uint32_t Win32GameFolder::ComputeFileCrc32(const std::string& path, uint32_t& cr
     return result;
 }
 
-void Win32GameFolder::DeleteLocalFile(const std::string& path) {
-    ::DeleteFileA(path.c_str());
+DeleteResult Win32GameFolder::DeleteLocalFile(const std::string& path) {
+    DeleteResult result;
+    if (::DeleteFileA(path.c_str()))
+        return result;
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+        result.outcome = DeleteResult::kNotThere;
+    } else {
+        result.outcome = DeleteResult::kFailed;
+        ::SetLastError(error);
+        result.reason = DescribeLastError();
+    }
+    return result;
 }
 
 namespace {

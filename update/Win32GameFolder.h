@@ -8,7 +8,7 @@ class Win32GameFolder : public IGameFolder {
 public:
     bool GetLocalFileSize(const std::string& path, uint32_t& size) override;
     uint32_t ComputeFileCrc32(const std::string& path, uint32_t& crc) override;
-    void DeleteLocalFile(const std::string& path) override;
+    DeleteResult DeleteLocalFile(const std::string& path) override;
     std::unique_ptr<ILocalFile> CreateLocalFile(const std::string& path) override;
     bool MoveIntoPlace(const std::string& from, const std::string& target) override;
 };

@@ -29,7 +29,12 @@ public:
                written == text.size();
     }
 
+    size_t LineOverhead() const override { return kStampBytes + 2; }
+
 private:
+    // "hh:mm:ss.mmm " before every line.
+    static constexpr size_t kStampBytes = 13;
+
     win::ScopedHandle m_file;
 };
 
@@ -48,15 +53,15 @@ std::unique_ptr<ILogFile> OpenRunLogFile(const std::string& path, const std::str
     return std::make_unique<Win32LogFile>(file);
 }
 
-void StartRunLog() {
+void StartRunLog(const std::string& agent) {
     TheLog().Open(OpenRunLogFile("vemor.log", "vemor.old.log"));
     SYSTEMTIME now;
     ::GetLocalTime(&now);
     char date[32];
     std::snprintf(date, sizeof date, "%04u-%02u-%02u", now.wYear, now.wMonth, now.wDay);
-    LogLine(std::string("Vemor Academy launcher ") + build_config::kVersion + ", " + date +
-            "; portal " + build_config::kPortalHost + ", update server " + build_config::kFtpHost +
-            ":" + std::to_string(build_config::kFtpPort));
+    LogLine("Vemor Academy launcher " + agent + ", " + date + "; portal " +
+            build_config::kPortalHost + ", update server " + build_config::kFtpHost + ":" +
+            std::to_string(build_config::kFtpPort));
     char folder[MAX_PATH + 1] = {};
     const DWORD length = ::GetCurrentDirectoryA(sizeof folder, folder);
     LogLine("game folder " + (length > 0 && length < sizeof folder ? std::string(folder, length)

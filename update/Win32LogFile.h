@@ -13,10 +13,11 @@
 std::unique_ptr<ILogFile> OpenRunLogFile(const std::string& path, const std::string& oldPath);
 
 // Opens this run's vemor.log in the game folder (keeping the last one as
-// vemor.old.log) and writes what the launcher is and where it runs. Called
-// once the launcher knows it is the only copy running, so that a second copy
-// never pushes the running one's log aside.
-void StartRunLog();
+// vemor.old.log) and writes what the launcher is (agent: its user agent,
+// version and mode) and where it runs. Called once the launcher knows it is
+// the only copy running, so that a second copy never pushes the running
+// one's log aside.
+void StartRunLog(const std::string& agent);
 
 // The system's text for an error code, on one line; empty when it has none.
 std::string ErrorCodeText(unsigned long code);

@@ -13,7 +13,7 @@
 class Win32SignedSource {
 public:
     Win32SignedSource(const SigningSettings& signing, const std::string& iniPath)
-        : m_verifier(signing.publicKey),
+        : m_http(UpdateMode::kSigned), m_verifier(signing.publicKey),
           m_sequences(iniPath), m_source{m_http, m_verifier, m_sequences, signing.floor},
           m_keyed(!signing.publicKey.empty()) {}
     Win32SignedSource(const Win32SignedSource&) = delete;

@@ -31,9 +31,11 @@ inline void SetStallTimeout(HINTERNET handle, DWORD stallTimeout) {
 }
 
 // An internet session with the system's proxy settings, the given connect
-// time-out and the stall time-out (milliseconds).
-inline HINTERNET OpenInternetSession(DWORD connectTimeout, DWORD stallTimeout) {
-    HINTERNET session = ::InternetOpenA("vemor", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
+// time-out and the stall time-out (milliseconds), sending agent as its user
+// agent.
+inline HINTERNET OpenInternetSession(DWORD connectTimeout, DWORD stallTimeout,
+                                     const char* agent = "vemor") {
+    HINTERNET session = ::InternetOpenA(agent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
     if (!session)
         return nullptr;
     ::InternetSetOptionA(session, INTERNET_OPTION_CONNECT_TIMEOUT, &connectTimeout,

@@ -1,5 +1,6 @@
 #include "win/Thread.h"
 
+#include "win/Caught.h"
 #include "win/Handle.h"
 
 #include <process.h>
@@ -19,6 +20,7 @@ unsigned __stdcall ThreadEntry(void* raw) {
     try {
         return start.proc(start.param);
     } catch (...) {
+        ReportCaught("a thread");
         return 1;
     }
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "win/Caught.h"
+
 #include <windows.h>
 
 namespace win {
@@ -27,11 +29,13 @@ public:
 
 protected:
     // Runs a message handler for a window procedure. An exception must never
-    // unwind through the system's code: one counts as "not handled".
+    // unwind through the system's code: one is reported and counts as "not
+    // handled".
     template <class Handler> static auto Guarded(Handler handler) -> decltype(handler()) {
         try {
             return handler();
         } catch (...) {
+            ReportCaught("a window procedure");
             return {};
         }
     }

@@ -2,6 +2,7 @@
 # top-level CMakeLists.txt).
 list(APPEND VEMOR_WIN_SOURCES
     win/Bstr.cpp
+    win/Caught.cpp
     win/ChildWindow.cpp
     win/Control.cpp
     win/Dialog.cpp

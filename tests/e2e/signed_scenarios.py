@@ -58,7 +58,8 @@ def scenario_signed_update(h):
     """Missing, changed and deleted files end in the signed state; the server
     cache comes from the signed list; both sequences are remembered. Then an
     older signed manifest served again is refused (what it deletes stays), and
-    so is the accepted one edited after signing; the sequence stays."""
+    so is the accepted one edited after signing; the sequence stays, and the
+    log names each refusal's reason."""
     files = {"base\\vemor_skins.pk3": pattern(1500000, 5), "japlus\\community.cfg": b"seta community 2\r\n",
              "current.txt": b"same bytes\r\n", "empty.dat": b""}
     c = SignedCommunity(h, "update", files, delete=["old/stale.pk3", "japlus/later.cfg"])
@@ -92,6 +93,10 @@ def scenario_signed_update(h):
         before.pop(log), after.pop(log)
     expect(after == before, f"files changed: {sorted(set(after) ^ set(before))}")
     expect(b"manifestsequence=%d\n" % newer in ini(folder), f"vemor.ini {ini(folder)!r}")
+    for log, reason in (("vemor.old.log", b"sequence %d is older than %d" % (c.sequence, newer)),
+                        ("vemor.log", b"bad signature")):
+        text = read(os.path.join(folder, log))
+        expect(b"signed manifest refused: " + reason in text, f"{log} without {reason!r}: {text!r}")
 
 
 def scenario_signed_forged_launcher(h):

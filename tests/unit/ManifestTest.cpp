@@ -1,6 +1,5 @@
 #include "update/GamePath.h"
 #include "update/Manifest.h"
-#include "update/ITextFetch.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +19,6 @@ TEST(ManifestTest, HeaderDecidesWhetherAnythingIsDone) {
     EXPECT_FALSE(ParseManifest("<html>\r\n").valid); // an error page
     EXPECT_FALSE(ParseManifest("").valid);
     EXPECT_FALSE(ParseManifest(std::string("\0#\r\n", 4)).valid); // ends at the NUL
-    EXPECT_TRUE(ParseManifest(std::string("#\r\na|1|2\0b|1|2", 15)).valid);
     EXPECT_EQ(Names(ParseManifest(std::string("#\r\na|1|2\0b|1|2", 15))), "+a;");
 }
 
@@ -75,50 +73,26 @@ TEST(ManifestTest, PathsOutsideTheGameFolderAreSkippedInBothSections) {
         EXPECT_TRUE(IsInsideGameFolder(fine)) << fine;
 }
 
-// Only the first 10,000 bytes count (a line the limit cuts is never acted
-// on, as the update run shows); a text that ends exactly at the limit is not
-// cut.
-TEST(ManifestTest, OnlyTheFirstTenThousandBytesCount) {
-    std::string text = "#\r\nkept|1|1\r\n#DELETE\r\n";
-    text += std::string(10000 - text.size() - 23, 'p') + "\r\njaplus\\jampconfig.cfg";
-    ASSERT_EQ(text.size(), 10000u);
+// A file set of thousands of files is read whole; up to 1 MiB counts (a line
+// the limit cuts is never acted on, as the update run shows), and a text
+// that ends exactly at the limit is not cut, one byte more is.
+TEST(ManifestTest, LargeFileSetsAreReadUpToTheLimit) {
+    std::string text = "#\r\n";
+    size_t files = 0;
+    for (; text.size() < 200000; ++files)
+        text += "base\\file" + std::to_string(files) + ".pk3|" + std::to_string(files) + "|9\r\n";
     Manifest m = ParseManifest(text);
     EXPECT_FALSE(m.cut);
+    ASSERT_EQ(m.items.size(), files);
+    EXPECT_EQ(m.items.back().name, "base\\file" + std::to_string(files - 1) + ".pk3");
+
+    text = "#\r\nkept|1|1\r\n#DELETE\r\n";
+    text += std::string(kManifestLimit - text.size() - 23, 'p') + "\r\njaplus\\jampconfig.cfg";
+    ASSERT_EQ(text.size(), kManifestLimit);
+    m = ParseManifest(text);
+    EXPECT_FALSE(m.cut);
     EXPECT_EQ(m.items.back().name, "japlus\\jampconfig.cfg");
-    std::string longLine = "#\r\n" + std::string(20000, 'q') + "|1|1\r\nx|1|1\r\n";
-    m = ParseManifest(longLine);
-    EXPECT_TRUE(m.items.empty());
-    EXPECT_TRUE(m.cut);
-}
-
-} // namespace
-
-namespace {
-
-// A response arriving in pieces is read whole, up to the limit; an error
-// leaves no text.
-TEST(PortalTextTest, ReadsUntilTheLimitOrTheEnd) {
-    const std::string body = std::string(6000, 'a') + std::string(6000, 'b');
-    for (size_t piece : {size_t{1}, size_t{7}, size_t{1000}, size_t{20000}}) {
-        size_t pos = 0;
-        std::string text;
-        ASSERT_TRUE(ReadPortalText(
-            [&](char* buffer, size_t size) -> long long {
-                const size_t n = std::min({piece, size, body.size() - pos});
-                body.copy(buffer, n, pos);
-                pos += n;
-                return static_cast<long long>(n);
-            },
-            text));
-        // One byte beyond the limit tells that the text was cut.
-        EXPECT_EQ(text, body.substr(0, 10001)) << piece;
-    }
-    std::string text = "stale";
-    int calls = 0;
-    EXPECT_FALSE(ReadPortalText(
-        [&](char* buffer, size_t) -> long long { return ++calls == 1 ? (buffer[0] = 'x', 1) : -1; },
-        text));
-    EXPECT_EQ(text, "");
+    EXPECT_TRUE(ParseManifest(text + "x").cut);
 }
 
 } // namespace

@@ -139,6 +139,8 @@ TEST_F(Handshake, CaptureReplacesEveryValueFromThePortalPageAndSaves) {
     account.m_lang = "en";
     account.m_machineId = "id";
     page.answers[2] = ""; // a value the page gives as empty is the page's answer
+    handshake.OnPageReady();
+    window.Advance(500, handshake); // authorize has run
     handshake.CapturePortalValues();
 
     EXPECT_EQ(account.m_accessMid, "page-mid");
@@ -151,17 +153,22 @@ TEST_F(Handshake, CaptureReplacesEveryValueFromThePortalPageAndSaves) {
 // A page that is not the portal (a Wi-Fi sign-in page, a maintenance page, a
 // script error) lacks one or all of the functions, and a page that never
 // loaded has no document: the stored login stays whole and the file is not
-// written. Without a view at all the same holds.
-TEST_F(Handshake, CaptureFromAnythingButThePortalPageKeepsTheStoredLogin) {
+// written. Without a view at all the same holds, and so it does for the
+// portal page itself when the window closes before its authorize returned:
+// its fields are still empty then.
+TEST_F(Handshake, CaptureFromAnythingButTheAuthorizedPortalPageKeepsTheStoredLogin) {
     PortalHandshake noView(account, nullptr, window, [this] { ++saves; });
-    for (int missing = 0; missing < 6; ++missing) {
+    PortalHandshake early(account, &page, window, [this] { ++saves; });
+    handshake.OnPageReady();
+    window.Advance(500, handshake);
+    for (int missing = 0; missing < 7; ++missing) {
         account.m_accessMid = "mid";
         account.m_accessCode = "code";
         account.m_lang = "pt-BR";
         for (int function = 0; function < 3; ++function)
             page.has[function] = missing != 3 && function != missing; // 3: none of them
         page.document = missing != 4;
-        (missing == 5 ? noView : handshake).CapturePortalValues();
+        (missing == 5 ? noView : missing == 6 ? early : handshake).CapturePortalValues();
 
         EXPECT_EQ(account.m_accessMid, "mid") << missing;
         EXPECT_EQ(account.m_accessCode, "code") << missing;

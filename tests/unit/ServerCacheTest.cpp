@@ -91,10 +91,13 @@ std::string Entry(uint8_t type, size_t at, std::vector<uint8_t> bytes, int port,
 
 struct MemoryCacheFile : IServerCacheFile {
     bool present = false;
+    bool locked = false; // held by the game: cannot be replaced
     std::string bytes;
     int replaces = 0;
     bool Exists() override { return present; }
-    bool Replace(const std::string& b) override { return bytes = b, ++replaces, present = true; }
+    bool Replace(const std::string& b) override {
+        return !locked && (bytes = b, ++replaces, present = true);
+    }
 };
 
 struct MemoryStamps : IStampStore {
@@ -148,10 +151,15 @@ TEST(ServerCacheTest, CacheFileIsWrittenByteForByte) {
 }
 
 // Rebuilt when the stamp changed or the file is gone, else left alone; a
-// stamp too long to be read back whole rebuilds it on every run.
+// file that could not be replaced is tried again on the next run; a stamp
+// too long to be read back whole rebuilds it on every run.
 TEST(ServerCacheTest, StampRules) {
     Refresh r;
+    r.file.present = r.file.locked = true;
     r.Serve("v1\r\n1.2.3.4|a\r\n");
+    r.Go();
+    EXPECT_EQ(r.stamps.writes, 0);
+    r.file.locked = false;
     r.Go();
     r.Go();
     EXPECT_EQ(r.stamps.writes, 1);

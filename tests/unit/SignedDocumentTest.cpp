@@ -55,6 +55,7 @@ TEST_F(SignedDocumentTest, SequenceMustNotGoBack) {
     EXPECT_EQ(Check(doc, 999).verdict, SignedVerdict::kAccepted);
     EXPECT_EQ(Check(doc, 1000).verdict, SignedVerdict::kAccepted); // fetched again
     EXPECT_EQ(Check(doc, 1001).verdict, SignedVerdict::kOlder);
+    EXPECT_EQ(Check(doc, 1001).sequence, 1000u); // for the log
     EXPECT_EQ(Check(Key().Sign(ManifestBody(UINT64_MAX, "")), UINT64_MAX).verdict,
               SignedVerdict::kAccepted);
 }
@@ -78,31 +79,38 @@ TEST_F(SignedDocumentTest, SizeLimit) {
     EXPECT_EQ(verifier.calls, 0); // not even hashed
 }
 
-// Signed, but not what the launcher may act on: refused whole.
+// Signed, but not what the launcher may act on: refused whole, naming the
+// first line at fault for the log.
 TEST_F(SignedDocumentTest, RefusesSignedDocumentsThatBreakTheRules) {
     struct Case {
         std::string body;
         SignedVerdict verdict;
+        size_t line;
     };
     const std::string head = "vemor signed 1\nkind manifest\nsequence 3\n";
+    const std::string ok = "file a.pk3|1|1|" + kSha + "\n";
     const Case cases[] = {
-        {head + "delete \n", SignedVerdict::kBadPath},
-        {head + "file a.pk3|1|1|" + kSha + "\r\n", SignedVerdict::kMalformed},
-        {head + "file a.pk3|1|+1|" + kSha + "\n", SignedVerdict::kMalformed},
-        {head + "file a.pk3|1|4294967296|" + kSha + "\n", SignedVerdict::kMalformed},
-        {head + "file a.pk3|1|1|" + std::string(64, 'A') + "\n", SignedVerdict::kMalformed},
-        {head + "file a.pk3|1|1\n", SignedVerdict::kMalformed},
-        {head + "file |1|1|" + kSha + "\n", SignedVerdict::kMalformed},
-        {head + "server 10.0.0.1|x\n", SignedVerdict::kMalformed},
-        {"vemor signed 2\nkind manifest\nsequence 3\n", SignedVerdict::kMalformed},
-        {"vemor signed 1\nkind manifest\nsequence 0\n", SignedVerdict::kMalformed},
-        {"vemor signed 1\nkind manifest\n", SignedVerdict::kMalformed},
-        {"vemor signed 1\nkind files\nsequence 3\n", SignedVerdict::kMalformed},
-        {"vemor signed 1\nkind serverlist\nsequence 3\n", SignedVerdict::kWrongKind},
+        {head + ok + "file C:\\Windows\\x.dll|1|1|" + kSha + "\n", SignedVerdict::kBadPath, 5},
+        {head + "delete \\\\host\\share\\x\ndelete \n", SignedVerdict::kBadPath, 4},
+        {head + "delete ..\\x\n" + ok + "bogus\n", SignedVerdict::kMalformed, 6},
+        {head + ok + "file a.pk3|1|1|" + kSha + "\r\n", SignedVerdict::kMalformed, 5},
+        {head + "file a.pk3|1|+1|" + kSha + "\n", SignedVerdict::kMalformed, 4},
+        {head + "file a.pk3|1|4294967296|" + kSha + "\n", SignedVerdict::kMalformed, 4},
+        {head + "file a.pk3|1|1|" + std::string(64, 'A') + "\n", SignedVerdict::kMalformed, 4},
+        {head + "file a.pk3|1|1\n", SignedVerdict::kMalformed, 4},
+        {head + "file |1|1|" + kSha + "\n", SignedVerdict::kMalformed, 4},
+        {head + ok + ok + "file caf\xE9.pk3|1|1|" + kSha + "\n", SignedVerdict::kMalformed, 6},
+        {head + "server 10.0.0.1|x\n", SignedVerdict::kMalformed, 4},
+        {"vemor signed 2\nkind manifest\nsequence 3\n", SignedVerdict::kMalformed, 1},
+        {"vemor signed 1\nkind manifest\nsequence 0\n", SignedVerdict::kMalformed, 3},
+        {"vemor signed 1\nkind manifest\n", SignedVerdict::kMalformed, 3},
+        {"vemor signed 1\nkind files\nsequence 3\n", SignedVerdict::kMalformed, 2},
+        {"vemor signed 1\nkind serverlist\nsequence 3\n", SignedVerdict::kWrongKind, 0},
     };
     for (const Case& c : cases) {
         const SignedCheck check = Check(Key().Sign(c.body));
         EXPECT_EQ(check.verdict, c.verdict) << c.body;
+        EXPECT_EQ(check.line, c.line) << c.body;
         EXPECT_TRUE(check.document.files.empty()) << c.body;
     }
     const SignedCheck list = Check(Key().Sign("vemor signed 1\nkind serverlist\nsequence 3\n"

@@ -8,6 +8,7 @@
 #include "update/GameFolder.h"
 #include "update/ITextFetch.h"
 #include "update/IUpdateListener.h"
+#include "update/RunLog.h"
 #include "update/SignedUpdate.h"
 #include "update/UpdateRun.h"
 
@@ -27,7 +28,8 @@ inline std::string ManifestEntry(const std::string& name, const std::string& byt
 struct FakeFolder : IGameFolder {
     std::map<std::string, std::string> files;
     std::set<std::string> uncreatable;
-    std::vector<std::string> log; // "delete x", "create x", "move x>y"
+    std::set<std::string> undeletable; // read-only or locked
+    std::vector<std::string> log;      // "delete x", "create x", "move x>y"
 
     bool GetLocalFileSize(const std::string& path, uint32_t& size) override {
         size = files.count(path) ? static_cast<uint32_t>(files[path].size()) : 0;
@@ -38,9 +40,11 @@ struct FakeFolder : IGameFolder {
         crc = it == files.end() ? 0 : Crc32(it->second.data(), it->second.size());
         return it == files.end() ? 2 : 0;
     }
-    void DeleteLocalFile(const std::string& path) override {
+    DeleteResult DeleteLocalFile(const std::string& path) override {
         log.push_back("delete " + path);
-        files.erase(path);
+        if (undeletable.count(path))
+            return {DeleteResult::kFailed, "error 5 (Access is denied)"};
+        return {files.erase(path) ? DeleteResult::kDeleted : DeleteResult::kNotThere, ""};
     }
     std::unique_ptr<ILocalFile> CreateLocalFile(const std::string& path) override {
         log.push_back("create " + path);
@@ -131,14 +135,19 @@ struct FakeFtp : IFtpConnector {
     };
 };
 
-struct FakePortal : ITextFetch {
-    std::map<std::string, std::string> texts; // a URL missing here fails
-    bool Fetch(const std::string& url, std::string& text) override {
+// The texts a portal would serve, plain or signed (a URL missing here fails).
+struct FakePortal : ITextFetch, IDocumentFetch {
+    std::map<std::string, std::string> texts;
+    bool Fetch(const std::string& url, size_t limit, std::string& text) override {
         auto it = texts.find(url);
-        text = it == texts.end() ? std::string() : it->second;
+        text = it == texts.end() ? std::string() : it->second.substr(0, limit + 1);
         return it != texts.end();
     }
+    bool FetchDocument(const std::string& url, size_t limit, std::string& text) override {
+        return Fetch(url, limit, text);
+    }
 };
+using MemoryDocuments = FakePortal;
 
 struct RecordingListener : IUpdateListener {
     std::vector<std::string> calls;
@@ -181,17 +190,7 @@ template <class Folder = FakeFolder> struct UpdateBench {
     bool Failed() const { return listener.Failed(); }
 };
 
-// The signed documents a portal would serve (a URL missing here fails), and
-// the highest sequences a launcher stored.
-struct MemoryDocuments : IDocumentFetch {
-    std::map<std::string, std::string> texts;
-    bool FetchDocument(const std::string& url, size_t limit, std::string& text) override {
-        auto it = texts.find(url);
-        text = it == texts.end() ? std::string() : it->second.substr(0, limit + 1);
-        return it != texts.end();
-    }
-};
-
+// The highest sequences a launcher stored.
 struct MemorySequences : ISequenceStore {
     std::map<SignedKind, uint64_t> highest;
     std::set<SignedKind> unreadable;
@@ -200,4 +199,25 @@ struct MemorySequences : ISequenceStore {
         return !unreadable.count(kind);
     }
     void WriteHighest(SignedKind kind, uint64_t sequence) override { highest[kind] = sequence; }
+};
+
+// The launcher's log, caught in memory while the capture lives.
+struct CapturedLog {
+    std::vector<std::string> lines;
+    CapturedLog() { TheLog().Open(std::make_unique<Sink>(lines)); }
+    ~CapturedLog() { TheLog().Open(nullptr); }
+    // The lines that begin with prefix, each ended by "\n".
+    std::string Starting(const std::string& prefix) const {
+        std::string found;
+        for (const std::string& line : lines)
+            found += line.compare(0, prefix.size(), prefix) == 0 ? line + "\n" : "";
+        return found;
+    }
+
+    struct Sink : ILogFile {
+        explicit Sink(std::vector<std::string>& lines) : lines(lines) {}
+        bool Append(const std::string& line) override { return lines.push_back(line), true; }
+        size_t LineOverhead() const override { return 2; }
+        std::vector<std::string>& lines;
+    };
 };

@@ -1,8 +1,10 @@
 #include "UpdateFakes.h"
+#include "update/UpdateCheck.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <stdexcept>
 
 namespace {
 
@@ -62,21 +64,39 @@ TEST(UpdateRunTest, ProgressIsPostedPerWholePercentAndStaysOnTheBar) {
     }
 }
 
-// Whatever fails, the run still finishes, says so, and the old copy stays.
+// Whatever fails, the run still finishes, says so (the log says why), and
+// the old copy stays.
 TEST(UpdateRunTest, FailuresAreReportedButStillFinish) {
     const struct {
         const char* what;
         void (*arrange)(UpdateCase&);
         bool failed;
+        const char* manifestLine;
     } cases[] = {
-        {"portal down", [](UpdateCase& r) { r.portal.texts.clear(); }, true},
-        {"error page", [](UpdateCase& r) { r.portal.texts[kUrl] = "<html>500</html>\r\n"; }, true},
-        {"nothing to do", [](UpdateCase& r) { r.portal.texts[kUrl] = "#\r\n"; }, false},
-        {"FTP server down", [](UpdateCase& r) { r.ftp.down = true; }, true},
-        {"file cannot be created", [](UpdateCase& r) { r.folder.uncreatable = {"a.part"}; }, true},
+        {"portal down", [](UpdateCase& r) { r.portal.texts.clear(); }, true,
+         "manifest: the request failed; nothing checked"},
+        {"error page", [](UpdateCase& r) { r.portal.texts[kUrl] = "<html>500</html>\r\n"; }, true,
+         "manifest: not a manifest (its first line is not \"#\"); nothing checked"},
+        {"nothing to do", [](UpdateCase& r) { r.portal.texts[kUrl] = "#\r\n"; }, false,
+         "manifest: 0 files, 0 to delete, 0 lines skipped"},
+        {"FTP server down", [](UpdateCase& r) { r.ftp.down = true; }, true, nullptr},
+        {"file cannot be created", [](UpdateCase& r) { r.folder.uncreatable = {"a.part"}; }, true,
+         nullptr},
+        // What comes before the cut is done; "a.bak" cut to "a" by the limit is not.
+        {"cut at the limit",
+         [](UpdateCase& r) {
+             const std::string head = "#\r\n#DELETE\r\ngone\r\n";
+             r.portal.texts[kUrl] =
+                 head + std::string(kManifestLimit - head.size() - 3, 'p') + "\r\na.bak\r\n";
+             r.folder.files["gone"] = "x";
+         },
+         true,
+         "manifest: 0 files, 2 to delete, 0 lines skipped\nmanifest: cut at the read limit; the "
+         "lines after the cut were not checked"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
+        CapturedLog log;
         UpdateCase r;
         r.ftp.files = {{"a", "new"}, {"b", "2"}};
         r.ServeManifest();
@@ -88,6 +108,71 @@ TEST(UpdateRunTest, FailuresAreReportedButStillFinish) {
         if (c.failed) {
             EXPECT_EQ(r.folder.files, (std::map<std::string, std::string>{{"a", "old!"}}));
         }
+        if (c.manifestLine) {
+            EXPECT_EQ(log.Starting("manifest"), c.manifestLine + std::string("\n"));
+        }
+    }
+}
+
+// An internal error (a service that throws, in the run or while storing
+// the check cache) is logged and still ends the run, as failed, so that the
+// window enables "Launch!"; the player's copy stays.
+TEST(UpdateRunTest, AnExceptionEndsTheRunAsFailed) {
+    for (bool inTheRun : {true, false}) {
+        CapturedLog log;
+        UpdateCase r;
+        r.ftp.files = {{"a", "new"}};
+        r.ServeManifest();
+        r.folder.files = {{"a", "old!"}};
+        const auto fire = [](const std::string&) { throw std::runtime_error("disk on fire"); };
+        if (inTheRun)
+            r.ftp.onRead = fire;
+        r.Run(r.folder, kUrl, nullptr, [&] {
+            if (!inTheRun)
+                fire("");
+        });
+        EXPECT_EQ(r.listener.calls.back(), "finished");
+        EXPECT_EQ(r.Failed(), inTheRun);
+        EXPECT_EQ(r.folder.files.at("a"), inTheRun ? "old!" : "new");
+        EXPECT_EQ(log.Starting("internal"),
+                  std::string("internal error in ") +
+                      (inTheRun ? "the update" : "storing the check cache") + ": disk on fire\n");
+    }
+}
+
+// Each file's line says what became of it: "deleted" only when a file went;
+// one that could not be deleted (read-only, locked) fails the run, as the
+// folder is not in the community's state. Above a few dozen files the
+// current ones are only counted.
+TEST(UpdateRunTest, TheLogSaysWhatBecameOfEachFile) {
+    for (size_t more : {size_t{0}, kCurrentLinesMax}) {
+        CapturedLog log;
+        UpdateCase r;
+        r.ftp.files = {{"changed.pk3", "new"}, {"current.pk3", "same"}};
+        for (size_t i = 0; i < more; ++i)
+            r.ftp.files["more" + std::to_string(i)] = "m";
+        r.folder.files = r.ftp.files;
+        r.folder.files["changed.pk3"] = "old!";
+        r.folder.files["gone.pk3"] = r.folder.files["locked.pk3"] = "x";
+        r.folder.undeletable = {"locked.pk3"};
+        std::string deletes = "#DELETE\r\ngone.pk3\r\nabsent.pk3\r\nlocked.pk3\r\n";
+        for (size_t i = 0; i < more; ++i)
+            deletes += "long-gone" + std::to_string(i) + "\r\n";
+        r.ServeManifest(deletes);
+        r.Go();
+        EXPECT_EQ(log.Starting("file"),
+                  "file changed.pk3: 4 bytes, listed 3, to fetch\n" +
+                      std::string(more ? "" : "file current.pk3: current\n") +
+                      "file gone.pk3: deleted as the manifest asks\n" +
+                      std::string(more ? "" : "file absent.pk3: to delete, but not there\n") +
+                      "file locked.pk3: to delete, but it could not be deleted: error 5 (Access is "
+                      "denied)\n" +
+                      (more ? "files current: 41 of 42\n"
+                              "files to delete that were not there: 41 of 43\n"
+                            : ""));
+        EXPECT_EQ(r.folder.files.at("changed.pk3"), "new");
+        EXPECT_EQ(r.folder.files.count("gone.pk3"), 0u);
+        EXPECT_TRUE(r.Failed());
     }
 }
 
@@ -124,23 +209,6 @@ TEST(UpdateRunTest, ADownloadThatIsNotTheListedFileLeavesTheOldCopyInPlace) {
         EXPECT_TRUE(r.Failed());
         EXPECT_EQ(r.folder.files.count("zafter.txt"), 0u); // the download ended there
     }
-}
-
-// A delete line cut by the read limit ("...cfg.bak" cut to "...cfg") is not
-// acted on; the entries before the cut are, and the run says it failed.
-TEST(UpdateRunTest, AManifestCutAtTheLimitHandlesWhatCameBeforeAndFails) {
-    UpdateCase r;
-    r.ftp.files = {{"new.txt", "fresh"}};
-    std::string text = "#\r\n" + ManifestEntry("new.txt", "fresh") + "#DELETE\r\nold.txt\r\n";
-    text += std::string(10000 - text.size() - 23, 'p') + "\r\njaplus\\jampconfig.cfg";
-    r.portal.texts[kUrl] = text + ".bak\r\n";
-    r.folder.files = {{"japlus\\jampconfig.cfg", "seta name P"}, {"old.txt", "o"}};
-    r.Go();
-    EXPECT_EQ(r.folder.files.at("japlus\\jampconfig.cfg"), "seta name P");
-    EXPECT_EQ(r.folder.files.count("old.txt"), 0u);
-    EXPECT_EQ(r.folder.files.at("new.txt"), "fresh");
-    EXPECT_TRUE(r.Failed());
-    EXPECT_EQ(r.listener.calls.back(), "finished");
 }
 
 // The player's stop ends the download after the current chunk; it is not a

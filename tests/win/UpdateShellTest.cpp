@@ -93,7 +93,7 @@ TEST(UpdateRelayTest, StopAndDetachRaceWithARunningDownload) {
 
 // The stamp in vemor.ini and the moves into place are proved by the
 // end-to-end update scenario.
-TEST(GameFolderTest, SizesCrcAndAFileInTheWayOfAFolder) {
+TEST(GameFolderTest, SizesCrcDeletesAndAFileInTheWayOfAFolder) {
     TestFolder folder;
     Win32GameFolder files;
     WriteFileBytes("a.bin", "123456789");
@@ -109,6 +109,18 @@ TEST(GameFolderTest, SizesCrcAndAFileInTheWayOfAFolder) {
     // A file standing where a folder must go stays.
     EXPECT_FALSE(files.CreateLocalFile("a.bin\\x"));
     EXPECT_EQ(ReadFileBytes("a.bin"), "123456789");
+
+    // A delete tells a file held open (with the system's reason) from one
+    // that is not there.
+    win::ScopedHandle held(::CreateFileA("a.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    const DeleteResult refused = files.DeleteLocalFile("a.bin");
+    EXPECT_EQ(refused.outcome, DeleteResult::kFailed);
+    EXPECT_EQ(refused.reason.substr(0, 9), "error 32 ") << refused.reason;
+    held.Close();
+    EXPECT_EQ(files.DeleteLocalFile("a.bin").outcome, DeleteResult::kDeleted);
+    EXPECT_EQ(files.DeleteLocalFile("a.bin").outcome, DeleteResult::kNotThere);
+    EXPECT_EQ(files.DeleteLocalFile("no\\a.bin").outcome, DeleteResult::kNotThere);
 }
 
 // A cache that another program holds open (the game reading it, say) exists:

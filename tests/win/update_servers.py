@@ -13,20 +13,27 @@ import time
 
 
 class Trickle(http.server.BaseHTTPRequestHandler):
-    """/x is 12000 bytes in three pieces, so one read cannot get it all."""
+    """/x is 12000 bytes in three pieces, so one read cannot get it all;
+    /slow is 300 bytes, one every 0.2 s; /agent answers the user agent;
+    /refused is a 403 whose page gives the reason on its first line."""
     body = b"".join(b"%05d|trickled line\r\n" % i for i in range(600))[:12000]
 
     def do_GET(self):
-        if self.path != "/x":
-            self.send_error(404)
-            return
-        self.send_response(200)
-        self.send_header("Content-Length", str(len(self.body)))
+        pages = {"/x": (200, self.body, 4000), "/slow": (200, b"#" * 300, 1),
+                 "/agent": (200, (self.headers["User-Agent"] or "").encode(), 0),
+                 "/refused": (403, b"launcher too old: \x1b[2Jupdate by hand\r\nsecond line\r\n", 0)}
+        status, body, piece = pages.get(self.path, (404, b"", 0))
+        piece = piece or len(body) or 1
+        self.send_response(status)
+        self.send_header("Content-Length", str(len(body)))
         self.end_headers()
-        for start in range(0, len(self.body), 4000):
-            self.wfile.write(self.body[start:start + 4000])
-            self.wfile.flush()
-            time.sleep(0.2)
+        try:
+            for start in range(0, len(body), piece):
+                self.wfile.write(body[start:start + piece])
+                self.wfile.flush()
+                time.sleep(0.2 if piece < len(body) else 0)
+        except OSError:
+            pass  # the client gave up
 
     def log_message(self, *args):
         pass
