@@ -20,9 +20,11 @@ constexpr DWORD kConnectTimeout = 10000;
 // call has marked it as known.
 struct CallError {
     std::string text;
+    DWORD code = 0;
     std::atomic<bool> known{false};
 
     void Note() {
+        code = ::GetLastError();
         text = DescribeLastError();
         known = true;
     }
@@ -56,6 +58,11 @@ public:
     }
     CallThread(const CallThread&) = delete;
     CallThread& operator=(const CallThread&) = delete;
+
+    // Whether a call was given up, or a failure left the connection in a
+    // state not known: nothing more goes through this thread.
+    bool IsBroken() const { return m_broken; }
+    void MarkBroken() { m_broken = true; }
 
     // The call's result; false also when it did not return within the
     // time-out (extra milliseconds may be granted, for a connect).
@@ -105,74 +112,64 @@ private:
     bool m_broken = false;
 };
 
+// What a read shares with the call thread: kept for the file's whole
+// transfer, since a read that was given up may still write into it later.
+struct ReadState {
+    explicit ReadState(size_t length) : bytes(length) {}
+    std::vector<char> bytes;
+    DWORD got = 0;
+    CallError error;
+};
+
 class WinRemoteFile : public IRemoteFile {
 public:
     WinRemoteFile(HINTERNET file, std::shared_ptr<CallThread> calls)
         : m_file(file), m_calls(std::move(calls)) {}
 
     long long Read(void* buffer, size_t length) override {
-        struct Shared {
-            std::vector<char> bytes;
-            DWORD got = 0;
-            CallError error;
-        };
-        auto shared = std::make_shared<Shared>();
-        shared->bytes.resize(length);
+        if (!m_state || m_state->bytes.size() < length)
+            m_state = std::make_shared<ReadState>(length);
         HINTERNET file = m_file.Get();
-        if (!m_calls->Call([shared, file] {
-                if (::InternetReadFile(file, shared->bytes.data(),
-                                       static_cast<DWORD>(shared->bytes.size()), &shared->got))
+        const auto wanted = static_cast<DWORD>(length);
+        if (!m_calls->Call([state = m_state, file, wanted] {
+                if (::InternetReadFile(file, state->bytes.data(), wanted, &state->got))
                     return true;
-                shared->error.Note();
+                state->error.Note();
                 return false;
             })) {
-            LogFailure("FTP read", shared->error);
+            LogFailure("FTP read", m_state->error);
+            // The data connection failed in the middle: the control
+            // connection's state is not known, so it is not used again.
+            m_calls->MarkBroken();
             return -1;
         }
-        std::copy(shared->bytes.begin(), shared->bytes.begin() + shared->got,
+        std::copy(m_state->bytes.begin(), m_state->bytes.begin() + m_state->got,
                   static_cast<char*>(buffer));
-        return shared->got;
+        return m_state->got;
     }
 
 private:
     win::ScopedInternet m_file;
     std::shared_ptr<CallThread> m_calls;
+    std::shared_ptr<ReadState> m_state;
 };
 
 class Win32FtpConnection : public IFtpConnection {
 public:
     Win32FtpConnection(HINTERNET session, HINTERNET connection, DWORD stallTimeout,
-                     std::shared_ptr<CallThread> calls)
+                       std::shared_ptr<CallThread> calls)
         : m_session(session), m_connection(connection), m_stallTimeout(stallTimeout),
           m_calls(std::move(calls)) {}
 
-    bool GetRemoteSize(const std::string& name, uint64_t& size) override {
-        struct Shared {
-            WIN32_FIND_DATAA found = {};
-            CallError error;
-        };
-        auto shared = std::make_shared<Shared>();
-        HINTERNET connection = m_connection.Get();
-        if (!m_calls->Call([shared, connection, name] {
-                win::ScopedInternet find(::FtpFindFirstFileA(
-                    connection, name.c_str(), &shared->found, INTERNET_FLAG_RELOAD, 1));
-                if (!find)
-                    shared->error.Note();
-                return static_cast<bool>(find);
-            })) {
-            LogFailure("FTP size of " + name, shared->error);
-            return false;
-        }
-        size =
-            (static_cast<uint64_t>(shared->found.nFileSizeHigh) << 32) | shared->found.nFileSizeLow;
-        return true;
-    }
-
-    std::unique_ptr<IRemoteFile> OpenRemoteFile(const std::string& name) override {
+    std::unique_ptr<IRemoteFile> OpenRemoteFile(const std::string& name, uint64_t& from) override {
         auto file = std::make_shared<HINTERNET>(nullptr);
         auto error = std::make_shared<CallError>();
+        auto restarted = std::make_shared<bool>(false);
         HINTERNET connection = m_connection.Get();
-        if (!m_calls->Call([file, error, connection, name] {
+        const uint64_t at = from;
+        if (!m_calls->Call([file, error, restarted, connection, name, at] {
+                if (at > 0)
+                    *restarted = Restart(connection, at);
                 *file = ::FtpOpenFileA(connection, name.c_str(), GENERIC_READ,
                                        FTP_TRANSFER_TYPE_BINARY, 1);
                 if (!*file)
@@ -180,13 +177,38 @@ public:
                 return *file != nullptr;
             })) {
             LogFailure("FTP open " + name, *error);
+            // Only the server's own answer (a refusal) leaves the connection usable.
+            if (!error->known || error->code != ERROR_INTERNET_EXTENDED_ERROR)
+                m_calls->MarkBroken();
             return nullptr;
         }
+        if (at > 0 && !*restarted)
+            from = 0;
         win::SetStallTimeout(*file, m_stallTimeout);
         return std::make_unique<WinRemoteFile>(*file, m_calls);
     }
 
+    bool IsBroken() override { return m_calls->IsBroken(); }
+
 private:
+    // Asks the server to send the next file from byte `at`. WinINet has no
+    // call of its own for this, but the server keeps the restart point until
+    // the next transfer, through the TYPE and PASV that FtpOpenFile sends
+    // first; the TYPE I comes before it, since servers refuse a restart in
+    // ASCII mode. False when the server refused (it then sends from byte 0).
+    static bool Restart(HINTERNET connection, uint64_t at) {
+        if (!::FtpCommandA(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, "TYPE I", 1, nullptr))
+            return false;
+        const std::string rest = "REST " + std::to_string(at);
+        if (!::FtpCommandA(connection, FALSE, FTP_TRANSFER_TYPE_BINARY, rest.c_str(), 1, nullptr))
+            return false;
+        char reply[256] = {};
+        DWORD code = 0;
+        DWORD length = sizeof reply - 1;
+        return ::InternetGetLastResponseInfoA(&code, reply, &length) &&
+               std::string(reply, length).rfind("350", 0) == 0;
+    }
+
     // Declared first, closed last.
     win::ScopedInternet m_session;
     win::ScopedInternet m_connection;
