@@ -90,15 +90,6 @@ def scenario_self_update(h):
     expect(not os.path.exists(os.path.join(folder, "jamp-started.txt")), "the game was started")
 
 
-class StoppedBy:
-    """A server in the scenario's own process, ended like the others."""
-    def __init__(self, stop):
-        self.terminate = stop
-
-    def wait(self):
-        pass
-
-
 def scenario_first_install_over_a_breaking_link(h):
     """A first install whose link breaks twice in the middle of a file: the
     launcher goes on each time from where the file broke off, ends "Up to
@@ -110,8 +101,8 @@ def scenario_first_install_over_a_breaking_link(h):
     counts = os.path.join(h.build, "e2e", "breaking-counts")
     shutil.rmtree(counts, ignore_errors=True)
     os.makedirs(counts)
-    port, stop = start_breaking_proxy(upstream, counts, 400000, 2, port=h.ftp_port)
-    h.servers.append(StoppedBy(stop))
+    port, proxy = start_breaking_proxy(upstream, counts, 400000, 2, port=h.ftp_port)
+    h.servers.append(proxy)
     folder = h.game_folder("first-install")
     h.run(folder)
     check_files(folder, files)

@@ -18,6 +18,19 @@
 #include <string>
 #include <vector>
 
+// Bytes that differ from place to place, so that a piece out of place shows.
+inline std::string Bytes(size_t n, char seed) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i)
+        s[i] = static_cast<char>(seed + i * 31 + i / 7);
+    return s;
+}
+
+inline ManifestItem Listed(const std::string& name, const std::string& bytes) {
+    return ManifestItem{false, name, Crc32(bytes.data(), bytes.size()),
+                        static_cast<uint32_t>(bytes.size())};
+}
+
 // A manifest line for these bytes.
 inline std::string ManifestEntry(const std::string& name, const std::string& bytes) {
     return name + "|" + std::to_string(Crc32(bytes.data(), bytes.size())) + "|" +
@@ -96,11 +109,9 @@ struct FakeFtp : IFtpConnector {
     size_t readSize = 1024;
     std::function<void(const std::string&)> onRead;
     std::vector<std::string> opened;
-    int connects = 0;
     size_t sent = 0; // bytes of every transfer together
 
     std::unique_ptr<IFtpConnection> Connect() override {
-        ++connects;
         return down ? nullptr : std::make_unique<Connection>(*this);
     }
 

@@ -6,13 +6,6 @@ namespace {
 
 const char kUrl[] = "http://portal/files.php";
 
-std::string Bytes(size_t n, char seed) {
-    std::string s(n, '\0');
-    for (size_t i = 0; i < n; ++i)
-        s[i] = static_cast<char>(seed + i * 31 + i / 7);
-    return s;
-}
-
 struct UpdateCase : UpdateBench<> {
     // Serves the server's files as the manifest, then the extra lines.
     void ServeManifest(const std::string& extra = "") {

@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Runs the HTTP fetch and FTP download tests against failing loopback servers,
 named to them in VEMOR_TEST_* variables: update_servers.py -- COMMAND..."""
+import contextlib
 import http.server
 import os
 import re
@@ -11,6 +12,7 @@ import sys
 import tempfile
 import threading
 import time
+import types
 
 
 class Trickle(http.server.BaseHTTPRequestHandler):
@@ -52,26 +54,21 @@ def start_stock_ftp(root):
 
 
 def start_vsftpd(root, work):
-    """Stock vsftpd over root with a configuration of its own, anonymous (the
-    proxy in front logs the launcher's account in as that)."""
+    """Stock vsftpd over root, anonymous (the proxy in front logs the
+    launcher's account in as that)."""
     port, low = closed_port(), closed_port()
     os.makedirs(os.path.join(work, "empty"))
-    config = os.path.join(work, "vsftpd.conf")
-    with open(config, "w") as f:
-        f.write("\n".join([
-            "listen=YES", "listen_address=127.0.0.1", "listen_port=%d" % port, "background=NO",
-            "seccomp_sandbox=NO", "anonymous_enable=YES", "no_anon_password=YES",
-            "local_enable=NO", "write_enable=NO", "anon_root=" + root,
-            "secure_chroot_dir=" + os.path.join(work, "empty"), "pasv_enable=YES",
-            "pasv_min_port=%d" % low, "pasv_max_port=%d" % (low + 20), ""]))
-    process = subprocess.Popen(["/usr/sbin/vsftpd", config], stdout=subprocess.DEVNULL,
-                               stderr=subprocess.DEVNULL)
+    with open(os.path.join(work, "vsftpd.conf"), "w") as f:
+        f.write("listen=YES\nlisten_address=127.0.0.1\nlisten_port=%d\nbackground=NO\n"
+                "seccomp_sandbox=NO\nanonymous_enable=YES\nno_anon_password=YES\nanon_root=%s\n"
+                "secure_chroot_dir=%s/empty\npasv_min_port=%d\npasv_max_port=%d\n"
+                % (port, root, work, low, low + 20))
+    process = subprocess.Popen(["/usr/sbin/vsftpd", os.path.join(work, "vsftpd.conf")])
     for _ in range(100):
-        try:
-            socket.create_connection(("127.0.0.1", port), timeout=1).close()
-            break
-        except OSError:
-            time.sleep(0.05)
+        with socket.socket() as probe:
+            if probe.connect_ex(("127.0.0.1", port)) == 0:
+                break
+        time.sleep(0.05)
     return port, process
 
 
@@ -82,39 +79,28 @@ def start_breaking_proxy(upstream, counts, after, times, stall=False, refuse_res
     it as if the file had ended or, with `stall`, keeps it open and silent. It
     can refuse REST itself and log the launcher's account in as anonymous.
     Every byte it passes on to the client is counted in counts/<port>.sent.
-    Returns the port and a function that stops it taking connections."""
-    listener = socket.socket()
-    listener.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
-    listener.bind(("127.0.0.1", port))
-    listener.listen(8)
+    Returns the port and the proxy, which terminate() stops taking connections."""
+    listener = socket.create_server(("127.0.0.1", port))
     port = listener.getsockname()[1]
     state = {"left": times, "sent": 0}
     lock = threading.Lock()
 
     def relay_data(data_listener, address):
-        client = data_listener.accept()[0]
-        data_listener.close()
-        server = socket.create_connection(address)
-        with lock:
-            budget = after if state["left"] > 0 else None
-        while True:
-            data = server.recv(65536)
-            if budget is not None:
-                data = data[:budget]
-                budget -= len(data)
-            if data:  # counted first: the client may ask as soon as it has the bytes
-                with lock:
-                    state["sent"] += len(data)
-                    with open(os.path.join(counts, "%d.sent" % port), "w") as f:
-                        f.write(str(state["sent"]))
-                client.sendall(data)
-            if not data or budget == 0:
+        client, server = data_listener.accept()[0], socket.create_connection(address)
+        budget = after if state["left"] > 0 else -1
+        while budget:
+            data = server.recv(65536)[:budget if budget > 0 else None]
+            if not data:
                 break
+            budget -= len(data) if budget > 0 else 0
+            with lock:  # counted first: the client may ask as soon as it has the bytes
+                state["sent"] += len(data)
+                with open(os.path.join(counts, "%d.sent" % port), "w") as f:
+                    f.write(str(state["sent"]))
+            client.sendall(data)
         if budget == 0:
-            with lock:
-                state["left"] -= 1
-        if budget == 0 and stall:
-            time.sleep(120)
+            state["left"] -= 1
+            time.sleep(120 if stall else 0)
         client.close()
         server.close()
 
@@ -128,15 +114,12 @@ def start_breaking_proxy(upstream, counts, after, times, stall=False, refuse_res
 
         def replies():
             for line in server.makefile("rb"):
-                found = re.search(rb"\((\d+),(\d+),(\d+),(\d+),(\d+),(\d+)\)", line)
-                if line.startswith(b"227") and found:
-                    numbers = [int(n) for n in found.groups()]
-                    data_listener = socket.socket()
-                    data_listener.bind(("127.0.0.1", 0))
-                    data_listener.listen(1)
+                found = re.match(rb"227 .*\(\d+,\d+,\d+,\d+,(\d+),(\d+)\)", line)
+                if found:
+                    data_listener = socket.create_server(("127.0.0.1", 0))
                     mine = data_listener.getsockname()[1]
-                    threading.Thread(target=relay_data, daemon=True, args=(
-                        data_listener, ("127.0.0.1", numbers[4] * 256 + numbers[5]))).start()
+                    threading.Thread(target=relay_data, daemon=True, args=(data_listener, (
+                        "127.0.0.1", int(found[1]) * 256 + int(found[2])))).start()
                     line = b"227 Entering Passive Mode (127,0,0,1,%d,%d).\r\n" % divmod(mine, 256)
                 to_client(line)
             client.close()
@@ -145,26 +128,19 @@ def start_breaking_proxy(upstream, counts, after, times, stall=False, refuse_res
         for line in client.makefile("rb"):
             if refuse_rest and line.upper().startswith(b"REST"):
                 to_client(b"502 No restarts here.\r\n")
-                continue
-            if anonymous and line.upper().startswith(b"USER"):
-                line = b"USER anonymous\r\n"
-            server.sendall(line)
+            else:
+                server.sendall(b"USER anonymous\r\n" if anonymous and line.upper().startswith(
+                    b"USER") else line)
         server.close()
 
     def accept():
-        try:
+        with contextlib.suppress(OSError):  # until stopped
             while True:
                 threading.Thread(target=serve, args=(listener.accept()[0],), daemon=True).start()
-        except OSError:
-            return  # stopped
 
     threading.Thread(target=accept, daemon=True).start()
-
-    def stop():
-        listener.shutdown(socket.SHUT_RDWR)
-        listener.close()
-
-    return port, stop
+    return port, types.SimpleNamespace(
+        terminate=lambda: (listener.shutdown(socket.SHUT_RDWR), listener.close()), wait=lambda: None)
 
 
 def start_silent_server():
