@@ -133,8 +133,11 @@ FtpDownload::Outcome FtpDownload::FetchOne(const ManifestItem& item) {
         m_done += partial.received;
         LogLine("fetch " + item.name + ": going on from byte " + std::to_string(partial.received) +
                 " of the partial copy of an earlier start");
-    } else if (!StartAfresh(item, partial)) {
-        return Outcome::kFailed;
+    } else {
+        // What a refused piece handed over was never counted as done.
+        partial.received = 0;
+        if (!StartAfresh(item, partial))
+            return Outcome::kFailed;
     }
 
     auto fail = [&](const std::string& why, bool keepPartial) {
