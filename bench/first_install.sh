@@ -13,7 +13,7 @@ program=$build_root/win64/bench_first_install.exe
 work=$(mktemp -d)
 servers=()
 cleanup() {
-    for server in "${servers[@]}"; do kill "$server" 2>/dev/null && wait "$server" 2>/dev/null; done
+    for server in "${servers[@]}"; do kill "$server" 2>/dev/null; wait "$server" 2>/dev/null || true; done
     rm -rf "$work"
 }
 trap cleanup EXIT

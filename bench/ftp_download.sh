@@ -11,7 +11,7 @@ program=$build_root/win64/bench_ftp_download.exe
 work=$(mktemp -d)
 server=
 cleanup() {
-    [ -n "$server" ] && kill "$server" 2>/dev/null && wait "$server" 2>/dev/null
+    [ -n "$server" ] && kill "$server" 2>/dev/null && { wait "$server" 2>/dev/null || true; }
     rm -rf "$work"
 }
 trap cleanup EXIT
