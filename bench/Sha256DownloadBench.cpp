@@ -21,8 +21,9 @@ int main(int argc, char** argv) {
     const auto start = Clock::now();
     {
         std::unique_ptr<IFtpConnection> connection = connector.Connect();
+        uint64_t from = 0;
         std::unique_ptr<IRemoteFile> remote =
-            connection ? connection->OpenRemoteFile(argv[2]) : nullptr;
+            connection ? connection->OpenRemoteFile(argv[2], from) : nullptr;
         if (!remote)
             return 1;
         std::vector<unsigned char> block(64 * 1024);

@@ -41,6 +41,11 @@ public:
     uint32_t ComputeFileCrc32(const std::string& path, uint32_t& crc) override;
     DeleteResult DeleteLocalFile(const std::string& path) override;
     std::unique_ptr<ILocalFile> CreateLocalFile(const std::string& path) override;
+    std::unique_ptr<ILocalFile>
+    AppendLocalFile(const std::string& path,
+                    const std::function<bool(const void*, size_t)>& existing) override {
+        return m_folder.AppendLocalFile(path, existing);
+    }
     bool MoveIntoPlace(const std::string& from, const std::string& target) override;
     void PlacedVerified(const std::string& path, uint32_t crc) override;
 

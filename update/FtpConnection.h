@@ -9,7 +9,7 @@
 class IRemoteFile {
 public:
     virtual ~IRemoteFile() = default;
-    // Up to length bytes; 0 at the end of the file, -1 when the transfer broke.
+    // Up to length bytes; 0 at the end of the transfer, -1 when it broke.
     virtual long long Read(void* buffer, size_t length) = 0;
 };
 
@@ -17,10 +17,15 @@ public:
 class IFtpConnection {
 public:
     virtual ~IFtpConnection() = default;
-    // The size the server lists for a file; false when it lists none.
-    virtual bool GetRemoteSize(const std::string& name, uint64_t& size) = 0;
-    // Null when the server will not send the file.
-    virtual std::unique_ptr<IRemoteFile> OpenRemoteFile(const std::string& name) = 0;
+    // Opens a file to read it from byte `from` on (a restart after a transfer
+    // that broke off). A server that will not restart sends the file from its
+    // first byte: `from` then says 0. Null when the file did not open.
+    virtual std::unique_ptr<IRemoteFile> OpenRemoteFile(const std::string& name,
+                                                        uint64_t& from) = 0;
+    // Whether the connection itself has broken (no answer, closed, reset), so
+    // that a file that did not open may open on a new one; a connection that
+    // still works and opened nothing means the server refused the file.
+    virtual bool IsBroken() = 0;
 };
 
 class IFtpConnector {

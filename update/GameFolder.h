@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -33,6 +34,14 @@ public:
     virtual DeleteResult DeleteLocalFile(const std::string& path) = 0;
     // Creates or truncates a file; null when it cannot be created.
     virtual std::unique_ptr<ILocalFile> CreateLocalFile(const std::string& path) = 0;
+    // Reopens a partial file to write on at its end. Every byte it already
+    // holds is handed to `existing` first, in order, so that the checks of a
+    // download cover those bytes too; `existing` may refuse more (false), and
+    // the file is then not opened. Null when it is missing, cannot be read or
+    // was refused.
+    virtual std::unique_ptr<ILocalFile>
+    AppendLocalFile(const std::string& path,
+                    const std::function<bool(const void* data, size_t length)>& existing) = 0;
     // Replaces target with the finished file from.
     virtual bool MoveIntoPlace(const std::string& from, const std::string& target) = 0;
     // The download has put path in place after its bytes matched crc. A

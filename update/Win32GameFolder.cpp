@@ -11,10 +11,9 @@
 
 namespace {
 
-// The download hands over 1024-byte chunks; a system call for each costs
-// more than the transfer itself under some systems, so they are gathered
-// here. The file is a temporary one until it is complete, so nobody sees the
-// difference.
+// Small writes are gathered: a system call for each costs more than the
+// transfer itself under some systems. The file is a temporary one until it is complete, so nobody
+// sees the difference.
 class Win32LocalFile : public ILocalFile {
 public:
     explicit Win32LocalFile(HANDLE file) : m_file(file) { m_pending.reserve(kGather); }
@@ -127,6 +126,26 @@ std::unique_ptr<ILocalFile> Win32GameFolder::CreateLocalFile(const std::string& 
     if (file == INVALID_HANDLE_VALUE)
         return nullptr;
     return std::make_unique<Win32LocalFile>(file);
+}
+
+std::unique_ptr<ILocalFile>
+Win32GameFolder::AppendLocalFile(const std::string& path,
+                                 const std::function<bool(const void*, size_t)>& existing) {
+    const HANDLE handle = ::CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    auto file = std::make_unique<Win32LocalFile>(handle);
+    std::vector<char> buffer(64 * 1024);
+    DWORD got = 0;
+    BOOL read = FALSE;
+    while ((read = ::ReadFile(handle, buffer.data(), static_cast<DWORD>(buffer.size()), &got,
+                              nullptr)) &&
+           got > 0)
+        if (!existing(buffer.data(), got))
+            return nullptr;
+    // Reading to the end leaves the file position there, where writing goes on.
+    return read ? std::move(file) : nullptr;
 }
 
 bool Win32GameFolder::MoveIntoPlace(const std::string& from, const std::string& target) {

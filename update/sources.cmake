@@ -28,6 +28,7 @@ list(APPEND VEMOR_WIN_SOURCES
 list(APPEND VEMOR_WIN_LIBRARIES wininet ws2_32 bcrypt)
 list(APPEND VEMOR_UNIT_TEST_SOURCES
     tests/unit/Crc32Test.cpp
+    tests/unit/FtpDownloadTest.cpp
     tests/unit/ManifestTest.cpp
     tests/unit/ServerCacheTest.cpp
     tests/unit/Sha256Test.cpp

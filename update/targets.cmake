@@ -37,12 +37,15 @@ vemor_fuzzer(NAME signed SOURCES tests/fuzz/SignedDocumentFuzzer.cpp ${update_fu
     CORPUS tests/fuzz/signed-corpus ARGS -max_len=20000)
 
 # The Windows halves of the benchmarks that run under Wine
-# (bench/ftp_download.sh, bench/check_cache_wine.sh, bench/sha256_download.sh).
+# (bench/ftp_download.sh, bench/first_install.sh, bench/check_cache_wine.sh,
+# bench/sha256_download.sh).
 if(VEMOR_RUNS_HERE)
     add_executable(bench_ftp_download bench/FtpDownloadBench.cpp)
+    add_executable(bench_first_install bench/FirstInstallBench.cpp)
     add_executable(bench_check_cache_wine bench/CheckCacheWinBench.cpp)
     add_executable(bench_sha256_download bench/Sha256DownloadBench.cpp)
-    foreach(program bench_ftp_download bench_check_cache_wine bench_sha256_download)
+    foreach(program bench_ftp_download bench_first_install bench_check_cache_wine
+            bench_sha256_download)
         target_link_libraries(${program} PRIVATE vemor_win)
         vemor_warnings(${program})
     endforeach()

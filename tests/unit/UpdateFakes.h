@@ -19,6 +19,19 @@
 #include <string>
 #include <vector>
 
+// Bytes that differ from place to place, so that a piece out of place shows.
+inline std::string Bytes(size_t n, char seed) {
+    std::string s(n, '\0');
+    for (size_t i = 0; i < n; ++i)
+        s[i] = static_cast<char>(seed + i * 31 + i / 7);
+    return s;
+}
+
+inline ManifestItem Listed(const std::string& name, const std::string& bytes) {
+    return ManifestItem{false, name, Crc32(bytes.data(), bytes.size()),
+                        static_cast<uint32_t>(bytes.size())};
+}
+
 // A manifest line for these bytes.
 inline std::string ManifestEntry(const std::string& name, const std::string& bytes) {
     return name + "|" + std::to_string(Crc32(bytes.data(), bytes.size())) + "|" +
@@ -53,6 +66,15 @@ struct FakeFolder : IGameFolder {
         files[path].clear();
         return std::make_unique<File>(files[path]);
     }
+    std::unique_ptr<ILocalFile>
+    AppendLocalFile(const std::string& path,
+                    const std::function<bool(const void*, size_t)>& existing) override {
+        auto it = files.find(path);
+        if (it == files.end() || !existing(it->second.data(), it->second.size()))
+            return nullptr;
+        log.push_back("append " + path);
+        return std::make_unique<File>(it->second);
+    }
     bool MoveIntoPlace(const std::string& from, const std::string& target) override {
         log.push_back("move " + from + ">" + target);
         files[target] = files[from];
@@ -71,60 +93,73 @@ struct FakeFolder : IGameFolder {
     };
 };
 
-// Files on the server, keyed by their manifest names; listed sizes may differ
-// from the bytes sent, a file may break off after some bytes, and a hook runs
-// after every read. Like an ordinary Unix server it knows only "/" as a folder
-// separator: a name holding "\\" is not found.
+// Files on the server, keyed by their manifest names. A file's first
+// transfers may break off; a hook runs after every read. Like an ordinary
+// Unix server it knows only "/" as a folder separator: a name holding "\\" is
+// not found.
 struct FakeFtp : IFtpConnector {
+    // The first `times` transfers of a file end after `after` bytes of their
+    // own, looking like the end of the file or, `withError`, as a read error
+    // that also breaks the connection.
+    struct Cut {
+        size_t after;
+        int times;
+        bool withError = false;
+    };
     std::map<std::string, std::string> files;
-    std::map<std::string, uint64_t> listedSizes; // instead of the real size
-    std::set<std::string> unlisted;
-    std::map<std::string, size_t> breakAfter; // the connection ends early, as if complete
-    std::map<std::string, size_t> failAfter;  // the read reports an error
+    std::map<std::string, Cut> cuts;
     bool down = false;
+    bool refusesRestart = false;
     size_t readSize = 1024;
     std::function<void(const std::string&)> onRead;
     std::vector<std::string> opened;
+    size_t sent = 0; // bytes of every transfer together
 
     std::unique_ptr<IFtpConnection> Connect() override {
         return down ? nullptr : std::make_unique<Connection>(*this);
     }
 
+    struct Connection;
     struct Remote : IRemoteFile {
-        Remote(FakeFtp& ftp, std::string name) : ftp(ftp), name(std::move(name)) {}
+        Remote(Connection& connection, std::string name, size_t from, size_t cutAt)
+            : connection(connection), name(std::move(name)), pos(from), cutAt(cutAt) {}
         long long Read(void* buffer, size_t length) override {
-            std::string bytes = ftp.files[name];
-            if (ftp.breakAfter.count(name))
-                bytes.resize(std::min(bytes.size(), ftp.breakAfter[name]));
-            if (ftp.failAfter.count(name) && pos >= ftp.failAfter[name])
-                return -1;
-            const size_t n = std::min({length, ftp.readSize, bytes.size() - pos});
+            FakeFtp& ftp = connection.ftp;
+            const std::string& bytes = ftp.files[name];
+            if (pos == cutAt && pos < bytes.size() && ftp.cuts[name].withError)
+                return connection.broken = true, -1;
+            const size_t n = std::min({length, ftp.readSize, cutAt - pos});
             bytes.copy(static_cast<char*>(buffer), n, pos);
             pos += n;
+            ftp.sent += n;
             if (ftp.onRead)
                 ftp.onRead(name);
             return static_cast<long long>(n);
         }
-        FakeFtp& ftp;
+        Connection& connection;
         std::string name;
-        size_t pos = 0;
+        size_t pos;
+        size_t cutAt;
     };
     struct Connection : IFtpConnection {
         explicit Connection(FakeFtp& ftp) : ftp(ftp) {}
-        bool GetRemoteSize(const std::string& remote, uint64_t& size) override {
+        std::unique_ptr<IRemoteFile> OpenRemoteFile(const std::string& remote,
+                                                    uint64_t& from) override {
             const std::string name = Key(remote);
-            if (!ftp.files.count(name) || ftp.unlisted.count(name))
-                return false;
-            size = ftp.listedSizes.count(name) ? ftp.listedSizes[name] : ftp.files[name].size();
-            return true;
-        }
-        std::unique_ptr<IRemoteFile> OpenRemoteFile(const std::string& remote) override {
-            const std::string name = Key(remote);
-            if (!ftp.files.count(name))
+            if (broken || !ftp.files.count(name))
                 return nullptr;
             ftp.opened.push_back(name);
-            return std::make_unique<Remote>(ftp, name);
+            if (ftp.refusesRestart || from > ftp.files[name].size())
+                from = 0;
+            size_t cutAt = ftp.files[name].size();
+            auto cut = ftp.cuts.find(name);
+            if (cut != ftp.cuts.end() && cut->second.times > 0) {
+                --cut->second.times;
+                cutAt = std::min<size_t>(cutAt, from + cut->second.after);
+            }
+            return std::make_unique<Remote>(*this, name, static_cast<size_t>(from), cutAt);
         }
+        bool IsBroken() override { return broken; }
         static std::string Key(std::string remote) {
             if (remote.find('\\') != std::string::npos)
                 return std::string();
@@ -132,6 +167,7 @@ struct FakeFtp : IFtpConnector {
             return remote;
         }
         FakeFtp& ftp;
+        bool broken = false;
     };
 };
 

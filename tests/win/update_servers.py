@@ -1,8 +1,10 @@
 #!/usr/bin/python3
 """Runs the HTTP fetch and FTP download tests against failing loopback servers,
 named to them in VEMOR_TEST_* variables: update_servers.py -- COMMAND..."""
+import contextlib
 import http.server
 import os
+import re
 import shutil
 import socket
 import subprocess
@@ -10,6 +12,7 @@ import sys
 import tempfile
 import threading
 import time
+import types
 
 
 class Trickle(http.server.BaseHTTPRequestHandler):
@@ -39,44 +42,112 @@ class Trickle(http.server.BaseHTTPRequestHandler):
         pass
 
 
-def start_cutting_ftp(root, stall):
-    """Lists full sizes but sends 100000 bytes, then ends the transfer or, with
-    `stall`, keeps the data connection silent for a minute."""
+def start_stock_ftp(root):
+    """Stock pyftpdlib over root, the account the launcher logs in with."""
     from pyftpdlib.authorizers import DummyAuthorizer
-    from pyftpdlib.filesystems import AbstractedFS
     from pyftpdlib.handlers import FTPHandler
     from pyftpdlib.ioloop import IOLoop
     from pyftpdlib.servers import FTPServer
 
-    class Cut:
-        def __init__(self, f):
-            self.f, self.left, self.name, self.closed = f, 100000, f.name, False
-
-        def read(self, n=-1):
-            if self.left == 0 and stall:
-                time.sleep(60)
-            data = self.f.read(min(n, self.left) if n >= 0 else self.left)
-            self.left -= len(data)
-            return data
-
-        def close(self):
-            self.closed = True
-            self.f.close()
-
-    class CuttingFS(AbstractedFS):
-        def open(self, filename, mode):
-            return Cut(super().open(filename, mode))
-
     authorizer = DummyAuthorizer()
     authorizer.add_user("kel", "tQwa3mxp", root, perm="elr")
     handler = type("Handler", (FTPHandler,), {"authorizer": authorizer,
-                                              "abstracted_fs": CuttingFS,
                                               "masquerade_address": "127.0.0.1"})
-    # Each server polls on a loop of its own: two threads sharing pyftpdlib's
-    # default loop race over its sockets.
+    # On a loop of its own: two threads sharing pyftpdlib's default loop
+    # race over its sockets.
     server = FTPServer(("127.0.0.1", 0), handler, ioloop=IOLoop())
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server.address[1]
+
+
+def start_vsftpd(root, work):
+    """Stock vsftpd over root, anonymous (the proxy in front logs the
+    launcher's account in as that)."""
+    port, low = closed_port(), closed_port()
+    os.makedirs(os.path.join(work, "empty"))
+    with open(os.path.join(work, "vsftpd.conf"), "w") as f:
+        f.write("listen=YES\nlisten_address=127.0.0.1\nlisten_port=%d\nbackground=NO\n"
+                "seccomp_sandbox=NO\nanonymous_enable=YES\nno_anon_password=YES\nanon_root=%s\n"
+                "secure_chroot_dir=%s/empty\npasv_min_port=%d\npasv_max_port=%d\n"
+                % (port, root, work, low, low + 20))
+    process = subprocess.Popen(["/usr/sbin/vsftpd", os.path.join(work, "vsftpd.conf")])
+    for _ in range(100):
+        with socket.socket() as probe:
+            if probe.connect_ex(("127.0.0.1", port)) == 0:
+                break
+        time.sleep(0.05)
+    return port, process
+
+
+def start_breaking_proxy(upstream, counts, after, times, stall=False, refuse_rest=False,
+                         anonymous=False, port=0):
+    """An FTP proxy in front of a stock server that breaks the data connection
+    of the first `times` transfers that reach `after` bytes there: it closes
+    it as if the file had ended or, with `stall`, keeps it open and silent. It
+    can refuse REST itself and log the launcher's account in as anonymous.
+    Every byte it passes on to the client is counted in counts/<port>.sent.
+    Returns the port and the proxy, which terminate() stops taking connections."""
+    listener = socket.create_server(("127.0.0.1", port))
+    port = listener.getsockname()[1]
+    state = {"left": times, "sent": 0}
+    lock = threading.Lock()
+
+    def relay_data(data_listener, address):
+        client, server = data_listener.accept()[0], socket.create_connection(address)
+        budget = after if state["left"] > 0 else -1
+        while budget:
+            data = server.recv(65536)[:budget if budget > 0 else None]
+            if not data:
+                break
+            budget -= len(data) if budget > 0 else 0
+            with lock:  # counted first: the client may ask as soon as it has the bytes
+                state["sent"] += len(data)
+                with open(os.path.join(counts, "%d.sent" % port), "w") as f:
+                    f.write(str(state["sent"]))
+            client.sendall(data)
+        if budget == 0:
+            state["left"] -= 1
+            time.sleep(120 if stall else 0)
+        client.close()
+        server.close()
+
+    def serve(client):
+        server = socket.create_connection(("127.0.0.1", upstream))
+        send_lock = threading.Lock()
+
+        def to_client(line):
+            with send_lock:
+                client.sendall(line)
+
+        def replies():
+            for line in server.makefile("rb"):
+                found = re.match(rb"227 .*\(\d+,\d+,\d+,\d+,(\d+),(\d+)\)", line)
+                if found:
+                    data_listener = socket.create_server(("127.0.0.1", 0))
+                    mine = data_listener.getsockname()[1]
+                    threading.Thread(target=relay_data, daemon=True, args=(data_listener, (
+                        "127.0.0.1", int(found[1]) * 256 + int(found[2])))).start()
+                    line = b"227 Entering Passive Mode (127,0,0,1,%d,%d).\r\n" % divmod(mine, 256)
+                to_client(line)
+            client.close()
+
+        threading.Thread(target=replies, daemon=True).start()
+        for line in client.makefile("rb"):
+            if refuse_rest and line.upper().startswith(b"REST"):
+                to_client(b"502 No restarts here.\r\n")
+            else:
+                server.sendall(b"USER anonymous\r\n" if anonymous and line.upper().startswith(
+                    b"USER") else line)
+        server.close()
+
+    def accept():
+        with contextlib.suppress(OSError):  # until stopped
+            while True:
+                threading.Thread(target=serve, args=(listener.accept()[0],), daemon=True).start()
+
+    threading.Thread(target=accept, daemon=True).start()
+    return port, types.SimpleNamespace(
+        terminate=lambda: (listener.shutdown(socket.SHUT_RDWR), listener.close()), wait=lambda: None)
 
 
 def start_silent_server():
@@ -102,21 +173,39 @@ def closed_port():
 def main():
     command = sys.argv[2:] if sys.argv[1:2] == ["--"] else sys.argv[1:]
     root = tempfile.mkdtemp(prefix="vemor-update-servers-")
+    vsftpd = None
     try:
-        with open(os.path.join(root, "f1.bin"), "wb") as f:
-            f.write(bytes([1]) * 300000)
+        files, work = os.path.join(root, "files"), os.path.join(root, "work")
+        os.makedirs(files)
+        # vsftpd reads them as its anonymous user.
+        os.chmod(root, 0o755)
+        os.makedirs(work)
+        with open(os.path.join(files, "f1.bin"), "wb") as f:
+            f.write(bytes(range(256)) * 1200)
         trickle = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Trickle)
         threading.Thread(target=trickle.serve_forever, daemon=True).start()
+        stock = start_stock_ftp(files)
+        vsftpd_port, vsftpd = start_vsftpd(files, work)
         env = dict(os.environ)
         env["VEMOR_TEST_TRICKLE"] = "127.0.0.1:%d" % trickle.server_address[1]
         env["VEMOR_TEST_DOWN_PORT"] = str(closed_port())
-        env["VEMOR_TEST_DROP_FTP_PORT"] = str(start_cutting_ftp(root, False))
-        env["VEMOR_TEST_STALL_FTP_PORT"] = str(start_cutting_ftp(root, True))
+        env["VEMOR_TEST_COUNTS"] = "Z:" + work.replace("/", "\\")
+        # The first two transfers of a file break off after 100000 bytes.
+        env["VEMOR_TEST_CUT_FTP_PORT"] = str(start_breaking_proxy(stock, work, 100000, 2)[0])
+        env["VEMOR_TEST_CUT_VSFTPD_PORT"] = str(
+            start_breaking_proxy(vsftpd_port, work, 100000, 2, anonymous=True)[0])
+        env["VEMOR_TEST_NO_REST_FTP_PORT"] = str(
+            start_breaking_proxy(stock, work, 100000, 2, refuse_rest=True)[0])
+        env["VEMOR_TEST_STALL_FTP_PORT"] = str(
+            start_breaking_proxy(stock, work, 1000, 1000, stall=True)[0])
         env["VEMOR_TEST_SILENT_PORT"] = str(start_silent_server())
         result = subprocess.run(command, env=env)
         trickle.shutdown()
         return result.returncode
     finally:
+        if vsftpd:
+            vsftpd.terminate()
+            vsftpd.wait()
         shutil.rmtree(root, ignore_errors=True)
 
 
