@@ -12,13 +12,14 @@ namespace {
 
 // The run's log lines, for as long as the case lives; whether a retry was
 // announced can be asked from another thread.
-struct CapturedLog : ILogFile {
-    CapturedLog(std::string& text, std::atomic<bool>& retrying) : text(text), retrying(retrying) {}
+struct WatchedLog : ILogFile {
+    WatchedLog(std::string& text, std::atomic<bool>& retrying) : text(text), retrying(retrying) {}
     bool Append(const std::string& line) override {
         text += line + "\n";
         retrying = retrying || line.find("trying again") != std::string::npos;
         return true;
     }
+    size_t LineOverhead() const override { return 1; }
     std::string& text;
     std::atomic<bool>& retrying;
 };
@@ -35,7 +36,7 @@ struct DownloadCase {
     DownloadCase() {
         worker.m_listener = &listener;
         job.m_retryPause = std::chrono::milliseconds(0);
-        TheLog().Open(std::make_unique<CapturedLog>(log, retrying));
+        TheLog().Open(std::make_unique<WatchedLog>(log, retrying));
     }
     ~DownloadCase() { TheLog().Open(nullptr); }
 };

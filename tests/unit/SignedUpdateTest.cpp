@@ -81,12 +81,6 @@ TEST(SignedUpdateTest, ARefusedManifestChangesNothing) {
     EXPECT_TRUE(unreachable.Failed());
 }
 
-struct CapturedLog : ILogFile {
-    explicit CapturedLog(std::string& text) : text(text) {}
-    bool Append(const std::string& line) override { return text += line + "\n", true; }
-    std::string& text;
-};
-
 // A launcher built with a floor takes nothing older, also where it stored no
 // sequence (a fresh install) or the stored one cannot be read, which the log
 // says; an accepted sequence is stored, over an unreadable value too.
@@ -109,13 +103,17 @@ TEST(SignedUpdateTest, NothingBelowTheBuiltFloorIsTaken) {
         OpenSslVerifier verifier{Key().PublicKey()};
         SignedSource source{documents, verifier, sequences, 100};
         documents.texts[kSignedUrl] = SignedManifest(c.sequence, "");
-        std::string log;
-        TheLog().Open(std::make_unique<CapturedLog>(log));
+        CapturedLog log;
         const SignedCheck check = FetchSignedDocument(source, kSignedUrl, SignedKind::kManifest);
-        TheLog().Open(nullptr);
         EXPECT_EQ(check.verdict, c.accepted ? SignedVerdict::kAccepted : SignedVerdict::kOlder);
         EXPECT_EQ(sequences.highest[SignedKind::kManifest], c.accepted ? c.sequence : 0u);
-        EXPECT_EQ(log.find("vemor.ini cannot be read") != std::string::npos, c.unreadable) << log;
+        EXPECT_EQ(log.Starting("signed manifest: the highest sequence in vemor.ini cannot be read")
+                      .empty(),
+                  !c.unreadable);
+        EXPECT_EQ(log.Starting("signed manifest refused: sequence 99 is below this launcher's "
+                               "floor 100")
+                      .empty(),
+                  c.accepted);
     }
 }
 
