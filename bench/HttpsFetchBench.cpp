@@ -35,13 +35,15 @@ int main(int argc, char** argv) {
         const bool tls = std::string(argv[2]) == "https";
         std::string text;
         bool ok = false;
-        const double took =
-            FastestSeconds(1, 1, [&] { ok = HttpFetch().Fetch(tls ? secure : plain, text); });
+        const double took = FastestSeconds(1, 1, [&] {
+            ok = HttpFetch(UpdateMode::kPlain).Fetch(tls ? secure : plain, kPortalTextLimit, text);
+        });
         std::printf("%.1f\n", ok ? took * 1e3 : -1.0);
         return ok ? 0 : 1;
     }
     std::string expected;
-    if (!HttpFetch().Fetch(plain, expected) || expected.empty()) {
+    if (!HttpFetch(UpdateMode::kPlain).Fetch(plain, kPortalTextLimit, expected) ||
+        expected.empty()) {
         std::printf("https fetch: the plain server did not answer\n");
         return 1;
     }
@@ -52,11 +54,12 @@ int main(int argc, char** argv) {
             1,
             [&] {
                 std::string text;
-                same = HttpFetch().Fetch(secure, text) && text == expected && same;
+                same = HttpFetch(UpdateMode::kPlain).Fetch(secure, kPortalTextLimit, text) &&
+                       text == expected && same;
             },
             [&] {
                 std::string text;
-                HttpFetch().Fetch(plain, text);
+                HttpFetch(UpdateMode::kPlain).Fetch(plain, kPortalTextLimit, text);
             });
         secureTimes.push_back(pair.subject);
         plainTimes.push_back(pair.reference);

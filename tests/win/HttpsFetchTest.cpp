@@ -1,15 +1,14 @@
 // The portal's documents over HTTPS against real TLS servers on loopback;
 // run by tools/tls/tls_servers.py, which makes their certificates, has the
 // test authority trusted by this Wine prefix and names the ports.
+#include "tests/unit/UpdateFakes.h"
 #include "update/HttpFetch.h"
-#include "update/RunLog.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <memory>
 #include <regex>
 #include <string>
 
@@ -29,18 +28,6 @@ std::string FileBytes(const char* name) {
     std::ifstream file(Setting("VEMOR_TEST_TLS_FILES") + "\\" + name, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
-
-// The run's log in memory while it lives.
-struct CapturedLog : ILogFile {
-    std::shared_ptr<std::string> text = std::make_shared<std::string>();
-    CapturedLog() { TheLog().Open(std::make_unique<CapturedLog>(text)); }
-    explicit CapturedLog(std::shared_ptr<std::string> shared) : text(std::move(shared)) {}
-    bool Append(const std::string& line) override {
-        *text += line + "\n";
-        return true;
-    }
-    void Close() { TheLog().Open(nullptr); }
-};
 
 #define NEED_SERVERS()                                                                             \
     if (Setting("VEMOR_TEST_TLS_GOOD").empty())                                                    \
@@ -69,13 +56,17 @@ TEST(HttpsFetchTest, OnlyACertificateWindowsAcceptsAndRedirectsTowardsHttps) {
         {Url("GOOD", "/loop"), "", "not followed: more than 5 redirects"},
     };
     for (const auto& [url, expected, logged] : cases) {
-        CapturedLog log;
-        std::string text = "stale";
-        EXPECT_EQ(HttpFetch().Fetch(url, text), !expected.empty()) << url;
-        log.Close();
-        EXPECT_EQ(text, expected) << url;
-        EXPECT_TRUE(std::regex_search(*log.text, std::regex("GET " + url + ": .*" + logged)))
-            << *log.text;
+        std::string lines;
+        {
+            CapturedLog log;
+            std::string text = "stale";
+            EXPECT_EQ(HttpFetch(UpdateMode::kPlain).Fetch(url, kPortalTextLimit, text),
+                      !expected.empty())
+                << url;
+            EXPECT_EQ(text, expected) << url;
+            lines = log.Starting("");
+        }
+        EXPECT_TRUE(std::regex_search(lines, std::regex("GET " + url + ": .*" + logged))) << lines;
     }
 }
 
