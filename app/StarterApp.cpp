@@ -2,6 +2,7 @@
 
 #include "BuildConfig.h"
 #include "app/LaunchSession.h"
+#include "portal/BrowserAgent.h"
 #include "update/HttpFetch.h"
 #include "update/RunLog.h"
 #include "update/Win32LogFile.h"
@@ -31,8 +32,10 @@ bool StarterApp::InitInstance() {
         return false;
     }
     win::SetCaughtReporter(&LogCaughtException);
-    StartRunLog(
-        LauncherUserAgent(build_config::kSigningKey[0] ? UpdateMode::kSigned : UpdateMode::kPlain));
+    const std::string agent =
+        LauncherUserAgent(build_config::kSigningKey[0] ? UpdateMode::kSigned : UpdateMode::kPlain);
+    StartRunLog(agent);
+    AddToBrowserUserAgent(agent);
 
     const win::GdiplusSession gdiplus;
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_WIN95_CLASSES};

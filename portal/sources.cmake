@@ -6,6 +6,7 @@ list(APPEND VEMOR_LOGIC_SOURCES
     portal/PortalHandshake.cpp
 )
 list(APPEND VEMOR_WIN_SOURCES
+    portal/BrowserAgent.cpp
     portal/HtmlScript.cpp
     portal/BrowserHost.cpp
     portal/HTMLView.cpp
@@ -21,4 +22,4 @@ list(APPEND VEMOR_WIN_TEST_SOURCES
     tests/win/HtmlScriptTest.cpp
     tests/win/HtmlViewHostingTest.cpp
 )
-list(APPEND VEMOR_WIN_LIBRARIES shell32)
+list(APPEND VEMOR_WIN_LIBRARIES shell32 urlmon)

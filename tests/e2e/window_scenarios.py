@@ -3,6 +3,7 @@ account passed on, the layout (no page ever loads: Wine has no HTML engine),
 and every way of closing it during a download."""
 import hashlib
 import os
+import re
 import time
 
 from harness import (EXIT, IDNO, IDYES, LAUNCH, PROGRESS, TITLE, check_files, community, expect,
@@ -32,7 +33,8 @@ def scenario_launch(h):
     gone, the binds are in the extra file, the stored login is unchanged. The
     window keeps its compact layout; F5 changes nothing; a second copy only
     says that one is already running."""
-    h.start_demo(community(h, "window", {}))
+    data = community(h, "window", {})
+    h.start_demo(data)
     folder = h.game_folder("launch")
     stored = cookie(b"m1", b"c2", b"pt-BR")
     put_files(folder, {"japlus\\jampconfig.cfg": PLAYER_CONFIG, "cookie.dat": stored,
@@ -67,6 +69,10 @@ def scenario_launch(h):
     check_files(folder, dict(staged, **{"cookie.dat": stored}))  # after the game
     expect(sorted(os.listdir(os.path.join(folder, "japlus"))) ==
            ["jampconfig.cfg", "jampconfig_ex.cfg"], "files left under japlus")
+    # The portal page was asked for under the launcher's name too, which the
+    # kit's sign-in log keeps.
+    agents = read(os.path.join(data, "tabs-agents.txt")).decode(errors="replace")
+    expect(re.search(r"\bvemor/\d+\.\d+\.\d+ \(plain\)$", agents, re.M), f"page agents {agents!r}")
 
 
 def scenario_every_close_asks_while_downloading(h):

@@ -123,6 +123,10 @@ class PortalHandler(http.server.BaseHTTPRequestHandler):
             self._send_error_page(404, send_body)
 
     def _send_portal(self, query, send_body):
+        # Who asked for the page, as the kit's sign-in log would see it.
+        with open(os.path.join(self.server.data_dir, "tabs-agents.txt"), "a",
+                  encoding="utf-8", errors="replace") as agents:
+            agents.write(self.headers.get("User-Agent", "") + "\n")
         page = self._read(os.path.join(self.server.data_dir, "tabs.html"))
         if page is None:
             self._send_error_page(404, send_body)
