@@ -5,6 +5,7 @@
 #include "app/Workers.h"
 #include "ui/MainTranslucentDialog.h"
 #include "update/RunLog.h"
+#include "win/ErrorText.h"
 #include "win/MessageBox.h"
 #include "win/Process.h"
 
@@ -34,17 +35,8 @@ std::string CurrentDirectory() {
 }
 
 std::string SystemErrorText(DWORD error) {
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string result = length ? std::string(text, length) : "error " + std::to_string(error);
-    if (text)
-        ::LocalFree(text);
-    while (!result.empty() &&
-           (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
-        result.pop_back();
-    return result;
+    const std::string text = win::SystemMessage(error);
+    return text.empty() ? "error " + std::to_string(error) : text;
 }
 
 } // namespace

@@ -34,6 +34,7 @@ add_executable(eu WIN32
     selfupdate/LauncherLog.cpp
     selfupdate/StartingLauncher.cpp
     selfupdate/eu.rc
+    win/ErrorText.cpp
     win/Process.cpp
     win/ProgramFolder.cpp
 )

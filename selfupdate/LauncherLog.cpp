@@ -1,5 +1,6 @@
 #include "selfupdate/LauncherLog.h"
 
+#include "win/ErrorText.h"
 #include "win/Handle.h"
 
 #include <windows.h>
@@ -31,15 +32,8 @@ bool LauncherLog::Flush() {
 }
 
 std::string DescribeError(unsigned long code) {
-    char* text = nullptr;
-    const DWORD length = ::FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string system(text ? text : "", length);
-    if (text)
-        ::LocalFree(text);
-    while (!system.empty() && (system.back() == '\r' || system.back() == '\n' ||
-                               system.back() == ' ' || system.back() == '.'))
+    std::string system = win::SystemMessage(code);
+    if (!system.empty() && system.back() == '.')
         system.pop_back();
     return "error " + std::to_string(code) + (system.empty() ? "" : " (" + system + ")");
 }

@@ -2,6 +2,7 @@
 
 #include "BuildConfig.h"
 #include "update/CertificateErrors.h"
+#include "win/ErrorText.h"
 #include "win/Handle.h"
 
 #include <windows.h>
@@ -92,23 +93,10 @@ unsigned long long LogClock() {
 }
 
 std::string ErrorCodeText(unsigned long code) {
-    char* text = nullptr;
-    DWORD flags =
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
     // WinINet's own codes are described by its module, not by the system's table.
-    HMODULE wininet = nullptr;
-    if (code >= 12000 && code < 12200) {
-        wininet = ::GetModuleHandleA("wininet.dll");
-        if (wininet)
-            flags = (flags & ~FORMAT_MESSAGE_FROM_SYSTEM) | FORMAT_MESSAGE_FROM_HMODULE;
-    }
-    const DWORD length =
-        ::FormatMessageA(flags, wininet, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string result(text ? text : "", length);
-    if (text)
-        ::LocalFree(text);
-    while (!result.empty() && (result.back() == '\r' || result.back() == '\n' ||
-                               result.back() == ' ' || result.back() == '.'))
+    HMODULE wininet = code >= 12000 && code < 12200 ? ::GetModuleHandleA("wininet.dll") : nullptr;
+    std::string result = win::SystemMessage(code, wininet);
+    if (!result.empty() && result.back() == '.')
         result.pop_back();
     return result;
 }

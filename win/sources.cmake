@@ -6,6 +6,7 @@ list(APPEND VEMOR_WIN_SOURCES
     win/ChildWindow.cpp
     win/Control.cpp
     win/Dialog.cpp
+    win/ErrorText.cpp
     win/MessageBox.cpp
     win/Process.cpp
     win/ProgramFolder.cpp
