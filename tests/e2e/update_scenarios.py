@@ -71,25 +71,6 @@ def scenario_update(h):
     expect(read(os.path.join(start, "decoy.txt")) == b"the user's own file", "the start folder's decoy")
 
 
-def scenario_self_update(h):
-    """A new launcher arrives as vemor.new, eu.exe starts in the game folder with
-    an empty command line, and the window closes without launching."""
-    new_launcher = pattern(700000, 11)
-    h.start_demo(community(h, "self", {"vemor.exe": new_launcher}))
-    folder = h.game_folder("self-update")
-    original = read(os.path.join(folder, "vemor.exe"))
-    process = h.start_launcher(folder)
-    expect(h.wait_exit(process, "the launcher") == 0, "launcher exit code")
-    expect(read(os.path.join(folder, "vemor.new")) == new_launcher, "vemor.new bytes")
-    expect(read(os.path.join(folder, "vemor.exe")) == original, "vemor.exe was overwritten")
-    wait_for(lambda: os.path.exists(os.path.join(folder, "eu-started.txt")), "eu.exe")
-    record = read_records(os.path.join(folder, "eu-started.txt"))[0]
-    expect(record["cmdline"] in (b"", b"eu.exe", b'"eu.exe"'), f"command line {record['cmdline']!r}")
-    expect(record["cwd"].rstrip(b"\\").lower().endswith(b"self-update"), f"cwd {record['cwd']!r}")
-    expect(record["vemor.new"] == str(len(new_launcher)), f"vemor.new at start {record['vemor.new']}")
-    expect(not os.path.exists(os.path.join(folder, "jamp-started.txt")), "the game was started")
-
-
 def scenario_first_install_over_a_breaking_link(h):
     """A first install whose link breaks twice in the middle of a file: the
     launcher goes on each time from where the file broke off, ends "Up to
@@ -113,4 +94,4 @@ def scenario_first_install_over_a_breaking_link(h):
     expect(sent == sum(map(len, files.values())), f"the server sent {sent} bytes")
 
 
-SCENARIOS = [scenario_update, scenario_self_update, scenario_first_install_over_a_breaking_link]
+SCENARIOS = [scenario_update, scenario_first_install_over_a_breaking_link]
