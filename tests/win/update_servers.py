@@ -1,7 +1,6 @@
 #!/usr/bin/python3
 """Runs the HTTP fetch and FTP download tests against failing loopback servers,
 named to them in VEMOR_TEST_* variables: update_servers.py -- COMMAND..."""
-import contextlib
 import http.server
 import os
 import re
@@ -12,7 +11,6 @@ import sys
 import tempfile
 import threading
 import time
-import types
 
 
 class Trickle(http.server.BaseHTTPRequestHandler):
@@ -80,14 +78,14 @@ def start_vsftpd(root, work):
 
 
 def start_breaking_proxy(upstream, counts, after, times, stall=False, refuse_rest=False,
-                         anonymous=False, port=0):
+                         anonymous=False):
     """An FTP proxy in front of a stock server that breaks the data connection
     of the first `times` transfers that reach `after` bytes there: it closes
     it as if the file had ended or, with `stall`, keeps it open and silent. It
     can refuse REST itself and log the launcher's account in as anonymous.
     Every byte it passes on to the client is counted in counts/<port>.sent.
-    Returns the port and the proxy, which terminate() stops taking connections."""
-    listener = socket.create_server(("127.0.0.1", port))
+    Returns its port."""
+    listener = socket.create_server(("127.0.0.1", 0))
     port = listener.getsockname()[1]
     state = {"left": times, "sent": 0}
     lock = threading.Lock()
@@ -141,13 +139,11 @@ def start_breaking_proxy(upstream, counts, after, times, stall=False, refuse_res
         server.close()
 
     def accept():
-        with contextlib.suppress(OSError):  # until stopped
-            while True:
-                threading.Thread(target=serve, args=(listener.accept()[0],), daemon=True).start()
+        while True:
+            threading.Thread(target=serve, args=(listener.accept()[0],), daemon=True).start()
 
     threading.Thread(target=accept, daemon=True).start()
-    return port, types.SimpleNamespace(
-        terminate=lambda: (listener.shutdown(socket.SHUT_RDWR), listener.close()), wait=lambda: None)
+    return port
 
 
 def start_silent_server():
@@ -191,13 +187,13 @@ def main():
         env["VEMOR_TEST_DOWN_PORT"] = str(closed_port())
         env["VEMOR_TEST_COUNTS"] = "Z:" + work.replace("/", "\\")
         # The first two transfers of a file break off after 100000 bytes.
-        env["VEMOR_TEST_CUT_FTP_PORT"] = str(start_breaking_proxy(stock, work, 100000, 2)[0])
+        env["VEMOR_TEST_CUT_FTP_PORT"] = str(start_breaking_proxy(stock, work, 100000, 2))
         env["VEMOR_TEST_CUT_VSFTPD_PORT"] = str(
-            start_breaking_proxy(vsftpd_port, work, 100000, 2, anonymous=True)[0])
+            start_breaking_proxy(vsftpd_port, work, 100000, 2, anonymous=True))
         env["VEMOR_TEST_NO_REST_FTP_PORT"] = str(
-            start_breaking_proxy(stock, work, 100000, 2, refuse_rest=True)[0])
+            start_breaking_proxy(stock, work, 100000, 2, refuse_rest=True))
         env["VEMOR_TEST_STALL_FTP_PORT"] = str(
-            start_breaking_proxy(stock, work, 1000, 1000, stall=True)[0])
+            start_breaking_proxy(stock, work, 1000, 1000, stall=True))
         env["VEMOR_TEST_SILENT_PORT"] = str(start_silent_server())
         result = subprocess.run(command, env=env)
         trickle.shutdown()
