@@ -13,7 +13,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "kit"))
-from real_servers import Vsftpd  # noqa: E402
+from real_servers import Vsftpd, free_port  # noqa: E402
 
 
 class Trickle(http.server.BaseHTTPRequestHandler):
@@ -141,12 +141,6 @@ def start_silent_server():
     return listener.getsockname()[1]
 
 
-def closed_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
 def main():
     command = sys.argv[2:] if sys.argv[1:2] == ["--"] else sys.argv[1:]
     root = tempfile.mkdtemp(prefix="vemor-update-servers-")
@@ -165,7 +159,7 @@ def main():
         vsftpd = Vsftpd(files, work)
         env = dict(os.environ)
         env["VEMOR_TEST_TRICKLE"] = "127.0.0.1:%d" % trickle.server_address[1]
-        env["VEMOR_TEST_DOWN_PORT"] = str(closed_port())
+        env["VEMOR_TEST_DOWN_PORT"] = str(free_port())
         env["VEMOR_TEST_COUNTS"] = "Z:" + work.replace("/", "\\")
         # The first two transfers of a file break off after 100000 bytes.
         env["VEMOR_TEST_CUT_FTP_PORT"] = str(start_breaking_proxy(stock, work, 100000, 2))
