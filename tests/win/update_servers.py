@@ -13,7 +13,8 @@ import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "kit"))
-from real_servers import Vsftpd, free_port  # noqa: E402
+from kit_server import free_port  # noqa: E402
+from real_servers import Vsftpd  # noqa: E402
 
 
 class Trickle(http.server.BaseHTTPRequestHandler):
