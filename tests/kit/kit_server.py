@@ -59,30 +59,39 @@ def make_server_list(kit):
     return result.returncode, result.stdout, result.stderr
 
 
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+def wait_for_port(port, process, what):
+    deadline = time.monotonic() + 15
+    while True:
+        try:
+            socket.create_connection(("127.0.0.1", port), timeout=1).close()
+            return
+        except OSError:
+            if process.poll() is not None or time.monotonic() > deadline:
+                raise RuntimeError("%s did not start on port %d" % (what, port))
+            time.sleep(0.05)
+
+
 class KitServer:
     """php -S over the kit's public/ folder; port None picks a free one."""
 
     def __init__(self, kit, port=None, log=None):
         self.kit = kit
-        if not port:
-            with socket.socket() as s:
-                s.bind(("127.0.0.1", 0))
-                port = s.getsockname()[1]
-        self.port = port
+        self.port = port or free_port()
         self.log = open(log or os.devnull, "wb")
         self.process = subprocess.Popen(
             ["php", "-S", "127.0.0.1:%d" % self.port, "-t", os.path.join(kit, "public")],
             stdout=self.log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
-        deadline = time.monotonic() + 10
-        while True:
-            try:
-                socket.create_connection(("127.0.0.1", self.port), timeout=1).close()
-                return
-            except OSError:
-                if self.process.poll() is not None or time.monotonic() > deadline:
-                    self.stop()
-                    raise RuntimeError("php -S did not start on port %d" % self.port)
-                time.sleep(0.05)
+        try:
+            wait_for_port(self.port, self.process, "php -S")
+        except RuntimeError:
+            self.stop()
+            raise
 
     def get(self, path, data=None, headers=None):
         """(status, body bytes, headers) of one request."""

@@ -4,29 +4,9 @@ loopback port and stopped by the test."""
 import glob
 import os
 import shutil
-import socket
 import subprocess
-import time
 
-from kit_server import KitServer
-
-def free_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
-def wait_for_port(port, process, what):
-    deadline = time.monotonic() + 15
-    while True:
-        try:
-            socket.create_connection(("127.0.0.1", port), timeout=1).close()
-            return
-        except OSError:
-            if process.poll() is not None or time.monotonic() > deadline:
-                raise RuntimeError("%s did not start on port %d" % (what, port))
-            time.sleep(0.05)
-
+from kit_server import KitServer, free_port, wait_for_port
 
 class Apache:
     """apache2 with mod_php serving kit/public, its site written as the

@@ -213,7 +213,7 @@ TEST(ServerCacheTest, OnlyASignedServerListRebuildsTheCache) {
     std::string manifest = key.Sign("vemor signed 1\nkind manifest\nsequence 13\n");
     for (const std::string& text : {list, forged, manifest}) {
         Refresh r;
-        MemoryDocuments documents;
+        FakePortal documents;
         MemorySequences sequences;
         test_signer::OpenSslVerifier verifier(key.PublicKey());
         SignedSource source{documents, verifier, sequences};

@@ -36,7 +36,7 @@ std::string SignedManifest(uint64_t sequence, const std::string& entries) {
 }
 
 struct SignedCase : UpdateBench<> {
-    MemoryDocuments documents;
+    FakePortal documents;
     MemorySequences sequences;
     OpenSslVerifier verifier{Key().PublicKey()};
     SignedSource source{documents, verifier, sequences};
@@ -96,7 +96,7 @@ TEST(SignedUpdateTest, NothingBelowTheBuiltFloorIsTaken) {
                  {101, true, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.sequence) + (c.unreadable ? ", unreadable" : ""));
-        MemoryDocuments documents;
+        FakePortal documents;
         MemorySequences sequences;
         if (c.unreadable)
             sequences.unreadable.insert(SignedKind::kManifest);

@@ -183,7 +183,6 @@ struct FakePortal : ITextFetch, IDocumentFetch {
         return Fetch(url, limit, text);
     }
 };
-using MemoryDocuments = FakePortal;
 
 struct RecordingListener : IUpdateListener {
     std::vector<std::string> calls;

@@ -1,7 +1,6 @@
 #!/usr/bin/python3
 """Runs the HTTP fetch and FTP download tests against failing loopback servers,
 named to them in VEMOR_TEST_* variables: update_servers.py -- COMMAND..."""
-import contextlib
 import http.server
 import os
 import re
@@ -12,7 +11,10 @@ import sys
 import tempfile
 import threading
 import time
-import types
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "kit"))
+from kit_server import free_port  # noqa: E402
+from real_servers import Vsftpd  # noqa: E402
 
 
 class Trickle(http.server.BaseHTTPRequestHandler):
@@ -60,34 +62,13 @@ def start_stock_ftp(root):
     return server.address[1]
 
 
-def start_vsftpd(root, work):
-    """Stock vsftpd over root, anonymous (the proxy in front logs the
-    launcher's account in as that)."""
-    port, low = closed_port(), closed_port()
-    os.makedirs(os.path.join(work, "empty"))
-    with open(os.path.join(work, "vsftpd.conf"), "w") as f:
-        f.write("listen=YES\nlisten_address=127.0.0.1\nlisten_port=%d\nbackground=NO\n"
-                "seccomp_sandbox=NO\nanonymous_enable=YES\nno_anon_password=YES\nanon_root=%s\n"
-                "secure_chroot_dir=%s/empty\npasv_min_port=%d\npasv_max_port=%d\n"
-                % (port, root, work, low, low + 20))
-    process = subprocess.Popen(["/usr/sbin/vsftpd", os.path.join(work, "vsftpd.conf")])
-    for _ in range(100):
-        with socket.socket() as probe:
-            if probe.connect_ex(("127.0.0.1", port)) == 0:
-                break
-        time.sleep(0.05)
-    return port, process
-
-
-def start_breaking_proxy(upstream, counts, after, times, stall=False, refuse_rest=False,
-                         anonymous=False, port=0):
+def start_breaking_proxy(upstream, counts, after, times, stall=False, refuse_rest=False):
     """An FTP proxy in front of a stock server that breaks the data connection
     of the first `times` transfers that reach `after` bytes there: it closes
     it as if the file had ended or, with `stall`, keeps it open and silent. It
-    can refuse REST itself and log the launcher's account in as anonymous.
-    Every byte it passes on to the client is counted in counts/<port>.sent.
-    Returns the port and the proxy, which terminate() stops taking connections."""
-    listener = socket.create_server(("127.0.0.1", port))
+    can refuse REST itself. Every byte it passes on to the client is counted in counts/<port>.sent.
+    Returns its port."""
+    listener = socket.create_server(("127.0.0.1", 0))
     port = listener.getsockname()[1]
     state = {"left": times, "sent": 0}
     lock = threading.Lock()
@@ -136,18 +117,15 @@ def start_breaking_proxy(upstream, counts, after, times, stall=False, refuse_res
             if refuse_rest and line.upper().startswith(b"REST"):
                 to_client(b"502 No restarts here.\r\n")
             else:
-                server.sendall(b"USER anonymous\r\n" if anonymous and line.upper().startswith(
-                    b"USER") else line)
+                server.sendall(line)
         server.close()
 
     def accept():
-        with contextlib.suppress(OSError):  # until stopped
-            while True:
-                threading.Thread(target=serve, args=(listener.accept()[0],), daemon=True).start()
+        while True:
+            threading.Thread(target=serve, args=(listener.accept()[0],), daemon=True).start()
 
     threading.Thread(target=accept, daemon=True).start()
-    return port, types.SimpleNamespace(
-        terminate=lambda: (listener.shutdown(socket.SHUT_RDWR), listener.close()), wait=lambda: None)
+    return port
 
 
 def start_silent_server():
@@ -164,12 +142,6 @@ def start_silent_server():
     return listener.getsockname()[1]
 
 
-def closed_port():
-    with socket.socket() as s:
-        s.bind(("127.0.0.1", 0))
-        return s.getsockname()[1]
-
-
 def main():
     command = sys.argv[2:] if sys.argv[1:2] == ["--"] else sys.argv[1:]
     root = tempfile.mkdtemp(prefix="vemor-update-servers-")
@@ -177,7 +149,7 @@ def main():
     try:
         files, work = os.path.join(root, "files"), os.path.join(root, "work")
         os.makedirs(files)
-        # vsftpd reads them as its anonymous user.
+        # vsftpd reads them as the launcher's account.
         os.chmod(root, 0o755)
         os.makedirs(work)
         with open(os.path.join(files, "f1.bin"), "wb") as f:
@@ -185,19 +157,19 @@ def main():
         trickle = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Trickle)
         threading.Thread(target=trickle.serve_forever, daemon=True).start()
         stock = start_stock_ftp(files)
-        vsftpd_port, vsftpd = start_vsftpd(files, work)
+        vsftpd = Vsftpd(files, work)
         env = dict(os.environ)
         env["VEMOR_TEST_TRICKLE"] = "127.0.0.1:%d" % trickle.server_address[1]
-        env["VEMOR_TEST_DOWN_PORT"] = str(closed_port())
+        env["VEMOR_TEST_DOWN_PORT"] = str(free_port())
         env["VEMOR_TEST_COUNTS"] = "Z:" + work.replace("/", "\\")
         # The first two transfers of a file break off after 100000 bytes.
-        env["VEMOR_TEST_CUT_FTP_PORT"] = str(start_breaking_proxy(stock, work, 100000, 2)[0])
+        env["VEMOR_TEST_CUT_FTP_PORT"] = str(start_breaking_proxy(stock, work, 100000, 2))
         env["VEMOR_TEST_CUT_VSFTPD_PORT"] = str(
-            start_breaking_proxy(vsftpd_port, work, 100000, 2, anonymous=True)[0])
+            start_breaking_proxy(vsftpd.port, work, 100000, 2))
         env["VEMOR_TEST_NO_REST_FTP_PORT"] = str(
-            start_breaking_proxy(stock, work, 100000, 2, refuse_rest=True)[0])
+            start_breaking_proxy(stock, work, 100000, 2, refuse_rest=True))
         env["VEMOR_TEST_STALL_FTP_PORT"] = str(
-            start_breaking_proxy(stock, work, 1000, 1000, stall=True)[0])
+            start_breaking_proxy(stock, work, 1000, 1000, stall=True))
         env["VEMOR_TEST_SILENT_PORT"] = str(start_silent_server())
         result = subprocess.run(command, env=env)
         trickle.shutdown()
