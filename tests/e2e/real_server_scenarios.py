@@ -15,25 +15,46 @@ FILES = {"base\\vemor_new.pk3": pattern(2 * 1024 * 1024, 7), "japlus\\maps\\duel
          "japlus\\community.cfg": b"seta community 2\r\n", "empty.dat": b""}
 
 
+class Community:
+    def __init__(self, h, name, servers):
+        self.place = os.path.join(h.build, "e2e", "real-" + name)
+        shutil.rmtree(self.place, ignore_errors=True)
+        self.files = os.path.join(self.place, "files")
+        put_files(self.files, FILES)
+        # An upload left half done, as the kit must never list it.
+        write(os.path.join(self.files, "base", ".vemor_next.pk3.Xy12Ab"), b"half")
+        self.kit = deploy(self.place, self.files, servers=servers)
+        let_web_server_write(self.kit)
+        h.servers.append(Apache(self.kit, self.place, port=h.portal_port))
+        self.ftp = Vsftpd(self.files, self.place, port=h.ftp_port)
+        h.servers.append(self.ftp)
+
+    def fetched(self):
+        return [name.lstrip("/") for name in self.ftp.fetched()]
+
+    def replace(self, rel, data):
+        """As the admin's guide says: uploaded beside the set, then moved in."""
+        incoming = os.path.join(self.place, "incoming")
+        write(os.path.join(incoming, "upload"), data)
+        os.replace(os.path.join(incoming, "upload"), os.path.join(self.files, *rel.split("\\")))
+
+
 def scenario_kit_on_apache_and_vsftpd(h):
-    """A first install lands byte for byte, each file fetched once."""
-    place = os.path.join(h.build, "e2e", "real-plain")
-    shutil.rmtree(place, ignore_errors=True)
-    files = os.path.join(place, "files")
-    put_files(files, FILES)
-    # An upload left half done, as the kit must never list it.
-    write(os.path.join(files, "base", ".vemor_next.pk3.Xy12Ab"), b"half")
-    kit = deploy(place, files, servers=b"10.1.2.3:29071|Vemor Duel\n")
-    let_web_server_write(kit)
-    h.servers.append(Apache(kit, place, port=h.portal_port))
-    ftp = Vsftpd(files, place, port=h.ftp_port)
-    h.servers.append(ftp)
-    expect(make_server_list(kit)[0] == 0, "the server-list tool refused")
+    """A first install lands byte for byte; after one file of the set changes,
+    that file alone is fetched again."""
+    c = Community(h, "plain", b"10.1.2.3:29071|Vemor Duel\n")
+    expect(make_server_list(c.kit)[0] == 0, "the server-list tool refused")
     folder = h.game_folder("real-plain-game")
     h.run(folder)
     check_files(folder, FILES)
-    fetched = [name.lstrip("/") for name in ftp.fetched()]
-    expect(sorted(fetched) == sorted(n.replace("\\", "/") for n in FILES), f"fetched {fetched}")
+    expect(sorted(c.fetched()) == sorted(n.replace("\\", "/") for n in FILES),
+           f"fetched {c.fetched()}")
+    changed = pattern(300001, 3)
+    c.replace("japlus\\maps\\duel.pk3", changed)
+    before = len(c.fetched())
+    h.run(folder)
+    check_files(folder, dict(FILES, **{"japlus\\maps\\duel.pk3": changed}))
+    expect(c.fetched()[before:] == ["japlus/maps/duel.pk3"], f"fetched {c.fetched()[before:]}")
 
 
 SCENARIOS = [scenario_kit_on_apache_and_vsftpd]
