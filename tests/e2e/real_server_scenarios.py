@@ -3,11 +3,13 @@ mod_php for the portal and vsftpd for the files, each with a configuration of
 the test's own on the ports the launcher was built for."""
 import os
 import shutil
+import subprocess
 import sys
 
-from harness import check_files, expect, pattern, put_files, write
+from harness import check_files, expect, expect_server_cache, ini, pattern, put_files, write
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "kit"))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "kit"))
 from kit_server import deploy, make_server_list  # noqa: E402
 from real_servers import Apache, Vsftpd, let_web_server_write  # noqa: E402
 
@@ -57,4 +59,24 @@ def scenario_kit_on_apache_and_vsftpd(h):
     expect(c.fetched()[before:] == ["japlus/maps/duel.pk3"], f"fetched {c.fetched()[before:]}")
 
 
+def scenario_signed_kit_on_apache_and_vsftpd(h):
+    """A signed update from the kit's sign.php, server names in the players'
+    languages included: the files land byte for byte and the game's server
+    cache carries the names as the list holds them."""
+    duel, arena = "Академия Дуэль".encode(), "Arena São Paulo".encode()
+    c = Community(h, "signed", b"10.1.2.3:29071|" + duel + b"\n127.0.0.2|" + arena + b"\n")
+    key = os.path.join(c.place, "test-signing-key.pem")
+    shutil.copy(os.path.join(HERE, "test-signing-key.pem"), key)
+    os.chmod(key, 0o600)
+    result = subprocess.run(["php", os.path.join(c.kit, "sign.php"), "publish", key],
+                            capture_output=True, text=True, timeout=120)
+    expect(result.returncode == 0, "sign.php refused: " + result.stderr)
+    folder = h.game_folder("real-signed-game", launcher="vemor-testkey.exe")
+    h.run(folder)
+    check_files(folder, FILES)
+    expect_server_cache(folder, [([10, 1, 2, 3], 29071, duel), ([127, 0, 0, 2], 29070, arena)])
+    expect(b"manifestsequence=" in ini(folder), f"vemor.ini {ini(folder)!r}")
+
+
 SCENARIOS = [scenario_kit_on_apache_and_vsftpd]
+SIGNED_SCENARIOS = [scenario_signed_kit_on_apache_and_vsftpd]

@@ -59,7 +59,7 @@ def scenario_portal_down(h):
 SCENARIOS = ([scenario_portal_down] + window_scenarios.SCENARIOS + update_scenarios.SCENARIOS +
              cache_scenarios.SCENARIOS + selfupdate_scenarios.SCENARIOS +
              real_server_scenarios.SCENARIOS)
-SIGNED_SCENARIOS = signed_scenarios.SCENARIOS
+SIGNED_SCENARIOS = signed_scenarios.SCENARIOS + real_server_scenarios.SIGNED_SCENARIOS
 
 
 def main():
