@@ -98,12 +98,13 @@ class Harness:
             process.wait()
         self.started, self.servers = [], []
 
-    def start_demo(self, data=None, files=None, rate=0, tls=None):
-        """The demo FTP server over files (default data/files) and, given data,
-        the demo portal over it (over HTTPS given tls, [certificate, key])."""
+    def start_demo(self, data=None, files=None, rate=0, tls=None, ftp_port=None):
+        """The demo FTP server over files (default data/files; on the launcher's
+        port unless another is given) and, given data, the demo portal over it
+        (over HTTPS given tls, [certificate, key])."""
         demo = os.path.join(self.source, "tools", "demo")
         commands = [["ftp_server.py", "--root", files or os.path.join(data, "files"),
-                     "--port", str(self.ftp_port)] + (["--rate", str(rate)] if rate else [])]
+                     "--port", str(ftp_port or self.ftp_port)] + (["--rate", str(rate)] if rate else [])]
         if data:
             commands.append(["portal_server.py", "--data", data, "--port", str(self.portal_port)] +
                             (["--tls"] + tls if tls else []))

@@ -1,14 +1,17 @@
 """The update: the real launcher against the community kit (under PHP's
-built-in web server) and the demo FTP server."""
+built-in web server) or the demo portal, and the demo FTP server."""
 import os
 import shutil
 import sys
 
-from harness import (LAUNCH, STATUS, TITLE, check_files, expect, expect_server_cache, ini,
-                     leftovers, pattern, put_files, read, read_records, wait_for, write)
+from harness import (LAUNCH, STATUS, TITLE, check_files, community, expect,
+                     expect_server_cache, ini, leftovers, pattern, put_files, read,
+                     read_records, wait_for, write)
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "kit"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "win"))
 from kit_server import KitServer, deploy, make_server_list  # noqa: E402
+from update_servers import free_port, start_breaking_proxy  # noqa: E402
 
 
 def scenario_update(h):
@@ -68,4 +71,27 @@ def scenario_update(h):
     expect(read(os.path.join(start, "decoy.txt")) == b"the user's own file", "the start folder's decoy")
 
 
-SCENARIOS = [scenario_update]
+def scenario_first_install_over_a_breaking_link(h):
+    """A first install whose link breaks twice in the middle of a file: the
+    launcher goes on each time from where the file broke off, ends "Up to
+    date" with every file byte for byte, and the server sent the files once."""
+    files = {"base\\assets.pk3": pattern(2 * 1024 * 1024, 5), "japlus\\maps\\duel.pk3": pattern(700000, 3),
+             "japlus\\small.cfg": b"seta small 1\r\n"}
+    upstream = free_port()
+    h.start_demo(community(h, "breaking", files), ftp_port=upstream)
+    counts = os.path.join(h.build, "e2e", "breaking-counts")
+    shutil.rmtree(counts, ignore_errors=True)
+    os.makedirs(counts)
+    port, proxy = start_breaking_proxy(upstream, counts, 400000, 2, port=h.ftp_port)
+    h.servers.append(proxy)
+    folder = h.game_folder("first-install")
+    h.run(folder)
+    check_files(folder, files)
+    expect(not leftovers(folder), f"partial files left: {leftovers(folder)}")
+    log = read(os.path.join(folder, "vemor.log"))
+    expect(log.count(b"trying again from byte") == 2, "not two retries in vemor.log")
+    sent = int(read(os.path.join(counts, "%d.sent" % port)))
+    expect(sent == sum(map(len, files.values())), f"the server sent {sent} bytes")
+
+
+SCENARIOS = [scenario_update, scenario_first_install_over_a_breaking_link]

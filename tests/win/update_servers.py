@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Runs the HTTP fetch and FTP download tests against failing loopback servers,
 named to them in VEMOR_TEST_* variables: update_servers.py -- COMMAND..."""
+import contextlib
 import http.server
 import os
 import re
@@ -11,6 +12,7 @@ import sys
 import tempfile
 import threading
 import time
+import types
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "kit"))
 from kit_server import free_port  # noqa: E402
@@ -62,13 +64,14 @@ def start_stock_ftp(root):
     return server.address[1]
 
 
-def start_breaking_proxy(upstream, counts, after, times, stall=False, refuse_rest=False):
+def start_breaking_proxy(upstream, counts, after, times, stall=False, refuse_rest=False, port=0):
     """An FTP proxy in front of a stock server that breaks the data connection
     of the first `times` transfers that reach `after` bytes there: it closes
     it as if the file had ended or, with `stall`, keeps it open and silent. It
-    can refuse REST itself. Every byte it passes on to the client is counted in counts/<port>.sent.
-    Returns its port."""
-    listener = socket.create_server(("127.0.0.1", 0))
+    can refuse REST itself. Every byte it passes on to the client is counted
+    in counts/<port>.sent. Returns the port and the proxy, which terminate()
+    stops taking connections."""
+    listener = socket.create_server(("127.0.0.1", port))
     port = listener.getsockname()[1]
     state = {"left": times, "sent": 0}
     lock = threading.Lock()
@@ -121,11 +124,13 @@ def start_breaking_proxy(upstream, counts, after, times, stall=False, refuse_res
         server.close()
 
     def accept():
-        while True:
-            threading.Thread(target=serve, args=(listener.accept()[0],), daemon=True).start()
+        with contextlib.suppress(OSError):  # until stopped
+            while True:
+                threading.Thread(target=serve, args=(listener.accept()[0],), daemon=True).start()
 
     threading.Thread(target=accept, daemon=True).start()
-    return port
+    return port, types.SimpleNamespace(
+        terminate=lambda: (listener.shutdown(socket.SHUT_RDWR), listener.close()), wait=lambda: None)
 
 
 def start_silent_server():
@@ -163,13 +168,13 @@ def main():
         env["VEMOR_TEST_DOWN_PORT"] = str(free_port())
         env["VEMOR_TEST_COUNTS"] = "Z:" + work.replace("/", "\\")
         # The first two transfers of a file break off after 100000 bytes.
-        env["VEMOR_TEST_CUT_FTP_PORT"] = str(start_breaking_proxy(stock, work, 100000, 2))
+        env["VEMOR_TEST_CUT_FTP_PORT"] = str(start_breaking_proxy(stock, work, 100000, 2)[0])
         env["VEMOR_TEST_CUT_VSFTPD_PORT"] = str(
-            start_breaking_proxy(vsftpd.port, work, 100000, 2))
+            start_breaking_proxy(vsftpd.port, work, 100000, 2)[0])
         env["VEMOR_TEST_NO_REST_FTP_PORT"] = str(
-            start_breaking_proxy(stock, work, 100000, 2, refuse_rest=True))
+            start_breaking_proxy(stock, work, 100000, 2, refuse_rest=True)[0])
         env["VEMOR_TEST_STALL_FTP_PORT"] = str(
-            start_breaking_proxy(stock, work, 1000, 1000, stall=True))
+            start_breaking_proxy(stock, work, 1000, 1000, stall=True)[0])
         env["VEMOR_TEST_SILENT_PORT"] = str(start_silent_server())
         result = subprocess.run(command, env=env)
         trickle.shutdown()
