@@ -5,6 +5,7 @@
 // fetch list, a bare WinINet loop's seconds for the same files from the same
 // server, and the loopback speed in bytes per second, measured with that loop
 // over the large file; bench/first_install.sh sets them against each other.
+#include "bench/QuietListener.h"
 #include "update/FtpDownload.h"
 #include "update/UpdateCheck.h"
 #include "update/UpdateWorker.h"
@@ -22,13 +23,6 @@
 #include <vector>
 
 namespace {
-
-class Quiet : public IUpdateListener {
-public:
-    void OnProgress(float) override {}
-    void OnStatusText(const char*) override {}
-    void OnUpdateFinished(UpdateEnd) override {}
-};
 
 double Seconds(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -83,7 +77,7 @@ int main(int argc, char** argv) {
     if (items.size() != 500)
         return 1;
     UpdateWorker worker;
-    Quiet listener;
+    QuietListener listener;
     worker.m_listener = &listener;
     Win32FtpConnector connector("127.0.0.1", static_cast<unsigned short>(std::atoi(argv[1])));
     Win32GameFolder folder;

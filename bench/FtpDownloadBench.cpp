@@ -3,6 +3,7 @@
 // them) against a bare WinINet loop that fetches the same file in 64 KiB
 // reads into a local file flushed to the disk, taken in turns. Prints both
 // times in seconds; bench/ftp_download.sh gives the ratio.
+#include "bench/QuietListener.h"
 #include "InTurns.h"
 
 #include "update/FtpDownload.h"
@@ -19,13 +20,6 @@
 #include <vector>
 
 namespace {
-
-class Quiet : public IUpdateListener {
-public:
-    void OnProgress(float) override {}
-    void OnStatusText(const char*) override {}
-    void OnUpdateFinished(UpdateEnd) override {}
-};
 
 // What WinINet alone costs: no time-outs, no thread, no checks.
 void BareLoop(unsigned short port, const char* name, const char* target) {
@@ -68,7 +62,7 @@ int main(int argc, char** argv) {
         3,
         [&] {
             UpdateWorker worker;
-            Quiet listener;
+            QuietListener listener;
             worker.m_listener = &listener;
             Win32FtpConnector connector("127.0.0.1", port);
             Win32GameFolder folder;
