@@ -89,10 +89,12 @@ target_compile_definitions(win_tests PRIVATE
 vemor_warnings(win_tests)
 add_dependencies(win_tests jamp)
 add_test(NAME win_tests COMMAND win_tests)
+# Tests that show windows share one display: a message box or window of one
+# would be found, answered or counted by another (the "display" lock).
 if(VEMOR_RUNS_HERE)
-    set_tests_properties(win_tests PROPERTIES TIMEOUT 300)
+    set_tests_properties(win_tests PROPERTIES TIMEOUT 300 RESOURCE_LOCK display)
 else()
-    set_tests_properties(win_tests PROPERTIES TIMEOUT 1200)
+    set_tests_properties(win_tests PROPERTIES TIMEOUT 1200 RESOURCE_LOCK display)
 endif()
 
 # Whole-program scenarios: the real launcher against the demo community. The
@@ -105,9 +107,9 @@ add_test(NAME runner_interface
     COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/runner_test.py
             --build ${CMAKE_BINARY_DIR} --runner ${VEMOR_WINE_RUN})
 if(VEMOR_RUNS_HERE)
-    set_tests_properties(e2e_launch PROPERTIES TIMEOUT 600 RESOURCE_LOCK demo_ports)
+    set_tests_properties(e2e_launch PROPERTIES TIMEOUT 600 RESOURCE_LOCK "demo_ports;display")
     set_tests_properties(runner_interface PROPERTIES TIMEOUT 300)
 else()
-    set_tests_properties(e2e_launch PROPERTIES TIMEOUT 1800 RESOURCE_LOCK demo_ports)
+    set_tests_properties(e2e_launch PROPERTIES TIMEOUT 1800 RESOURCE_LOCK "demo_ports;display")
     set_tests_properties(runner_interface PROPERTIES TIMEOUT 1200)
 endif()

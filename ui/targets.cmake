@@ -29,5 +29,5 @@ if(WIN32 AND VEMOR_RUNS_HERE)
     vemor_warnings(ui_win_tests)
     add_test(NAME ui_win_tests COMMAND ui_win_tests)
     # The main window's test holds the portal's port of the build.
-    set_tests_properties(ui_win_tests PROPERTIES TIMEOUT 300 RESOURCE_LOCK demo_ports)
+    set_tests_properties(ui_win_tests PROPERTIES TIMEOUT 300 RESOURCE_LOCK "demo_ports;display")
 endif()

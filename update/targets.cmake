@@ -67,7 +67,7 @@ function(vemor_testkey_launcher)
     add_test(NAME e2e_signed
         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_scenarios.py --signed
                 --build ${CMAKE_BINARY_DIR} --source ${CMAKE_SOURCE_DIR})
-    set_tests_properties(e2e_signed PROPERTIES TIMEOUT 600 RESOURCE_LOCK demo_ports)
+    set_tests_properties(e2e_signed PROPERTIES TIMEOUT 600 RESOURCE_LOCK "demo_ports;display")
 endfunction()
 if(VEMOR_RUNS_HERE)
     vemor_testkey_launcher()
@@ -115,7 +115,7 @@ function(vemor_https_tests)
     add_test(NAME e2e_https
         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_scenarios.py --https
                 --build ${CMAKE_BINARY_DIR} --source ${CMAKE_SOURCE_DIR})
-    set_tests_properties(e2e_https PROPERTIES TIMEOUT 600 RESOURCE_LOCK demo_ports)
+    set_tests_properties(e2e_https PROPERTIES TIMEOUT 600 RESOURCE_LOCK "demo_ports;display")
 endfunction()
 if(VEMOR_RUNS_HERE)
     vemor_https_tests()

@@ -24,6 +24,18 @@ std::string RecordedCommandLine() {
     return record.substr(newline + 1, length);
 }
 
+// The launcher's message box shown by this process, if any.
+HWND OwnMessageBox() {
+    HWND box = nullptr;
+    while ((box = ::FindWindowExA(nullptr, box, "#32770", win::AppTitle())) != nullptr) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(box, &process);
+        if (process == ::GetCurrentProcessId())
+            return box;
+    }
+    return nullptr;
+}
+
 // (The plain launch, its command line and the wait for the game's end are
 // proved by the end-to-end launch scenario.)
 TEST(LaunchGame, AnInjectedValueStaysOneValueOfTheClanPassword) {
@@ -50,11 +62,14 @@ TEST(LaunchGame, AGameThatCannotStartIsReportedWithTheSystemsReason) {
     while (!expected.empty() && (expected.back() == '\n' || expected.back() == '\r'))
         expected.pop_back();
     // Answers the first message box of this process with OK and keeps its text.
+    // Other programs share the test display (a scenario's launcher may show
+    // its own box with the same title), so a box of another process is left
+    // alone.
     std::string shown;
     std::thread answerer([&shown] {
         for (int tries = 0; tries < 200 && shown.empty(); ++tries) {
             ::Sleep(50);
-            if (HWND box = ::FindWindowA("#32770", win::AppTitle())) {
+            if (HWND box = OwnMessageBox()) {
                 char text[512] = {};
                 ::GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
                 shown = text;
