@@ -1,7 +1,6 @@
 #pragma once
 
 #include "update/ITextFetch.h"
-#include "update/SignedUpdate.h"
 #include "win/Internet.h"
 
 #include <string>

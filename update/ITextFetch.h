@@ -15,6 +15,18 @@ protected:
     ~ITextFetch() = default;
 };
 
+// The text of one URL up to limit bytes, and one byte more when there are
+// more (so that an oversized document is told from a whole one). False (and
+// an empty text) when the server could not be reached or did not answer with
+// success.
+class IDocumentFetch {
+public:
+    virtual bool FetchDocument(const std::string& url, size_t limit, std::string& text) = 0;
+
+protected:
+    ~IDocumentFetch() = default;
+};
+
 // Reads a response until its end or one byte past the limit (which tells the
 // reader that the text was cut). One read may return fewer bytes
 // than the server sent, so a single read could cut a text by chance.

@@ -65,3 +65,13 @@ void RefreshServerList(ServerCache& cache, ServerListServices& services) {
                 " servers is usable; servercache.dat kept");
     }
 }
+
+bool FetchSignedServerList(SignedSource& source, const std::string& url, ServerList& list) {
+    SignedCheck check = FetchSignedDocument(source, url, SignedKind::kServerList);
+    if (check.verdict != SignedVerdict::kAccepted)
+        return false;
+    list.stamp = "signed " + std::to_string(check.document.sequence);
+    for (SignedServerEntry& server : check.document.servers)
+        list.servers.push_back({std::move(server.address), std::move(server.name)});
+    return true;
+}

@@ -65,3 +65,7 @@ struct ServerListServices {
 // servers of the last good list, and a game started meanwhile never sees a
 // missing or torn file.
 void RefreshServerList(ServerCache& cache, ServerListServices& services);
+
+// The signed server list at url; false (and the cache stays as it is) unless
+// it was accepted. Its stamp is "signed " and its sequence.
+bool FetchSignedServerList(SignedSource& source, const std::string& url, ServerList& list);

@@ -70,7 +70,7 @@ bool ParseFileLine(std::string_view fields, SignedFileEntry& entry) {
            ParseLowerHex(parts[3], entry.sha256.data(), entry.sha256.size());
 }
 
-bool ParseServerLine(std::string_view fields, ServerLine& server) {
+bool ParseSignedServerEntry(std::string_view fields, SignedServerEntry& server) {
     const size_t bar = fields.find('|');
     if (bar == std::string_view::npos || bar == 0 || bar + 1 == fields.size() ||
         !IsAscii(fields.substr(0, bar)))
@@ -109,8 +109,8 @@ SignedVerdict ParseEntries(std::string_view body, SignedDocument& document, size
             }
             document.files.push_back(std::move(entry));
         } else if (document.kind == SignedKind::kServerList && StartsWith(line, "server ")) {
-            ServerLine server;
-            if (!ParseServerLine(line.substr(7), server))
+            SignedServerEntry server;
+            if (!ParseSignedServerEntry(line.substr(7), server))
                 return SignedVerdict::kMalformed;
             document.servers.push_back(std::move(server));
         } else {

@@ -39,7 +39,6 @@
 // - At most kSignedDocumentLimit bytes (see below).
 
 #include "update/Sha256.h"
-#include "update/ServerList.h"
 
 #include <cstdint>
 #include <string>
@@ -80,11 +79,18 @@ struct SignedFileEntry {
     Sha256Digest sha256{};
 };
 
+// One server of a signed server list: ADDRESS and NAME, as the plain list
+// gives them.
+struct SignedServerEntry {
+    std::string address;
+    std::string name;
+};
+
 struct SignedDocument {
     SignedKind kind = SignedKind::kManifest;
     uint64_t sequence = 0;
-    std::vector<SignedFileEntry> files; // a manifest's entries, in order
-    std::vector<ServerLine> servers;    // a server list's servers, in order
+    std::vector<SignedFileEntry> files;     // a manifest's entries, in order
+    std::vector<SignedServerEntry> servers; // a server list's servers, in order
 };
 
 enum class SignedVerdict {

@@ -1,23 +1,10 @@
 #pragma once
 
-#include "update/Manifest.h"
-#include "update/ServerList.h"
+#include "update/ITextFetch.h"
 #include "update/SignedDocument.h"
 
 #include <cstdint>
 #include <string>
-
-// The text of one URL up to limit bytes, and one byte more when there are
-// more (so that an oversized document is told from a whole one). False (and
-// an empty text) when the server could not be reached or did not answer with
-// success.
-class IDocumentFetch {
-public:
-    virtual bool FetchDocument(const std::string& url, size_t limit, std::string& text) = 0;
-
-protected:
-    ~IDocumentFetch() = default;
-};
 
 // The highest sequence accepted so far for each kind of signed document,
 // kept in "vemor.ini".
@@ -61,11 +48,3 @@ SignedCheck FetchSignedDocument(SignedSource& source, const std::string& url, Si
 // floor: the lowest sequence this launcher was built to take.
 std::string DescribeSignedCheck(const SignedCheck& check, SignedKind kind, uint64_t stored,
                                 uint64_t floor);
-
-// The signed manifest at url as the update works through it. Unless it was
-// accepted it is not valid, so nothing is deleted and nothing fetched.
-Manifest FetchSignedManifest(SignedSource& source, const std::string& url);
-
-// The signed server list at url; false (and the cache stays as it is) unless
-// it was accepted. Its stamp is "signed " and its sequence.
-bool FetchSignedServerList(SignedSource& source, const std::string& url, ServerList& list);

@@ -4,6 +4,7 @@
 #include "update/Manifest.h"
 #include "update/RunLog.h"
 #include "update/SelfUpdateFiles.h"
+#include "update/SignedManifest.h"
 #include "update/UpdateCheck.h"
 
 #include <algorithm>

@@ -11,6 +11,7 @@ list(APPEND VEMOR_LOGIC_SOURCES
     update/Sha256.cpp
     update/Sha256ShaNi.cpp
     update/SignedDocument.cpp
+    update/SignedManifest.cpp
     update/SignedUpdate.cpp
     update/TextLines.cpp
     update/UpdateCheck.cpp

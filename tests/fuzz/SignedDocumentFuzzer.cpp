@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const SignedFileEntry& entry : check.document.files)
             if (!IsInsideGameFolder(entry.name))
                 __builtin_trap();
-        for (const ServerLine& server : check.document.servers)
+        for (const SignedServerEntry& server : check.document.servers)
             if (server.address.empty() || server.name.empty())
                 __builtin_trap();
     }

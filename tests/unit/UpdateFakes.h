@@ -8,6 +8,7 @@
 #include "update/GameFolder.h"
 #include "update/ITextFetch.h"
 #include "update/IUpdateListener.h"
+#include "update/Manifest.h"
 #include "update/RunLog.h"
 #include "update/SignedUpdate.h"
 #include "update/UpdateRun.h"
