@@ -1,7 +1,7 @@
 #include "update/Manifest.h"
 
+#include "text/TextLines.h"
 #include "update/GamePath.h"
-#include "update/TextLines.h"
 
 namespace {
 

@@ -12,7 +12,6 @@ list(APPEND VEMOR_LOGIC_SOURCES
     update/Sha256ShaNi.cpp
     update/SignedDocument.cpp
     update/SignedUpdate.cpp
-    update/TextLines.cpp
     update/UpdateCheck.cpp
     update/UpdateRun.cpp
 )

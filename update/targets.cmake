@@ -26,7 +26,7 @@ if(VEMOR_BENCH)
 endif()
 
 # Fuzz targets of the parsers, started from a corpus of hostile texts.
-set(update_fuzz_logic update/Manifest.cpp update/GamePath.cpp update/TextLines.cpp
+set(update_fuzz_logic update/Manifest.cpp update/GamePath.cpp text/TextLines.cpp
     update/ServerList.cpp update/ServerCache.cpp update/NetAddress.cpp update/Sha256.cpp
     update/Sha256ShaNi.cpp update/SignedDocument.cpp update/SignedUpdate.cpp update/RunLog.cpp)
 vemor_fuzzer(NAME manifest SOURCES tests/fuzz/ManifestFuzzer.cpp ${update_fuzz_logic}

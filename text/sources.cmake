@@ -1,0 +1,5 @@
+# Text and number helpers of every other subsystem: portable, with no
+# includes of their own beyond the standard library.
+list(APPEND VEMOR_LOGIC_SOURCES
+    text/TextLines.cpp
+)
