@@ -1,6 +1,7 @@
 #include "app/LaunchSession.h"
 
 #include "app/GameConfig.h"
+#include "app/InstalledAccount.h"
 #include "app/Win32ConfigFiles.h"
 #include "app/Workers.h"
 #include "ui/MainTranslucentDialog.h"
@@ -41,7 +42,8 @@ std::string SystemErrorText(DWORD error) {
 
 } // namespace
 
-LaunchSession::LaunchSession(SigningSettings signing) : m_updater(std::make_shared<UpdateWork>()) {
+LaunchSession::LaunchSession(SigningSettings signing)
+    : m_updater(std::make_shared<UpdateWork>()), m_account(ProbeDriveAndReadAccount()) {
     // The suffix always brings its separator, so a drive root gives "C:\\vemor.ini",
     // which the file functions accept.
     m_iniPath = CurrentDirectory() + "\\vemor.ini";

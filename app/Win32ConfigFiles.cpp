@@ -5,7 +5,7 @@
 #include <windows.h>
 
 bool Win32ConfigFiles::ReadAll(const std::string& path, std::string& text) {
-    return win::ReadWholeFile(path, text) == win::ReadOutcome::Read;
+    return win::ReadWholeFile(path, text) == ReadOutcome::kRead;
 }
 
 bool Win32ConfigFiles::WriteTemporary(const std::string& temporary, const std::string& text) {

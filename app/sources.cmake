@@ -1,6 +1,7 @@
 # Launcher core: start-up, the launch session and the launch phase.
 list(APPEND VEMOR_LOGIC_SOURCES app/GameConfig.cpp)
 list(APPEND VEMOR_WIN_SOURCES
+    app/InstalledAccount.cpp
     app/LaunchSession.cpp
     app/Win32ConfigFiles.cpp
     app/Workers.cpp

@@ -3,7 +3,7 @@
 // keeps a stored file pays: opening and reading that 192-byte file.
 #include "BenchTiming.h"
 
-#include "identity/AccountRecord.h"
+#include "app/InstalledAccount.h"
 #include "identity/DriveProbe.h"
 
 #include <windows.h>
@@ -33,7 +33,7 @@ int main() {
     ::CreateDirectoryA(folder.c_str(), nullptr);
     ::SetCurrentDirectoryA(folder.c_str());
     {
-        AccountRecord record;
+        AccountRecord record = ProbeDriveAndReadAccount();
         record.m_accessMid = "m1";
         record.m_accessCode = "c2";
         record.m_lang = "en";
@@ -42,14 +42,15 @@ int main() {
 
     size_t sink = 0;
     const double whole = FastestSeconds(5, 20, [&] {
-        AccountRecord record;
+        const AccountRecord record = ProbeDriveAndReadAccount();
         sink += record.m_lang.size();
     });
     const double probe =
         FastestSeconds(5, 20, [&] { sink += std::string(ReadDriveSerial()).size(); });
     const double read = FastestSeconds(5, 20, [&] { sink += ReadSmallFile("cookie.dat").size(); });
 
-    PrintRatio("identity step under Wine", "AccountRecord()", whole, "read cookie.dat", read);
+    PrintRatio("identity step under Wine", "ProbeDriveAndReadAccount()", whole, "read cookie.dat",
+               read);
     PrintRatio("identity step under Wine", "drive probe alone", probe, "read cookie.dat", read);
     ::DeleteFileA("cookie.dat");
     ::SetCurrentDirectoryA(temp);

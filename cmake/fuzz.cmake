@@ -17,7 +17,8 @@ function(vemor_fuzzer)
         message(FATAL_ERROR "clang++ is needed for the fuzzers (scripts/install-deps)")
     endif()
     list(TRANSFORM FUZZ_SOURCES PREPEND ${CMAKE_SOURCE_DIR}/)
-    file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/identity/*.h ${CMAKE_SOURCE_DIR}/update/*.h)
+    file(GLOB_RECURSE headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/identity/*.h ${CMAKE_SOURCE_DIR}/update/*.h
+        ${CMAKE_SOURCE_DIR}/text/*.h)
     set(program ${CMAKE_BINARY_DIR}/fuzz/${FUZZ_NAME}_fuzzer)
     set(work ${CMAKE_BINARY_DIR}/fuzz/${FUZZ_NAME}-work)
     add_custom_command(OUTPUT ${program}

@@ -82,13 +82,13 @@ void AccountRecord::PadAfterValue(const std::string& value) {
 
 void AccountRecord::Load() {
     std::string bytes;
-    const ICookieFile::ReadResult result = m_cookieFile->ReadStart(bytes, kFileSize);
-    if (result == ICookieFile::ReadResult::Missing)
+    const ReadOutcome result = m_cookieFile->ReadStart(bytes, kFileSize);
+    if (result == ReadOutcome::kMissing)
         return;
     // Bytes a short file does not hold count as zero bytes. After a failed
     // read, though, the fields it did not deliver whole are unknown rather
     // than zero: they keep the values they had, as when there is no file.
-    const size_t fields = result == ICookieFile::ReadResult::Failed ? bytes.size() / kFieldSize : 3;
+    const size_t fields = result == ReadOutcome::kFailed ? bytes.size() / kFieldSize : 3;
     std::string* const values[3] = {&m_accessMid, &m_accessCode, &m_lang};
     for (size_t field = 0; field < fields; ++field) {
         // The raw bytes: a scrambled field may hold zero bytes anywhere.

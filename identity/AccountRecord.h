@@ -17,13 +17,10 @@ using RandomFill = std::function<bool(unsigned char* bytes, std::size_t count)>;
 // same serial, so they read back only on the machine that wrote them.
 class AccountRecord {
 public:
-    // Reads the drive serial, derives the identifier and the key, and loads
-    // "cookie.dat" of the current directory (Win32 shell; the padding comes
-    // from the system's random source).
-    AccountRecord();
-    // The same from a given serial and file; random fills the bytes after
-    // each value's end when saving (by default the standard library's
-    // random device).
+    // Derives the identifier and the key from the drive serial and loads the
+    // file; random fills the bytes after each value's end when saving (by
+    // default the standard library's random device). The launcher builds its
+    // own through ProbeDriveAndReadAccount (app/InstalledAccount.h).
     AccountRecord(const std::string& driveSerial, std::unique_ptr<ICookieFile> file,
                   RandomFill random = RandomFill());
     AccountRecord(const AccountRecord&) = delete;

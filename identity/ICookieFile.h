@@ -1,5 +1,7 @@
 #pragma once
 
+#include "text/ReadOutcome.h"
+
 #include <cstddef>
 #include <string>
 
@@ -7,14 +9,8 @@
 // needs it: read from its start, and replaced as a whole.
 class ICookieFile {
 public:
-    enum class ReadResult {
-        Missing, // the file does not open
-        Read,    // read up to the limit or to the end of the file
-        Failed,  // a read failed; `bytes` holds what arrived before
-    };
-
     virtual ~ICookieFile() = default;
-    virtual ReadResult ReadStart(std::string& bytes, size_t limit) = 0;
+    virtual ReadOutcome ReadStart(std::string& bytes, size_t limit) = 0;
     // Puts `bytes` in place of the file, or, when that cannot be done, leaves
     // the file exactly as it was.
     virtual void Replace(const std::string& bytes) = 0;

@@ -1,5 +1,7 @@
 #include "identity/IdentifyText.h"
 
+#include "text/Numbers.h"
+
 #include <cstring>
 #include <utility>
 
@@ -39,18 +41,6 @@ namespace {
 
 const size_t kLongestText = kDescriptorTextSize - 1;
 
-int HexValue(unsigned char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-unsigned char LowerAscii(unsigned char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c - 'A' + 'a') : c;
-}
-
 // Some drivers report the serial as hex digits of its characters. The decode
 // counts only when every digit is one and every byte it makes is printable
 // or zero. Fails as well when the text would not fit `out`.
@@ -59,8 +49,9 @@ bool DecodeHex(const unsigned char* source, size_t length, char* out) {
     bool ended = false;
     int high = -1;
     for (size_t i = 0; i < length; ++i) {
-        const unsigned char c = LowerAscii(source[i]);
-        const int digit = IsBlank(c) ? 0 : HexValue(c);
+        const unsigned char c = source[i];
+        const int digit =
+            IsBlank(c) ? 0 : HexDigitValue(static_cast<char>(c), HexLetters::kAnyCase);
         if (digit < 0)
             return false;
         if (high < 0) {

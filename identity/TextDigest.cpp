@@ -1,6 +1,7 @@
 #include "identity/TextDigest.h"
 
 #include "identity/Md5.h"
+#include "text/Numbers.h"
 
 std::string TextDigest::GetDigestText() const {
     if (m_algorithm != kMd5)
@@ -12,12 +13,5 @@ std::string TextDigest::GetDigestText() const {
               static_cast<uint32_t>(m_text.size()));
     Md5Final(context);
 
-    static const char kHex[] = "0123456789abcdef";
-    std::string text;
-    text.reserve(32);
-    for (unsigned char byte : context.digest) {
-        text += kHex[byte >> 4];
-        text += kHex[byte & 15];
-    }
-    return text;
+    return LowerHex(context.digest, sizeof context.digest);
 }

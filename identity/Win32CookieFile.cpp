@@ -14,15 +14,8 @@ const size_t kReadChunk = 64;
 
 } // namespace
 
-ICookieFile::ReadResult Win32CookieFile::ReadStart(std::string& bytes, size_t limit) {
-    switch (win::ReadWholeFile(kCookiePath, bytes, limit, kReadChunk)) {
-    case win::ReadOutcome::Missing:
-        return ReadResult::Missing;
-    case win::ReadOutcome::Failed:
-        return ReadResult::Failed;
-    default:
-        return ReadResult::Read;
-    }
+ReadOutcome Win32CookieFile::ReadStart(std::string& bytes, size_t limit) {
+    return win::ReadWholeFile(kCookiePath, bytes, limit, kReadChunk);
 }
 
 void Win32CookieFile::Replace(const std::string& bytes) {

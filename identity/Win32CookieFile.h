@@ -7,6 +7,6 @@
 // disk leaves a torn file behind.
 class Win32CookieFile : public ICookieFile {
 public:
-    ReadResult ReadStart(std::string& bytes, size_t limit) override;
+    ReadOutcome ReadStart(std::string& bytes, size_t limit) override;
     void Replace(const std::string& bytes) override;
 };

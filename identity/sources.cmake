@@ -9,7 +9,6 @@ list(APPEND VEMOR_LOGIC_SOURCES
 list(APPEND VEMOR_WIN_SOURCES
     identity/Win32DriveQuery.cpp
     identity/Win32CookieFile.cpp
-    identity/Win32AccountRecord.cpp
 )
 list(APPEND VEMOR_UNIT_TEST_SOURCES
     tests/unit/IdentityMd5Test.cpp

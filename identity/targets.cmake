@@ -1,10 +1,10 @@
 # Fuzzers of the two inputs that come from outside the program: the disk
 # drivers' descriptor strings and "cookie.dat".
 vemor_fuzzer(NAME descriptor
-    SOURCES tests/fuzz/DescriptorFuzz.cpp identity/IdentifyText.cpp)
+    SOURCES tests/fuzz/DescriptorFuzz.cpp identity/IdentifyText.cpp text/Numbers.cpp)
 vemor_fuzzer(NAME cookie
     SOURCES tests/fuzz/CookieFuzz.cpp identity/AccountRecord.cpp identity/TextDigest.cpp
-            identity/Md5.cpp identity/IdentifyText.cpp)
+            identity/Md5.cpp identity/IdentifyText.cpp text/Numbers.cpp)
 
 if(VEMOR_BENCH)
     add_executable(bench_md5 bench/Md5Bench.cpp)

@@ -125,15 +125,15 @@ bool HTMLView::IsTopLevel(IDispatch* source) const {
 
 void HTMLView::Follow(NavigationDecision decision, const std::string& url, bool& cancel) {
     switch (decision) {
-    case NavigationDecision::StayInView:
+    case NavigationDecision::kStayInView:
         return;
-    case NavigationDecision::OpenExternally:
+    case NavigationDecision::kOpenExternally:
         // What the system does with the address is not our concern; the
         // view keeps its page either way.
         OpenExternally(url);
         cancel = true;
         return;
-    case NavigationDecision::Refuse:
+    case NavigationDecision::kRefuse:
         cancel = true;
         return;
     }
@@ -167,14 +167,14 @@ DocumentAttach HTMLView::AttachCurrentDocument() {
     m_pHtmlDocument.Release();
     win::ComPtr<IDispatch> document;
     if (!m_pBrowser || FAILED(m_pBrowser->get_Document(document.Receive())) || !document)
-        return DocumentAttach::NoDocument;
+        return DocumentAttach::kNoDocument;
     if (FAILED(document.QueryInto(IID_IHTMLDocument, m_pHtmlDocument)))
-        return DocumentAttach::NotAnHtmlDocument;
+        return DocumentAttach::kNotAnHtmlDocument;
     win::ComPtr<IDispatch> script;
     m_pHtmlDocument->get_Script(script.Receive());
     AttachDocument(m_pHtmlDocument.Get());
     AttachScript(script.Get());
-    return DocumentAttach::Attached;
+    return DocumentAttach::kAttached;
 }
 
 bool HTMLView::CallForText(const char* name, std::string& value) {

@@ -7,7 +7,7 @@ void HtmlViewState::OnDocumentComplete(IDocumentSource& source, bool topLevel) {
         return;
     // A top-level image or other document may complete first; the page that
     // carries the script comes later.
-    if (source.AttachCurrentDocument() == DocumentAttach::NotAnHtmlDocument)
+    if (source.AttachCurrentDocument() == DocumentAttach::kNotAnHtmlDocument)
         return;
     m_bDocumentReady = true;
     if (m_pListener)

@@ -7,9 +7,9 @@
 
 // What asking the browser for the page it has loaded gave.
 enum class DocumentAttach {
-    Attached,          // the page's document and script are attached to the script caller
-    NoDocument,        // the browser holds no document (an engine without HTML support)
-    NotAnHtmlDocument, // a document that is no HTML document: wait for the next one
+    kAttached,          // the page's document and script are attached to the script caller
+    kNoDocument,        // the browser holds no document (an engine without HTML support)
+    kNotAnHtmlDocument, // a document that is no HTML document: wait for the next one
 };
 
 // The part of the view that reaches the browser's current document.
@@ -35,7 +35,7 @@ public:
     void SetListener(IHTMLViewListener* listener) { m_pListener = listener; }
 
     NavigationDecision OnBeforeNavigate2(const std::string& url, bool topLevel) const {
-        return topLevel ? DecideNavigation(url, m_bLinkPolicy) : NavigationDecision::StayInView;
+        return topLevel ? DecideNavigation(url, m_bLinkPolicy) : NavigationDecision::kStayInView;
     }
     // url is null when the browser does not say where the window would go.
     NavigationDecision OnNewWindow(const std::string* url) const { return DecideNewWindow(url); }

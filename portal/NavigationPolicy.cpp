@@ -61,16 +61,16 @@ bool IsSafeExternalTarget(const std::string& url) {
 
 NavigationDecision DecideNavigation(const std::string& url, bool linkPolicy) {
     if (!linkPolicy)
-        return NavigationDecision::StayInView;
+        return NavigationDecision::kStayInView;
     // Case-sensitive tests of the text: the portal page relies on '#'
     // addresses for everything that must stay in the launcher window.
     if (IsLocalAddress(url) || StartsWith(url, "res://") || url.find('#') != std::string::npos)
-        return NavigationDecision::StayInView;
-    return IsSafeExternalTarget(url) ? NavigationDecision::OpenExternally
-                                     : NavigationDecision::Refuse;
+        return NavigationDecision::kStayInView;
+    return IsSafeExternalTarget(url) ? NavigationDecision::kOpenExternally
+                                     : NavigationDecision::kRefuse;
 }
 
 NavigationDecision DecideNewWindow(const std::string* url) {
-    return url && IsSafeExternalTarget(*url) ? NavigationDecision::OpenExternally
-                                             : NavigationDecision::Refuse;
+    return url && IsSafeExternalTarget(*url) ? NavigationDecision::kOpenExternally
+                                             : NavigationDecision::kRefuse;
 }

@@ -4,9 +4,9 @@
 
 // Where a navigation of the portal view goes.
 enum class NavigationDecision {
-    StayInView,     // the browser control follows it
-    OpenExternally, // cancelled in the view, handed to the user's browser or mail program
-    Refuse,         // cancelled in the view, nothing is started
+    kStayInView,     // the browser control follows it
+    kOpenExternally, // cancelled in the view, handed to the user's browser or mail program
+    kRefuse,         // cancelled in the view, nothing is started
 };
 
 // The view's navigation policy for its top-level page. Before the first page

@@ -1,5 +1,7 @@
 #include "portal/PortalAddress.h"
 
+#include "text/Numbers.h"
+
 namespace {
 
 bool IsDigit(char c) {
@@ -23,17 +25,9 @@ bool TakePrefix(std::string& text, const char* prefix) {
     return true;
 }
 
-// 1 to 65535, at most five digits (so no overflow, and "08080" is 8080).
-bool IsPort(const std::string& text) {
-    if (text.empty() || text.size() > 5)
-        return false;
-    unsigned value = 0;
-    for (char c : text) {
-        if (!IsDigit(c))
-            return false;
-        value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    return value >= 1 && value <= 65535;
+// 1 to 65535, at most five digits ("08080" is 8080).
+bool ReadPort(const std::string& text, uint64_t& port) {
+    return text.size() <= 5 && ParseDecimal(text, 65535, port, LeadingZeros::kAllowed) && port >= 1;
 }
 
 } // namespace
@@ -60,10 +54,10 @@ std::optional<PortalServer> ParsePortalServer(const std::string& setting) {
             return std::nullopt;
     }
     if (colon != std::string::npos) {
-        server.port = rest.substr(colon + 1);
-        if (!IsPort(server.port))
+        uint64_t port = 0;
+        if (!ReadPort(rest.substr(colon + 1), port))
             return std::nullopt;
-        server.port = std::to_string(std::stoul(server.port));
+        server.port = std::to_string(port);
     }
     return server;
 }
@@ -74,7 +68,6 @@ std::string PortalUrl(const std::string& setting, const std::string& path) {
 }
 
 std::string EscapeQueryValue(const std::string& value) {
-    static const char kHex[] = "0123456789ABCDEF";
     std::string escaped;
     escaped.reserve(value.size());
     for (unsigned char c : value) {
@@ -82,8 +75,8 @@ std::string EscapeQueryValue(const std::string& value) {
             escaped += static_cast<char>(c);
         } else {
             escaped += '%';
-            escaped += kHex[c >> 4];
-            escaped += kHex[c & 0x0F];
+            escaped += UpperHexDigit(c >> 4);
+            escaped += UpperHexDigit(c & 0x0F);
         }
     }
     return escaped;

@@ -1,5 +1,6 @@
 #include "update/CheckCache.h"
 
+#include "text/Numbers.h"
 #include "update/Crc32.h"
 #include "update/GamePath.h"
 
@@ -12,23 +13,6 @@ constexpr std::string_view kFullCheck = "full-check ";
 constexpr std::string_view kEnd = "end ";
 // A clock that was set back must not make a cache from "the future" live forever.
 constexpr uint64_t kClockSlack = 24ull * 3600 * 10000000;
-
-// A decimal number as Serialise writes it: digits only, no leading zero,
-// within max.
-bool ParseNumber(std::string_view text, uint64_t max, uint64_t& value) {
-    if (text.empty() || text.size() > 20 || (text.size() > 1 && text[0] == '0'))
-        return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        const uint64_t digit = static_cast<uint64_t>(c - '0');
-        if (value > (max - digit) / 10)
-            return false;
-        value = value * 10 + digit;
-    }
-    return true;
-}
 
 // Splits off the text up to the next blank.
 bool NextField(std::string_view& line, std::string_view& field) {
@@ -90,14 +74,14 @@ CheckCache CheckCache::Load(std::string_view bytes, uint64_t now) {
     if (end.substr(0, kEnd.size()) != kEnd)
         return fresh;
     end.remove_prefix(kEnd.size());
-    if (!NextField(end, field) || !ParseNumber(field, UINT64_MAX, count) ||
+    if (!NextField(end, field) || !ParseDecimal(field, UINT64_MAX, count) ||
         count != lines.size() - 3 || end != Hex8(Crc32(bytes.data(), sealed)))
         return fresh;
 
     CheckCache cache;
     std::string_view full = lines[1];
     if (full.substr(0, kFullCheck.size()) != kFullCheck ||
-        !ParseNumber(full.substr(kFullCheck.size()), UINT64_MAX, cache.m_fullCheck))
+        !ParseDecimal(full.substr(kFullCheck.size()), UINT64_MAX, cache.m_fullCheck))
         return fresh;
     const bool stale = cache.m_fullCheck > now ? cache.m_fullCheck - now > kClockSlack
                                                : now - cache.m_fullCheck >= kFullCheckAge;
@@ -108,9 +92,9 @@ CheckCache CheckCache::Load(std::string_view bytes, uint64_t now) {
         std::string_view line = lines[i];
         uint64_t crc = 0;
         Entry entry;
-        if (!NextField(line, field) || !ParseNumber(field, UINT32_MAX, crc) ||
-            !NextField(line, field) || !ParseNumber(field, UINT64_MAX, entry.stamp.size) ||
-            !NextField(line, field) || !ParseNumber(field, UINT64_MAX, entry.stamp.time) ||
+        if (!NextField(line, field) || !ParseDecimal(field, UINT32_MAX, crc) ||
+            !NextField(line, field) || !ParseDecimal(field, UINT64_MAX, entry.stamp.size) ||
+            !NextField(line, field) || !ParseDecimal(field, UINT64_MAX, entry.stamp.time) ||
             !IsCachePath(line))
             return fresh;
         entry.crc = static_cast<uint32_t>(crc);

@@ -1,5 +1,7 @@
 #include "update/CngVerifier.h"
 
+#include "text/Numbers.h"
+
 #include <cstring>
 
 CngVerifier::CngVerifier(std::string_view publicKeyHex) {

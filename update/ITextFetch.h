@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/TextLines.h"
+#include "text/TextLines.h"
 
 #include <string>
 

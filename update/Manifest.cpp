@@ -1,7 +1,8 @@
 #include "update/Manifest.h"
 
+#include "text/Numbers.h"
+#include "text/TextLines.h"
 #include "update/GamePath.h"
-#include "update/TextLines.h"
 
 namespace {
 
@@ -40,17 +41,11 @@ uint32_t ParseManifestNumber(std::string_view field) {
     bool negative = false;
     if (i < field.size() && (field[i] == '+' || field[i] == '-'))
         negative = field[i++] == '-';
-    uint64_t value = 0;
-    bool overflow = false;
-    for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
-        value = value * 10 + static_cast<uint64_t>(field[i] - '0');
-        if (value > 0xFFFFFFFFu) {
-            overflow = true;
-            value = 0xFFFFFFFFu;
-        }
-    }
-    if (overflow)
-        return 0xFFFFFFFFu;
+    // Held one above the largest value, so that too large a number reads as
+    // the largest whatever its sign, as strtoul has it.
+    const uint64_t value = ReadDecimalDigits(field.substr(i), uint64_t{UINT32_MAX} + 1);
+    if (value > UINT32_MAX)
+        return UINT32_MAX;
     const auto magnitude = static_cast<uint32_t>(value);
     return negative ? 0u - magnitude : magnitude;
 }

@@ -1,28 +1,20 @@
 #include "update/NetAddress.h"
 
+#include "text/Numbers.h"
+
 #include <climits>
 #include <cstring>
 #include <string>
 
 namespace {
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // A group that is not two hexadecimal digits makes the whole IPX address
 // unusable rather than storing a byte nobody wrote.
 bool ReadIpx(const char* host, uint8_t ipx[10]) {
     static const int kGroups[10] = {0, 2, 4, 6, 9, 11, 13, 15, 17, 19};
     for (int g = 0; g < 10; ++g) {
-        const int high = HexDigit(host[kGroups[g]]);
-        const int low = HexDigit(host[kGroups[g] + 1]);
+        const int high = HexDigitValue(host[kGroups[g]], HexLetters::kAnyCase);
+        const int low = HexDigitValue(host[kGroups[g] + 1], HexLetters::kAnyCase);
         if (high < 0 || low < 0)
             return false;
         ipx[g] = static_cast<uint8_t>(high * 16 + low);
@@ -37,17 +29,11 @@ int ReadPort(const char* text) {
     bool negative = false;
     if (*text == '+' || *text == '-')
         negative = *text++ == '-';
-    long long value = 0;
-    for (; *text >= '0' && *text <= '9'; ++text)
-        if (value <= INT_MAX)
-            value = value * 10 + (*text - '0');
-    if (negative)
-        value = -value;
-    if (value > INT_MAX)
-        return INT_MAX;
-    if (value < INT_MIN)
-        return INT_MIN;
-    return static_cast<int>(value);
+    // Held at 2^31, the magnitude of INT_MIN: beyond it either end saturates.
+    const uint64_t magnitude = ReadDecimalDigits(text, uint64_t{INT_MAX} + 1);
+    const long long value =
+        negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
 void MarkBad(NetAddress& address) {

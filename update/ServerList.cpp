@@ -1,8 +1,8 @@
 #include "update/ServerList.h"
 
+#include "text/TextLines.h"
 #include "update/RunLog.h"
 #include "update/SignedUpdate.h"
-#include "update/TextLines.h"
 
 ServerList ParseServerList(std::string_view text) {
     ServerList list;

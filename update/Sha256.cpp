@@ -1,5 +1,6 @@
 #include "update/Sha256.h"
 
+#include "text/Numbers.h"
 #include "update/Sha256ShaNi.h"
 
 #include <cstring>
@@ -124,31 +125,5 @@ Sha256Digest Sha256Of(const void* data, size_t length) {
 }
 
 std::string DigestHex(const Sha256Digest& digest) {
-    static const char kHex[] = "0123456789abcdef";
-    std::string text;
-    for (uint8_t byte : digest) {
-        text += kHex[byte >> 4];
-        text += kHex[byte & 15];
-    }
-    return text;
-}
-
-bool ParseLowerHex(std::string_view text, uint8_t* bytes, size_t length) {
-    if (text.size() != 2 * length)
-        return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        int value;
-        if (c >= '0' && c <= '9')
-            value = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            value = c - 'a' + 10;
-        else
-            return false;
-        if (i % 2 == 0)
-            bytes[i / 2] = static_cast<uint8_t>(value << 4);
-        else
-            bytes[i / 2] = static_cast<uint8_t>(bytes[i / 2] | value);
-    }
-    return true;
+    return LowerHex(digest.data(), digest.size());
 }

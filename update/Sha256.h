@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 using Sha256Digest = std::array<uint8_t, 32>;
 
@@ -34,6 +33,3 @@ void Sha256CompressPortable(uint32_t state[8], const uint8_t* data, size_t block
 
 // 64 lower-case hex characters.
 std::string DigestHex(const Sha256Digest& digest);
-// Reads exactly 2 * length lower-case hex characters into length bytes;
-// false for anything else (upper case too: one spelling per value).
-bool ParseLowerHex(std::string_view text, uint8_t* bytes, size_t length);

@@ -1,5 +1,6 @@
 #include "update/SignedDocument.h"
 
+#include "text/Numbers.h"
 #include "update/GamePath.h"
 
 #include <algorithm>
@@ -37,19 +38,12 @@ size_t FirstNonText(std::string_view text) {
     return std::string_view::npos;
 }
 
-// Digits only, no leading zero, no sign, within the width of the value.
-template <typename Number> bool ParseDecimal(std::string_view text, Number max, Number& value) {
-    if (text.empty() || (text.size() > 1 && text[0] == '0'))
+// A 32-bit field: digits only, no leading zero, no sign.
+bool ParseField32(std::string_view text, uint32_t& value) {
+    uint64_t number = 0;
+    if (!ParseDecimal(text, UINT32_MAX, number))
         return false;
-    value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return false;
-        const auto digit = static_cast<Number>(c - '0');
-        if (value > (max - digit) / 10)
-            return false;
-        value = static_cast<Number>(value * 10 + digit);
-    }
+    value = static_cast<uint32_t>(number);
     return true;
 }
 
@@ -64,9 +58,8 @@ bool ParseFileLine(std::string_view fields, SignedFileEntry& entry) {
     }
     parts[3] = fields;
     entry.name = std::string(parts[0]);
-    return !entry.name.empty() && IsAscii(parts[0]) &&
-           ParseDecimal<uint32_t>(parts[1], 0xFFFFFFFFu, entry.crc) &&
-           ParseDecimal<uint32_t>(parts[2], 0xFFFFFFFFu, entry.size) &&
+    return !entry.name.empty() && IsAscii(parts[0]) && ParseField32(parts[1], entry.crc) &&
+           ParseField32(parts[2], entry.size) &&
            ParseLowerHex(parts[3], entry.sha256.data(), entry.sha256.size());
 }
 
@@ -182,8 +175,7 @@ SignedCheck CheckSignedDocument(std::string_view text, SignedKind expected,
     else
         return malformed(2);
     if (!StartsWith(head[2], "sequence ") ||
-        !ParseDecimal<uint64_t>(head[2].substr(9), UINT64_MAX, document.sequence) ||
-        document.sequence == 0)
+        !ParseDecimal(head[2].substr(9), UINT64_MAX, document.sequence) || document.sequence == 0)
         return malformed(3);
     if (document.kind != expected) {
         check.verdict = SignedVerdict::kWrongKind;

@@ -1,5 +1,7 @@
 #include "update/Win32SequenceStore.h"
 
+#include "text/Numbers.h"
+
 #include <windows.h>
 
 #include <string>
@@ -21,14 +23,9 @@ bool ProfileSequenceStore::ReadHighest(SignedKind kind, uint64_t& highest) {
     // A value the launcher did not write (edited, damaged, too long for the
     // buffer) cannot be read; an empty one is none.
     highest = 0;
-    for (const char* p = buffer; *p; ++p) {
-        if (*p < '0' || *p > '9' || highest > (UINT64_MAX - (*p - '0')) / 10) {
-            highest = 0;
-            return false;
-        }
-        highest = highest * 10 + static_cast<uint64_t>(*p - '0');
-    }
-    return true;
+    if (buffer[0] == '\0')
+        return true;
+    return ParseDecimal(buffer, UINT64_MAX, highest, LeadingZeros::kAllowed);
 }
 
 void ProfileSequenceStore::WriteHighest(SignedKind kind, uint64_t sequence) {

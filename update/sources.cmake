@@ -13,7 +13,6 @@ list(APPEND VEMOR_LOGIC_SOURCES
     update/SignedDocument.cpp
     update/SignedManifest.cpp
     update/SignedUpdate.cpp
-    update/TextLines.cpp
     update/UpdateCheck.cpp
     update/UpdateRun.cpp
 )

@@ -26,7 +26,7 @@ if(VEMOR_BENCH)
 endif()
 
 # Fuzz targets of the parsers, started from a corpus of hostile texts.
-set(update_fuzz_logic update/Manifest.cpp update/GamePath.cpp update/TextLines.cpp
+set(update_fuzz_logic update/Manifest.cpp update/GamePath.cpp text/Numbers.cpp text/TextLines.cpp
     update/ServerList.cpp update/ServerCache.cpp update/NetAddress.cpp update/Sha256.cpp
     update/Sha256ShaNi.cpp update/SignedDocument.cpp update/SignedUpdate.cpp update/RunLog.cpp)
 vemor_fuzzer(NAME manifest SOURCES tests/fuzz/ManifestFuzzer.cpp ${update_fuzz_logic}
@@ -76,7 +76,7 @@ endif()
 # The check cache file, as a hostile or torn file would reach it.
 vemor_fuzzer(NAME checkcache
     SOURCES tests/fuzz/CheckCacheFuzzer.cpp update/CheckCache.cpp update/GamePath.cpp
-            update/Crc32.cpp update/Crc32Clmul.cpp
+            update/Crc32.cpp update/Crc32Clmul.cpp text/Numbers.cpp
     CORPUS tests/fuzz/checkcache-corpus ARGS -max_len=4096)
 
 # The portal over HTTPS under Wine: the fetch against TLS servers whose

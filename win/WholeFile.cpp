@@ -12,18 +12,18 @@ ReadOutcome ReadWholeFile(const std::string& path, std::string& bytes, size_t li
     ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.IsValid())
-        return ReadOutcome::Missing;
+        return ReadOutcome::kMissing;
     std::string buffer(std::min<size_t>(chunk, 1u << 20), '\0');
     while (bytes.size() < limit) {
         const DWORD wanted = static_cast<DWORD>(std::min(buffer.size(), limit - bytes.size()));
         DWORD got = 0;
         if (!::ReadFile(file.Get(), &buffer[0], wanted, &got, nullptr))
-            return ReadOutcome::Failed;
+            return ReadOutcome::kFailed;
         if (got == 0)
             break;
         bytes.append(buffer, 0, got);
     }
-    return ReadOutcome::Read;
+    return ReadOutcome::kRead;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {

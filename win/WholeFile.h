@@ -1,12 +1,11 @@
 #pragma once
 
+#include "text/ReadOutcome.h"
+
 #include <cstddef>
 #include <string>
 
 namespace win {
-
-// How a whole-file read ended.
-enum class ReadOutcome { Missing, Failed, Read };
 
 // Reads the file from its start into bytes, at most limit bytes and at most
 // chunk bytes a call; when a call fails part-way, bytes keeps what the calls

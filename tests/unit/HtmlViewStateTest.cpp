@@ -16,7 +16,7 @@ struct RecordingListener : IHTMLViewListener {
 
 // The browser's current document, as a sequence of answers.
 struct StandInDocuments : IDocumentSource {
-    std::vector<DocumentAttach> answers{DocumentAttach::Attached};
+    std::vector<DocumentAttach> answers{DocumentAttach::kAttached};
     std::size_t asked = 0;
     DocumentAttach AttachCurrentDocument() override {
         return answers.at(std::min(asked++, answers.size() - 1));
@@ -37,7 +37,7 @@ TEST_F(ViewState, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyH
     EXPECT_EQ(listener.calls, (std::vector<std::string>{"ready"}));
     EXPECT_EQ(documents.asked, 1u);
     EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/", true),
-              NavigationDecision::OpenExternally);
+              NavigationDecision::kOpenExternally);
 }
 
 // An embedded frame's document completing is not the page being ready, and
@@ -53,19 +53,19 @@ TEST_F(ViewState, FramesNeitherMakeThePageReadyNorFollowTheLinkPolicy) {
     state.OnDocumentComplete(documents, true);
     EXPECT_EQ(listener.calls, (std::vector<std::string>{"ready"}));
     for (const char* url : {"https://ads.example/frame.html", "about:blank", "file:///C:/x.exe"})
-        EXPECT_EQ(state.OnBeforeNavigate2(url, false), NavigationDecision::StayInView) << url;
+        EXPECT_EQ(state.OnBeforeNavigate2(url, false), NavigationDecision::kStayInView) << url;
     EXPECT_EQ(state.OnBeforeNavigate2("https://ads.example/frame.html", true),
-              NavigationDecision::OpenExternally);
+              NavigationDecision::kOpenExternally);
 }
 
 // A browser without any document still makes the page ready.
 TEST_F(ViewState, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
-    documents.answers = {DocumentAttach::NotAnHtmlDocument, DocumentAttach::NoDocument};
+    documents.answers = {DocumentAttach::kNotAnHtmlDocument, DocumentAttach::kNoDocument};
     state.OnDocumentComplete(documents, true);
     EXPECT_TRUE(listener.calls.empty());
     EXPECT_FALSE(state.IsLinkPolicy());
     EXPECT_EQ(state.OnBeforeNavigate2("https://forum.example/", true),
-              NavigationDecision::StayInView);
+              NavigationDecision::kStayInView);
 
     state.OnDocumentComplete(documents, true);
     EXPECT_EQ(listener.calls, (std::vector<std::string>{"ready"}));

@@ -29,11 +29,11 @@ struct CookieDisk {
 
 struct MemoryCookieFile : ICookieFile {
     explicit MemoryCookieFile(CookieDisk& disk) : disk(disk) {}
-    ReadResult ReadStart(std::string& bytes, size_t limit) override {
+    ReadOutcome ReadStart(std::string& bytes, size_t limit) override {
         if (!disk.exists)
-            return ReadResult::Missing;
+            return ReadOutcome::kMissing;
         bytes = disk.bytes.substr(0, disk.failReads ? std::min(limit, disk.readableBytes) : limit);
-        return disk.failReads ? ReadResult::Failed : ReadResult::Read;
+        return disk.failReads ? ReadOutcome::kFailed : ReadOutcome::kRead;
     }
     void Replace(const std::string& bytes) override { disk.exists = true, disk.bytes = bytes, ++disk.replaces; }
     CookieDisk& disk;

@@ -4,9 +4,9 @@
 
 namespace {
 
-const NavigationDecision kStay = NavigationDecision::StayInView;
-const NavigationDecision kOpen = NavigationDecision::OpenExternally;
-const NavigationDecision kRefuse = NavigationDecision::Refuse;
+const NavigationDecision kStay = NavigationDecision::kStayInView;
+const NavigationDecision kOpen = NavigationDecision::kOpenExternally;
+const NavigationDecision kRefuse = NavigationDecision::kRefuse;
 
 TEST(NavigationPolicy, EverythingStaysInTheViewUntilTheFirstPageHasLoaded) {
     for (const char* url : {"http://portal.example/tabs.php?lang=en", "https://x.example/",

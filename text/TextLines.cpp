@@ -1,4 +1,4 @@
-#include "update/TextLines.h"
+#include "text/TextLines.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "identity/AccountRecord.h"
+#include "app/InstalledAccount.h"
 
 #include "identity/DriveProbe.h"
 #include "identity/Win32CookieFile.h"
@@ -15,5 +15,6 @@ bool SystemRandomFill(unsigned char* bytes, std::size_t count) {
 
 } // namespace
 
-AccountRecord::AccountRecord()
-    : AccountRecord(ReadDriveSerial(), std::make_unique<Win32CookieFile>(), SystemRandomFill) {}
+AccountRecord ProbeDriveAndReadAccount() {
+    return AccountRecord(ReadDriveSerial(), std::make_unique<Win32CookieFile>(), SystemRandomFill);
+}
