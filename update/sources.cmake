@@ -36,7 +36,7 @@ list(APPEND VEMOR_UNIT_TEST_SOURCES
     tests/unit/SignedUpdateTest.cpp
     tests/unit/UpdateRunTest.cpp
 )
-list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/SignatureTest.cpp tests/win/UpdateNetworkTest.cpp
+list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/CngVerifierTest.cpp tests/win/UpdateNetworkTest.cpp
     tests/win/UpdateShellTest.cpp)
 
 # The check cache and the run's log.
