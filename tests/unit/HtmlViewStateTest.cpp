@@ -23,14 +23,14 @@ struct StandInDocuments : IDocumentSource {
     }
 };
 
-struct ViewState : ::testing::Test {
+struct HtmlViewStateTest : ::testing::Test {
     HtmlViewState state;
     RecordingListener listener{state};
     StandInDocuments documents;
     void SetUp() override { state.SetListener(&listener); }
 };
 
-TEST_F(ViewState, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyHolds) {
+TEST_F(HtmlViewStateTest, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyHolds) {
     state.OnDocumentComplete(documents, true);
     state.OnDocumentComplete(documents, true);
 
@@ -43,7 +43,7 @@ TEST_F(ViewState, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyH
 // An embedded frame's document completing is not the page being ready, and
 // its navigations and failures are its own: they stay in the frame and are
 // neither handed to the system nor reported as failures of the page.
-TEST_F(ViewState, FramesNeitherMakeThePageReadyNorFollowTheLinkPolicy) {
+TEST_F(HtmlViewStateTest, FramesNeitherMakeThePageReadyNorFollowTheLinkPolicy) {
     state.OnDocumentComplete(documents, false);
     state.OnNavigateError(0x800C0010ul, false);
     EXPECT_TRUE(listener.calls.empty());
@@ -59,7 +59,7 @@ TEST_F(ViewState, FramesNeitherMakeThePageReadyNorFollowTheLinkPolicy) {
 }
 
 // A browser without any document still makes the page ready.
-TEST_F(ViewState, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
+TEST_F(HtmlViewStateTest, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
     documents.answers = {DocumentAttach::NotAnHtmlDocument, DocumentAttach::NoDocument};
     state.OnDocumentComplete(documents, true);
     EXPECT_TRUE(listener.calls.empty());
@@ -72,7 +72,7 @@ TEST_F(ViewState, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
     EXPECT_TRUE(state.IsDocumentReady());
 }
 
-TEST_F(ViewState, EveryFailedNavigationIsReportedBeforeAndAfterTheFirstPage) {
+TEST_F(HtmlViewStateTest, EveryFailedNavigationIsReportedBeforeAndAfterTheFirstPage) {
     state.OnNavigateError(0x800C0010ul, true);
     state.OnDocumentComplete(documents, true);
     state.OnNavigateError(0x80040154ul, true);

@@ -30,7 +30,7 @@ protected:
     }
 };
 
-TEST(ChildWindow, AHandlerThatThrowsLeavesTheCallerAndTheWindowWorking) {
+TEST(ChildWindowTest, AHandlerThatThrowsLeavesTheCallerAndTheWindowWorking) {
     HWND parent = ::CreateWindowExA(0, "STATIC", "parent", WS_POPUP, 0, 0, 10, 10, nullptr,
                                     nullptr, nullptr, nullptr);
     ThrowingChild child;

@@ -65,7 +65,7 @@ private:
     }
 };
 
-TEST(PageScript, ArgumentsGoLastFirstAndAnswersComeBackAsTextInTheThreadsCodePage) {
+TEST(HtmlScriptTest, ArgumentsGoLastFirstAndAnswersComeBackAsTextInTheThreadsCodePage) {
     StandInPage page;
     CHtmlScript script;
     ASSERT_TRUE(script.AttachDocument(&page));
@@ -104,7 +104,7 @@ TEST(PageScript, ArgumentsGoLastFirstAndAnswersComeBackAsTextInTheThreadsCodePag
     ::VariantClear(&page.answer);
 }
 
-TEST(PageScript, FailuresLeaveTheResultAndKeepWhatIsAttached) {
+TEST(HtmlScriptTest, FailuresLeaveTheResultAndKeepWhatIsAttached) {
     StandInPage page;
     CHtmlScript script;
     std::string result = "kept";

@@ -131,7 +131,7 @@ std::string Describe(const RECT& r) {
            std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
 }
 
-TEST(MainWindow, GrowsToTheFullLayoutWhenThePortalPageIsReady) {
+TEST(MainDialogTest, GrowsToTheFullLayoutWhenThePortalPageIsReady) {
     const std::string host = build_config::kPortalHost;
     const size_t colon = host.find(':');
     if (host.compare(0, colon, "127.0.0.1") != 0)
