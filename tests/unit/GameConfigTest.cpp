@@ -41,10 +41,9 @@ TEST(GameConfigTest, SplitsOnCrLfAndLoneLfAndKeepsALastLineWithoutEnd) {
 }
 
 TEST(GameConfigTest, StagingSortsByCaseInsensitivePrefixWithoutTrimming) {
-    const StagedConfig staged =
-        StageConfigLines({"unbindall", "bind w +forward", "seta jp_x 1", "seta name Player",
-                          "UnBindAll", " bind x y", "binder x", "unbind x", "SETA JPX 2",
-                          "seta  jp_x 1", ""});
+    const StagedConfig staged = StageConfigLines(
+        {"unbindall", "bind w +forward", "seta jp_x 1", "seta name Player", "UnBindAll",
+         " bind x y", "binder x", "unbind x", "SETA JPX 2", "seta  jp_x 1", ""});
     EXPECT_EQ(staged.extraLines, (Lines{"unbindall", "bind w +forward", "UnBindAll", "binder x"}));
     EXPECT_EQ(staged.mainLines,
               (Lines{"seta name Player", " bind x y", "unbind x", "seta  jp_x 1", ""}));

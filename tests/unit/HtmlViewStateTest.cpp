@@ -10,8 +10,12 @@ struct RecordingListener : IHTMLViewListener {
     explicit RecordingListener(const HtmlViewState& state) : state(state) {}
     const HtmlViewState& state;
     std::vector<std::string> calls;
-    void OnPageReady() override { calls.push_back(state.IsLinkPolicy() ? "ready+policy" : "ready"); }
-    void OnPageError(unsigned long status) override { calls.push_back("error:" + std::to_string(status)); }
+    void OnPageReady() override {
+        calls.push_back(state.IsLinkPolicy() ? "ready+policy" : "ready");
+    }
+    void OnPageError(unsigned long status) override {
+        calls.push_back("error:" + std::to_string(status));
+    }
 };
 
 // The browser's current document, as a sequence of answers.

@@ -71,8 +71,12 @@ TEST(NavigationPolicyTest, ANewWindowNeverOpensInTheViewOnlyASafeTargetReachesTh
                                 "http://localhost/x", "https://x.example/#top"};
     for (const std::string& url : safe)
         EXPECT_EQ(DecideNewWindow(&url), kOpen) << url;
-    const std::string refused[] = {"file:///C:/x.exe", "javascript:alert(1)", "res://x.dll/y",
-                                   "#top", "", "http://x.example/\" C:\\x.exe"};
+    const std::string refused[] = {"file:///C:/x.exe",
+                                   "javascript:alert(1)",
+                                   "res://x.dll/y",
+                                   "#top",
+                                   "",
+                                   "http://x.example/\" C:\\x.exe"};
     for (const std::string& url : refused)
         EXPECT_EQ(DecideNewWindow(&url), kRefuse) << url;
     // NewWindow2 does not say where the window would go.

@@ -31,8 +31,8 @@ protected:
 };
 
 TEST(ChildWindowTest, AHandlerThatThrowsLeavesTheCallerAndTheWindowWorking) {
-    HWND parent = ::CreateWindowExA(0, "STATIC", "parent", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                    nullptr, nullptr, nullptr);
+    HWND parent = ::CreateWindowExA(0, "STATIC", "parent", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                    nullptr, nullptr);
     ThrowingChild child;
     ASSERT_TRUE(child.Create(parent));
     EXPECT_EQ(::SendMessageA(child.GetSafeHwnd(), kThrow, 0, 0), 0);

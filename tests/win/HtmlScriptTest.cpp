@@ -84,8 +84,10 @@ TEST(HtmlScriptTest, ArgumentsGoLastFirstAndAnswersComeBackAsTextInTheThreadsCod
         const wchar_t* text;
         const char* expected;
     } cases[] = {
-        {VT_BSTR, 0, L"caf\u00E9", "caf\xE9"}, {VT_BOOL, VARIANT_TRUE, nullptr, "true"},
-        {VT_BOOL, VARIANT_FALSE, nullptr, "false"}, {VT_I4, 42, nullptr, ""},
+        {VT_BSTR, 0, L"caf\u00E9", "caf\xE9"},
+        {VT_BOOL, VARIANT_TRUE, nullptr, "true"},
+        {VT_BOOL, VARIANT_FALSE, nullptr, "false"},
+        {VT_I4, 42, nullptr, ""},
         {VT_EMPTY, 0, nullptr, ""},
     };
     for (const Case& c : cases) {
