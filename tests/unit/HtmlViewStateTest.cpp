@@ -44,24 +44,6 @@ TEST_F(HtmlViewStateTest, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLin
               NavigationDecision::OpenExternally);
 }
 
-// An embedded frame's document completing is not the page being ready, and
-// its navigations and failures are its own: they stay in the frame and are
-// neither handed to the system nor reported as failures of the page.
-TEST_F(HtmlViewStateTest, FramesNeitherMakeThePageReadyNorFollowTheLinkPolicy) {
-    state.OnDocumentComplete(documents, false);
-    state.OnNavigateError(0x800C0010ul, false);
-    EXPECT_TRUE(listener.calls.empty());
-    EXPECT_EQ(documents.asked, 0u);
-    EXPECT_FALSE(state.IsLinkPolicy());
-
-    state.OnDocumentComplete(documents, true);
-    EXPECT_EQ(listener.calls, (std::vector<std::string>{"ready"}));
-    for (const char* url : {"https://ads.example/frame.html", "about:blank", "file:///C:/x.exe"})
-        EXPECT_EQ(state.OnBeforeNavigate2(url, false), NavigationDecision::StayInView) << url;
-    EXPECT_EQ(state.OnBeforeNavigate2("https://ads.example/frame.html", true),
-              NavigationDecision::OpenExternally);
-}
-
 // A browser without any document still makes the page ready.
 TEST_F(HtmlViewStateTest, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
     documents.answers = {DocumentAttach::NotAnHtmlDocument, DocumentAttach::NoDocument};
