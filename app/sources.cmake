@@ -8,6 +8,6 @@ list(APPEND VEMOR_WIN_SOURCES
 )
 list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/GameConfigTest.cpp)
 list(APPEND VEMOR_WIN_TEST_SOURCES
-    tests/win/ConfigFilesTest.cpp
-    tests/win/LaunchGameTest.cpp
+    tests/win/Win32ConfigFilesTest.cpp
+    tests/win/LaunchSessionTest.cpp
 )

@@ -77,7 +77,6 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 add_executable(win_tests
-    tests/win/DialogTest.cpp
     tests/win/TestFolder.cpp
     ${VEMOR_WIN_TEST_SOURCES}
 )

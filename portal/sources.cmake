@@ -20,6 +20,6 @@ list(APPEND VEMOR_UNIT_TEST_SOURCES
 )
 list(APPEND VEMOR_WIN_TEST_SOURCES
     tests/win/HtmlScriptTest.cpp
-    tests/win/HtmlViewHostingTest.cpp
+    tests/win/HTMLViewTest.cpp
 )
 list(APPEND VEMOR_WIN_LIBRARIES shell32 urlmon)

@@ -12,4 +12,4 @@ list(APPEND VEMOR_WIN_SOURCES
     ui/TextProgressCtrl.cpp
     ui/TranslucentDialog.cpp
 )
-list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/UiProgressLogicTest.cpp)
+list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/ProgressLogicTest.cpp)

@@ -15,10 +15,10 @@ if(WIN32 AND VEMOR_RUNS_HERE)
     add_executable(ui_win_tests
         tests/win/UiTestMain.cpp
         tests/win/UiTestWindow.cpp
-        tests/win/UiProgressTest.cpp
-        tests/win/UiButtonTest.cpp
-        tests/win/UiFrameTest.cpp
-        tests/win/UiMainDialogTest.cpp
+        tests/win/TextProgressCtrlTest.cpp
+        tests/win/GdipButtonTest.cpp
+        tests/win/TranslucentDialogTest.cpp
+        tests/win/MainDialogTest.cpp
         tests/win/TestFolder.cpp
         tests/win/UiTestResources.rc
     )

@@ -36,8 +36,8 @@ list(APPEND VEMOR_UNIT_TEST_SOURCES
     tests/unit/SignedUpdateTest.cpp
     tests/unit/UpdateRunTest.cpp
 )
-list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/SignatureTest.cpp tests/win/UpdateNetworkTest.cpp
-    tests/win/UpdateShellTest.cpp)
+list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/CngVerifierTest.cpp tests/win/HttpFetchTest.cpp
+    tests/win/UpdateShellTest.cpp tests/win/Win32FtpTest.cpp)
 
 # The check cache and the run's log.
 list(APPEND VEMOR_LOGIC_SOURCES
@@ -53,4 +53,3 @@ list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/CheckCacheTest.cpp tests/unit/Run
 list(APPEND VEMOR_LOGIC_SOURCES update/HttpRedirect.cpp)
 list(APPEND VEMOR_WIN_SOURCES update/CertificateErrors.cpp update/Win32HttpRequest.cpp)
 list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/HttpRedirectTest.cpp)
-list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/HttpsFetchTest.cpp)

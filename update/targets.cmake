@@ -4,7 +4,7 @@ if(VEMOR_RUNS_HERE)
     add_test(NAME update_network
         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/win/update_servers.py --
                 ${CMAKE_SOURCE_DIR}/tools/wine-run --prefix ${VEMOR_WINEPREFIX}
-                $<TARGET_FILE:win_tests> --gtest_filter=HttpFetchTest.*:FtpDownloadTest.*)
+                $<TARGET_FILE:win_tests> --gtest_filter=HttpFetchTest.*:Win32FtpTest.*)
     set_tests_properties(update_network PROPERTIES TIMEOUT 300)
 endif()
 

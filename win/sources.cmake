@@ -14,3 +14,4 @@ list(APPEND VEMOR_WIN_SOURCES
     win/WholeFile.cpp
     win/Window.cpp
 )
+list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/ChildWindowTest.cpp tests/win/WholeFileTest.cpp)

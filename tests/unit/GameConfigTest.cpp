@@ -34,23 +34,22 @@ struct FakeFiles : IConfigFiles {
 const char kCfg[] = "japlus\\jampconfig.cfg";
 const char kEx[] = "japlus\\jampconfig_ex.cfg";
 
-TEST(ConfigLines, SplitsOnCrLfAndLoneLfAndKeepsALastLineWithoutEnd) {
+TEST(GameConfigTest, SplitsOnCrLfAndLoneLfAndKeepsALastLineWithoutEnd) {
     EXPECT_EQ(SplitConfigLines(""), Lines{});
     // A lone CR is not a line end and stays part of the line.
     EXPECT_EQ(SplitConfigLines("a\rb\r\n\nx"), (Lines{"a\rb", "", "x"}));
 }
 
-TEST(ConfigLines, StagingSortsByCaseInsensitivePrefixWithoutTrimming) {
-    const StagedConfig staged =
-        StageConfigLines({"unbindall", "bind w +forward", "seta jp_x 1", "seta name Player",
-                          "UnBindAll", " bind x y", "binder x", "unbind x", "SETA JPX 2",
-                          "seta  jp_x 1", ""});
+TEST(GameConfigTest, StagingSortsByCaseInsensitivePrefixWithoutTrimming) {
+    const StagedConfig staged = StageConfigLines(
+        {"unbindall", "bind w +forward", "seta jp_x 1", "seta name Player", "UnBindAll",
+         " bind x y", "binder x", "unbind x", "SETA JPX 2", "seta  jp_x 1", ""});
     EXPECT_EQ(staged.extraLines, (Lines{"unbindall", "bind w +forward", "UnBindAll", "binder x"}));
     EXPECT_EQ(staged.mainLines,
               (Lines{"seta name Player", " bind x y", "unbind x", "seta  jp_x 1", ""}));
 }
 
-TEST(ConfigLines, RestoreDropsClanPasswordLinesCaseSensitively) {
+TEST(GameConfigTest, RestoreDropsClanPasswordLinesCaseSensitively) {
     EXPECT_EQ(RestoreConfigLines({"seta cp_clanPwd \"m1:c2\"", "seta name x", "echo xcp_clanPwdx",
                                   "seta CP_CLANPWD y", ""}),
               (Lines{"seta name x", "seta CP_CLANPWD y", ""}));
@@ -58,7 +57,7 @@ TEST(ConfigLines, RestoreDropsClanPasswordLinesCaseSensitively) {
 
 // Bindings move to the extra file; without any, the extra file of an
 // earlier launch stays. No temporary file is left.
-TEST(ConfigFiles, StagingMovesBindsOut) {
+TEST(GameConfigTest, StagingMovesBindsOut) {
     const struct {
         const char *cfg, *stagedCfg, *stagedEx;
     } cases[] = {
@@ -77,7 +76,7 @@ TEST(ConfigFiles, StagingMovesBindsOut) {
     }
 }
 
-TEST(ConfigFiles, MissingOrUnreadableConfigurationChangesNothing) {
+TEST(GameConfigTest, MissingOrUnreadableConfigurationChangesNothing) {
     FakeFiles fs;
     fs.files[kEx] = "bind a b\r\n";
     StageConfigFiles(fs);
@@ -93,7 +92,7 @@ TEST(ConfigFiles, MissingOrUnreadableConfigurationChangesNothing) {
     EXPECT_EQ(fs.files.size(), 2u);
 }
 
-TEST(ConfigFiles, AFailedStepNeverCostsTheConfiguration) {
+TEST(GameConfigTest, AFailedStepNeverCostsTheConfiguration) {
     const std::string original = "bind w +forward\r\nseta jp_x 1\r\nseta cp_clanPwd \"a:b\"\r\n";
     const struct {
         const char* what;
@@ -132,7 +131,7 @@ TEST(ConfigFiles, AFailedStepNeverCostsTheConfiguration) {
 // Ordinary values pass unchanged; a value that could end the password and
 // start another argument or console command reaches the game in quotes, as
 // one value, and quotes and control characters cannot live in it at all.
-TEST(GameCommandLine, ValuesFromThePageCannotAddCommands) {
+TEST(GameConfigTest, ValuesFromThePageCannotAddCommands) {
     const std::string base =
         "jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg +set cp_clanPwd ";
     const struct {

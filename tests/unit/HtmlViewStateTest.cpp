@@ -10,8 +10,12 @@ struct RecordingListener : IHTMLViewListener {
     explicit RecordingListener(const HtmlViewState& state) : state(state) {}
     const HtmlViewState& state;
     std::vector<std::string> calls;
-    void OnPageReady() override { calls.push_back(state.IsLinkPolicy() ? "ready+policy" : "ready"); }
-    void OnPageError(unsigned long status) override { calls.push_back("error:" + std::to_string(status)); }
+    void OnPageReady() override {
+        calls.push_back(state.IsLinkPolicy() ? "ready+policy" : "ready");
+    }
+    void OnPageError(unsigned long status) override {
+        calls.push_back("error:" + std::to_string(status));
+    }
 };
 
 // The browser's current document, as a sequence of answers.
@@ -23,14 +27,14 @@ struct StandInDocuments : IDocumentSource {
     }
 };
 
-struct ViewState : ::testing::Test {
+struct HtmlViewStateTest : ::testing::Test {
     HtmlViewState state;
     RecordingListener listener{state};
     StandInDocuments documents;
     void SetUp() override { state.SetListener(&listener); }
 };
 
-TEST_F(ViewState, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyHolds) {
+TEST_F(HtmlViewStateTest, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyHolds) {
     state.OnDocumentComplete(documents, true);
     state.OnDocumentComplete(documents, true);
 
@@ -40,26 +44,8 @@ TEST_F(ViewState, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLinkPolicyH
               NavigationDecision::kOpenExternally);
 }
 
-// An embedded frame's document completing is not the page being ready, and
-// its navigations and failures are its own: they stay in the frame and are
-// neither handed to the system nor reported as failures of the page.
-TEST_F(ViewState, FramesNeitherMakeThePageReadyNorFollowTheLinkPolicy) {
-    state.OnDocumentComplete(documents, false);
-    state.OnNavigateError(0x800C0010ul, false);
-    EXPECT_TRUE(listener.calls.empty());
-    EXPECT_EQ(documents.asked, 0u);
-    EXPECT_FALSE(state.IsLinkPolicy());
-
-    state.OnDocumentComplete(documents, true);
-    EXPECT_EQ(listener.calls, (std::vector<std::string>{"ready"}));
-    for (const char* url : {"https://ads.example/frame.html", "about:blank", "file:///C:/x.exe"})
-        EXPECT_EQ(state.OnBeforeNavigate2(url, false), NavigationDecision::kStayInView) << url;
-    EXPECT_EQ(state.OnBeforeNavigate2("https://ads.example/frame.html", true),
-              NavigationDecision::kOpenExternally);
-}
-
 // A browser without any document still makes the page ready.
-TEST_F(ViewState, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
+TEST_F(HtmlViewStateTest, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
     documents.answers = {DocumentAttach::kNotAnHtmlDocument, DocumentAttach::kNoDocument};
     state.OnDocumentComplete(documents, true);
     EXPECT_TRUE(listener.calls.empty());
@@ -72,7 +58,7 @@ TEST_F(ViewState, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
     EXPECT_TRUE(state.IsDocumentReady());
 }
 
-TEST_F(ViewState, EveryFailedNavigationIsReportedBeforeAndAfterTheFirstPage) {
+TEST_F(HtmlViewStateTest, EveryFailedNavigationIsReportedBeforeAndAfterTheFirstPage) {
     state.OnNavigateError(0x800C0010ul, true);
     state.OnDocumentComplete(documents, true);
     state.OnNavigateError(0x80040154ul, true);

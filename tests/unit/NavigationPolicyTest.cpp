@@ -8,7 +8,7 @@ const NavigationDecision kStay = NavigationDecision::kStayInView;
 const NavigationDecision kOpen = NavigationDecision::kOpenExternally;
 const NavigationDecision kRefuse = NavigationDecision::kRefuse;
 
-TEST(NavigationPolicy, EverythingStaysInTheViewUntilTheFirstPageHasLoaded) {
+TEST(NavigationPolicyTest, EverythingStaysInTheViewUntilTheFirstPageHasLoaded) {
     for (const char* url : {"http://portal.example/tabs.php?lang=en", "https://x.example/",
                             "file:///C:/Windows/System32/calc.exe", "C:\\evil.exe", ""})
         EXPECT_EQ(DecideNavigation(url, false), kStay) << url;
@@ -17,7 +17,7 @@ TEST(NavigationPolicy, EverythingStaysInTheViewUntilTheFirstPageHasLoaded) {
 // After it, only the host localhost, res: pages and fragments stay in the
 // view; browser and mail addresses go to the system, and targets that would
 // start programs are refused and start nothing.
-TEST(NavigationPolicy, AfterTheFirstPage) {
+TEST(NavigationPolicyTest, AfterTheFirstPage) {
     const std::pair<const char*, NavigationDecision> cases[] = {
         {"http://localhost/", kStay},
         {"http://localhost", kStay},
@@ -66,13 +66,17 @@ TEST(NavigationPolicy, AfterTheFirstPage) {
     EXPECT_FALSE(IsSafeExternalTarget("file:///C:/x.exe#top"));
 }
 
-TEST(NavigationPolicy, ANewWindowNeverOpensInTheViewOnlyASafeTargetReachesTheSystem) {
+TEST(NavigationPolicyTest, ANewWindowNeverOpensInTheViewOnlyASafeTargetReachesTheSystem) {
     const std::string safe[] = {"https://forum.vemor.example/", "mailto:admin@vemor.example",
                                 "http://localhost/x", "https://x.example/#top"};
     for (const std::string& url : safe)
         EXPECT_EQ(DecideNewWindow(&url), kOpen) << url;
-    const std::string refused[] = {"file:///C:/x.exe", "javascript:alert(1)", "res://x.dll/y",
-                                   "#top", "", "http://x.example/\" C:\\x.exe"};
+    const std::string refused[] = {"file:///C:/x.exe",
+                                   "javascript:alert(1)",
+                                   "res://x.dll/y",
+                                   "#top",
+                                   "",
+                                   "http://x.example/\" C:\\x.exe"};
     for (const std::string& url : refused)
         EXPECT_EQ(DecideNewWindow(&url), kRefuse) << url;
     // NewWindow2 does not say where the window would go.

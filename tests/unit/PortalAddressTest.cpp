@@ -10,7 +10,7 @@ namespace {
 // run over the same file by the portal_host_setting test): a setting that
 // the build accepts is one the launcher can use, and the two agree on the
 // address it makes.
-TEST(PortalAddress, TheSettingGivesSchemeHostAndPortOrIsRefused) {
+TEST(PortalAddressTest, TheSettingGivesSchemeHostAndPortOrIsRefused) {
     std::ifstream table(VEMOR_PORTAL_SETTINGS_TABLE);
     ASSERT_TRUE(table) << VEMOR_PORTAL_SETTINGS_TABLE;
     int rows = 0;
@@ -27,14 +27,14 @@ TEST(PortalAddress, TheSettingGivesSchemeHostAndPortOrIsRefused) {
 }
 
 // That the address escapes the language at all; which bytes, the next test.
-TEST(PortalAddress, ALanguageValueCannotEndTheQueryOrRedirectTheAddress) {
+TEST(PortalAddressTest, ALanguageValueCannotEndTheQueryOrRedirectTheAddress) {
     EXPECT_EQ(PortalAddress("127.0.0.1:8111", "pt-BR"),
               "http://127.0.0.1:8111/tabs.php?lang=pt-BR");
     EXPECT_EQ(PortalAddress("https://portal.example.org:8443/", "en#x"),
               "https://portal.example.org:8443/tabs.php?lang=en%23x");
 }
 
-TEST(PortalAddress, EveryEscapedValueHoldsOnlySafeCharacters) {
+TEST(PortalAddressTest, EveryEscapedValueHoldsOnlySafeCharacters) {
     std::string all;
     for (int c = 0; c < 256; ++c)
         all += static_cast<char>(c);

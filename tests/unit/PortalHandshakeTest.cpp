@@ -59,7 +59,7 @@ struct StandInPage : IPortalPage {
     }
 };
 
-struct Handshake : ::testing::Test {
+struct PortalHandshakeTest : ::testing::Test {
     CookieDisk disk; // no "cookie.dat" yet; saves are counted through the callback
     AccountRecord account{"", std::make_unique<MemoryCookieFile>(disk)};
     SimulatedWindow window;
@@ -70,7 +70,7 @@ struct Handshake : ::testing::Test {
 
 // Authorize is tried every half second, three times at most, until the page
 // defines it; then exactly once, with the stored values, and the timer stops.
-TEST_F(Handshake, AuthorizeIsTriedUntilThePageDefinesItAndThenOnce) {
+TEST_F(PortalHandshakeTest, AuthorizeIsTriedUntilThePageDefinesItAndThenOnce) {
     const struct {
         long authorizeFrom; // -1: never
         std::vector<long> attempts;
@@ -100,7 +100,7 @@ TEST_F(Handshake, AuthorizeIsTriedUntilThePageDefinesItAndThenOnce) {
 // the close waits for a page that is still loading (and then starts no
 // handshake), happens at once when the page is ready, and never waits for a
 // page that failed or for a view that does not exist. It happens once.
-TEST_F(Handshake, TheSelfUpdateCloseWaitsOnlyForAPageStillLoading) {
+TEST_F(PortalHandshakeTest, TheSelfUpdateCloseWaitsOnlyForAPageStillLoading) {
     const struct {
         const char* events; // S: self-update started, R: page ready, E: page error
         bool view;
@@ -123,7 +123,7 @@ TEST_F(Handshake, TheSelfUpdateCloseWaitsOnlyForAPageStillLoading) {
     }
 }
 
-TEST_F(Handshake, ANavigationErrorKeepsThePortalHiddenButTheHandshakeStillRuns) {
+TEST_F(PortalHandshakeTest, ANavigationErrorKeepsThePortalHiddenButTheHandshakeStillRuns) {
     handshake.OnPageError();
     handshake.OnPageReady();
     window.Advance(5000, handshake);
@@ -133,7 +133,7 @@ TEST_F(Handshake, ANavigationErrorKeepsThePortalHiddenButTheHandshakeStillRuns) 
     EXPECT_EQ(page.attempts.size(), 1u);
 }
 
-TEST_F(Handshake, CaptureReplacesEveryValueFromThePortalPageAndSaves) {
+TEST_F(PortalHandshakeTest, CaptureReplacesEveryValueFromThePortalPageAndSaves) {
     account.m_accessMid = "old-mid";
     account.m_accessCode = "old-code";
     account.m_lang = "en";
@@ -156,7 +156,7 @@ TEST_F(Handshake, CaptureReplacesEveryValueFromThePortalPageAndSaves) {
 // written. Without a view at all the same holds, and so it does for the
 // portal page itself when the window closes before its authorize returned:
 // its fields are still empty then.
-TEST_F(Handshake, CaptureFromAnythingButTheAuthorizedPortalPageKeepsTheStoredLogin) {
+TEST_F(PortalHandshakeTest, CaptureFromAnythingButTheAuthorizedPortalPageKeepsTheStoredLogin) {
     PortalHandshake noView(account, nullptr, window, [this] { ++saves; });
     PortalHandshake early(account, &page, window, [this] { ++saves; });
     handshake.OnPageReady();

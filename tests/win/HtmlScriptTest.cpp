@@ -65,7 +65,7 @@ private:
     }
 };
 
-TEST(PageScript, ArgumentsGoLastFirstAndAnswersComeBackAsTextInTheThreadsCodePage) {
+TEST(HtmlScriptTest, ArgumentsGoLastFirstAndAnswersComeBackAsTextInTheThreadsCodePage) {
     StandInPage page;
     CHtmlScript script;
     ASSERT_TRUE(script.AttachDocument(&page));
@@ -84,8 +84,10 @@ TEST(PageScript, ArgumentsGoLastFirstAndAnswersComeBackAsTextInTheThreadsCodePag
         const wchar_t* text;
         const char* expected;
     } cases[] = {
-        {VT_BSTR, 0, L"caf\u00E9", "caf\xE9"}, {VT_BOOL, VARIANT_TRUE, nullptr, "true"},
-        {VT_BOOL, VARIANT_FALSE, nullptr, "false"}, {VT_I4, 42, nullptr, ""},
+        {VT_BSTR, 0, L"caf\u00E9", "caf\xE9"},
+        {VT_BOOL, VARIANT_TRUE, nullptr, "true"},
+        {VT_BOOL, VARIANT_FALSE, nullptr, "false"},
+        {VT_I4, 42, nullptr, ""},
         {VT_EMPTY, 0, nullptr, ""},
     };
     for (const Case& c : cases) {
@@ -104,7 +106,7 @@ TEST(PageScript, ArgumentsGoLastFirstAndAnswersComeBackAsTextInTheThreadsCodePag
     ::VariantClear(&page.answer);
 }
 
-TEST(PageScript, FailuresLeaveTheResultAndKeepWhatIsAttached) {
+TEST(HtmlScriptTest, FailuresLeaveTheResultAndKeepWhatIsAttached) {
     StandInPage page;
     CHtmlScript script;
     std::string result = "kept";

@@ -3,7 +3,6 @@
 #include "identity/AccountRecord.h"
 #include "tests/unit/IdentityCookieLayout.h"
 #include "identity/Win32CookieFile.h"
-#include "win/Handle.h"
 
 #include <gtest/gtest.h>
 
@@ -36,28 +35,6 @@ TEST(CookieOnDisk, SaveReplacesTheWholeFileAndLeavesNothingBeside) {
 
     record = RecordOfAbc();
     EXPECT_EQ(record->m_accessMid + "/" + record->m_accessCode + "/" + record->m_lang, "m1/c2/en");
-}
-
-TEST(CookieOnDisk, AFileThatCannotBeReplacedStaysAsItWas) {
-    TestFolder folder;
-    const std::string before =
-        CookieField("old", kKeyOfAbc) + CookieField("old", kKeyOfAbc) + CookieField("de", "");
-    WriteFileBytes("cookie.dat", before);
-    // Another program holds the file open without letting it be replaced.
-    win::ScopedHandle holder(::CreateFileA("cookie.dat", GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(holder.IsValid());
-    auto record = RecordOfAbc();
-    record->m_accessMid = "new";
-    record->Save();
-    holder.Close();
-    EXPECT_EQ(ReadFileBytes("cookie.dat"), before);
-    EXPECT_FALSE(FileExists("cookie.tmp"));
-
-    // Nor does a "cookie.tmp" that cannot be written stop anything.
-    ASSERT_TRUE(::CreateDirectoryA("cookie.tmp", nullptr));
-    record->Save();
-    EXPECT_EQ(ReadFileBytes("cookie.dat"), before);
 }
 
 // Wine does not make a read of a locked range fail, so a read error part-way

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -66,6 +67,11 @@ std::string ReadFileBytes(const std::string& path) {
 
 bool FileExists(const std::string& path) {
     return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string TestSetting(const std::string& name) {
+    const char* value = std::getenv(name.c_str());
+    return value ? value : "";
 }
 
 std::string WindowsPathOf(const std::string& unixPath) {

@@ -24,5 +24,8 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 // The file's bytes, or "<missing>" when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
 bool FileExists(const std::string& path);
+// A variable set by the script that starts a test's servers; "" when the
+// test is run plainly.
+std::string TestSetting(const std::string& name);
 // A Unix path of the build (as CMake knows it) in the form Wine gives it.
 std::string WindowsPathOf(const std::string& unixPath);

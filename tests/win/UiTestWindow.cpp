@@ -12,8 +12,8 @@ HostWindow::HostWindow(COLORREF background, int width, int height)
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.lpszClassName = "VemorUiTestHost";
     ::RegisterClassA(&wc);
-    m_hwnd = ::CreateWindowExA(0, "VemorUiTestHost", "host", WS_POPUP | WS_VISIBLE, 40, 40, width, height,
-                               nullptr, nullptr, wc.hInstance, this);
+    m_hwnd = ::CreateWindowExA(0, "VemorUiTestHost", "host", WS_POPUP | WS_VISIBLE, 40, 40, width,
+                               height, nullptr, nullptr, wc.hInstance, this);
     ::RedrawWindow(m_hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
     Pump();
 }

@@ -133,20 +133,6 @@ def start_breaking_proxy(upstream, counts, after, times, stall=False, refuse_res
         terminate=lambda: (listener.shutdown(socket.SHUT_RDWR), listener.close()), wait=lambda: None)
 
 
-def start_silent_server():
-    listener = socket.socket()
-    listener.bind(("127.0.0.1", 0))
-    listener.listen(8)
-    held = []
-
-    def serve():
-        while True:
-            held.append(listener.accept()[0])
-
-    threading.Thread(target=serve, daemon=True).start()
-    return listener.getsockname()[1]
-
-
 def main():
     command = sys.argv[2:] if sys.argv[1:2] == ["--"] else sys.argv[1:]
     root = tempfile.mkdtemp(prefix="vemor-update-servers-")
@@ -175,7 +161,9 @@ def main():
             start_breaking_proxy(stock, work, 100000, 2, refuse_rest=True)[0])
         env["VEMOR_TEST_STALL_FTP_PORT"] = str(
             start_breaking_proxy(stock, work, 1000, 1000, stall=True)[0])
-        env["VEMOR_TEST_SILENT_PORT"] = str(start_silent_server())
+        # Connections complete from the backlog and are never answered.
+        silent = socket.create_server(("127.0.0.1", 0), backlog=8)
+        env["VEMOR_TEST_SILENT_PORT"] = str(silent.getsockname()[1])
         result = subprocess.run(command, env=env)
         trickle.shutdown()
         return result.returncode

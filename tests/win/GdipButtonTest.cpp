@@ -21,9 +21,9 @@ bool Near(COLORREF expected, COLORREF actual) {
 
 #define EXPECT_NEAR_COLOUR(expected, actual) EXPECT_PRED2(Near, expected, actual)
 
-class ButtonFixture : public ::testing::Test {
+class GdipButtonTest : public ::testing::Test {
 protected:
-    ButtonFixture() : host(kBehind, 120, 60) {
+    GdipButtonTest() : host(kBehind, 120, 60) {
         hwnd = host.AddChild("BUTTON", BS_PUSHBUTTON, 20, 30, 16, 8, 1001);
         button.SubclassWindow(hwnd);
     }
@@ -41,7 +41,7 @@ protected:
     ui::CGdipButton button;
 };
 
-TEST_F(ButtonFixture, LooksAreComposedOverTheCapturedBackground) {
+TEST_F(GdipButtonTest, LooksAreComposedOverTheCapturedBackground) {
     ASSERT_TRUE(button.SetImageResource(kProbeImage, "IMAGE"));
     EXPECT_EQ(BS_OWNERDRAW, ::GetWindowLongPtrA(hwnd, GWL_STYLE) & BS_TYPEMASK);
     ExpectLook(RGB(255, 255, 255), RGB(100, 100, 100));
@@ -72,7 +72,7 @@ TEST_F(ButtonFixture, LooksAreComposedOverTheCapturedBackground) {
     ExpectLook(RGB(255, 255, 255), RGB(100, 100, 100));
 }
 
-TEST_F(ButtonFixture, DoubleClickCountsAsTwoClicks) {
+TEST_F(GdipButtonTest, DoubleClickCountsAsTwoClicks) {
     ASSERT_TRUE(button.SetImageResource(kProbeImage, "IMAGE"));
     const LPARAM inside = MAKELPARAM(4, 4);
     for (UINT msg : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, WM_LBUTTONUP})

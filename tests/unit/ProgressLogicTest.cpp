@@ -9,7 +9,7 @@ namespace {
 using ui::ProgressState;
 using ui::Rect;
 
-TEST(ProgressPosition, ClampsToRangeOrToTheMarqueeOverrun) {
+TEST(ProgressLogicTest, ClampsToRangeOrToTheMarqueeOverrun) {
     ProgressState state;
     EXPECT_EQ(0, ui::SetPosition(state, 150, false));
     EXPECT_EQ(100, state.m_nPos);
@@ -29,7 +29,7 @@ TEST(ProgressPosition, ClampsToRangeOrToTheMarqueeOverrun) {
     EXPECT_EQ(135, ui::MarqueeLimit(state));
 }
 
-TEST(ProgressPosition, StepWrapsAroundAtBothEnds) {
+TEST(ProgressLogicTest, StepWrapsAroundAtBothEnds) {
     ProgressState state;
     state.m_nPos = 95;
     EXPECT_EQ(95, ui::StepPosition(state, false));
@@ -54,7 +54,7 @@ TEST(ProgressPosition, StepWrapsAroundAtBothEnds) {
     EXPECT_TRUE(ui::IsRangeEmpty(state));
 }
 
-TEST(ProgressMarquee, TurnsAtTheOverrunAndAtTheLowerBound) {
+TEST(ProgressLogicTest, TurnsAtTheOverrunAndAtTheLowerBound) {
     ProgressState state;
     int direction = 1;
     state.m_nPos = 50;
@@ -67,7 +67,7 @@ TEST(ProgressMarquee, TurnsAtTheOverrunAndAtTheLowerBound) {
     EXPECT_EQ(1, direction);
 }
 
-TEST(ProgressText, AppendsTheRoundedPercentageWithoutSeparator) {
+TEST(ProgressLogicTest, AppendsTheRoundedPercentageWithoutSeparator) {
     ProgressState state;
     state.m_nPos = 45;
     EXPECT_EQ("Loading45%", ui::ProgressText("Loading", state));
@@ -87,19 +87,18 @@ TEST(ProgressText, AppendsTheRoundedPercentageWithoutSeparator) {
 // The bar is truncated and the rest follows it; a vertical bar fills from the
 // bottom. The marquee block (20 %) enters without a lead, runs, and leaves
 // past the end without a rest. An area not drawn is shown as {}.
-TEST(ProgressAreas, BarRestAndLeadFollowThePosition) {
+TEST(ProgressLogicTest, BarRestAndLeadFollowThePosition) {
     const struct {
         Rect interior;
-        int high, pos;
-        bool vertical, marquee;
+        int high, pos, vertical, marquee;
         Rect lead, bar, rest;
     } cases[] = {
-        {{2, 2, 102, 22}, 3, 2, false, false, {}, {2, 2, 68, 22}, {68, 2, 102, 22}},
-        {{0, 0, 10, 90}, 3, 1, true, false, {}, {0, 60, 10, 90}, {0, 0, 10, 60}},
-        {{0, 0, 200, 20}, 100, 10, false, true, {}, {0, 0, 20, 20}, {20, 0, 200, 20}},
-        {{0, 0, 200, 20}, 100, 50, false, true, {0, 0, 60, 20}, {60, 0, 100, 20}, {100, 0, 200, 20}},
-        {{0, 0, 200, 20}, 100, 110, false, true, {0, 0, 180, 20}, {180, 0, 200, 20}, {}},
-        {{0, 0, 20, 200}, 100, 50, true, true, {0, 140, 20, 200}, {0, 100, 20, 140}, {0, 0, 20, 100}},
+        {{2, 2, 102, 22}, 3, 2, 0, 0, {}, {2, 2, 68, 22}, {68, 2, 102, 22}},
+        {{0, 0, 10, 90}, 3, 1, 1, 0, {}, {0, 60, 10, 90}, {0, 0, 10, 60}},
+        {{0, 0, 200, 20}, 100, 10, 0, 1, {}, {0, 0, 20, 20}, {20, 0, 200, 20}},
+        {{0, 0, 200, 20}, 100, 50, 0, 1, {0, 0, 60, 20}, {60, 0, 100, 20}, {100, 0, 200, 20}},
+        {{0, 0, 200, 20}, 100, 110, 0, 1, {0, 0, 180, 20}, {180, 0, 200, 20}, {}},
+        {{0, 0, 20, 200}, 100, 50, 1, 1, {0, 140, 20, 200}, {0, 100, 20, 140}, {0, 0, 20, 100}},
     };
     for (const auto& c : cases) {
         ProgressState state;
@@ -112,7 +111,7 @@ TEST(ProgressAreas, BarRestAndLeadFollowThePosition) {
     }
 }
 
-TEST(ProgressAreas, PositionOutsideAChangedRangeStaysInsideTheFrame) {
+TEST(ProgressLogicTest, PositionOutsideAChangedRangeStaysInsideTheFrame) {
     const Rect interior{2, 2, 102, 22};
     ProgressState state;
     state.m_nPos = 100;
@@ -138,7 +137,7 @@ TEST(ProgressAreas, PositionOutsideAChangedRangeStaysInsideTheFrame) {
     EXPECT_EQ(interior.right, areas.bar.right);
 }
 
-TEST(ProgressText, PlacementFollowsTheAlignment) {
+TEST(ProgressLogicTest, PlacementFollowsTheAlignment) {
     const Rect interior{2, 2, 102, 22};
     EXPECT_EQ(4, ui::PlaceText(interior, 0, false, 40, 13).x);
     EXPECT_EQ(59, ui::PlaceText(interior, 2, false, 40, 13).x);

@@ -21,7 +21,7 @@ const std::string kDocument =
 
 // A launcher built with a key that is no key refuses everything rather than
 // falling back to trusting the network.
-TEST(SignatureTest, AKeyThatIsNoKeyRefusesEverything) {
+TEST(CngVerifierTest, AKeyThatIsNoKeyRefusesEverything) {
     CngVerifier good(kPublicKey);
     EXPECT_EQ(CheckSignedDocument(kDocument, SignedKind::kManifest, 0, good).verdict,
               SignedVerdict::kAccepted);

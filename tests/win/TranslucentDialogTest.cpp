@@ -76,7 +76,7 @@ protected:
     }
 };
 
-TEST(TranslucentFrame, EveryCloseAsksThePopupAndThePairClosesThroughTheFrameOnce) {
+TEST(TranslucentDialogTest, EveryCloseAsksThePopupAndThePairClosesThroughTheFrameOnce) {
     TestFrame frame;
     EXPECT_EQ(IDCANCEL, frame.DoModal());
     EXPECT_EQ(frame.seen, (std::vector<std::string>{"0/0 skin", "4/0 skin", "5/1", "5/2"}));

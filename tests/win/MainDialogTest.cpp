@@ -47,7 +47,8 @@ struct SilentPortal {
 };
 
 struct Layout {
-    RECT frame = {}, client = {}, popup = {}, bar = {}, launch = {}, exit = {}, portal = {};
+    RECT frame = {}, client = {}, popup = {}, bar = {}, launch = {}, exit = {}, portal = {},
+         view = {};
     bool portalVisible = false;
     COLORREF exitPixel = 0; // inside the "Exit" button
 };
@@ -79,6 +80,7 @@ Layout Measure() {
         const int id = ::GetDlgCtrlID(child);
         if (id != IDC_PROGRESS && id != IDC_LAUNCH && id != IDC_EXIT) {
             layout.portal = ChildRect(child);
+            ::GetClientRect(::GetWindow(child, GW_CHILD), &layout.view);
             layout.portalVisible = ::IsWindowVisible(child) != FALSE;
         }
     }
@@ -131,7 +133,7 @@ std::string Describe(const RECT& r) {
            std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top);
 }
 
-TEST(MainWindow, GrowsToTheFullLayoutWhenThePortalPageIsReady) {
+TEST(MainDialogTest, GrowsToTheFullLayoutWhenThePortalPageIsReady) {
     const std::string host = build_config::kPortalHost;
     const size_t colon = host.find(':');
     if (host.compare(0, colon, "127.0.0.1") != 0)
@@ -173,6 +175,7 @@ TEST(MainWindow, GrowsToTheFullLayoutWhenThePortalPageIsReady) {
     EXPECT_EQ(Describe(g_full.popup), Describe(g_full.frame));
     EXPECT_EQ(Describe(g_full.bar), "9,193 617x25");
     EXPECT_EQ(Describe(g_full.portal), "10,231 615x232");
+    EXPECT_EQ(Describe(g_full.view), "0,0 615x232"); // the view fills its frame
     EXPECT_TRUE(g_full.portalVisible);
     EXPECT_EQ(Describe(g_full.launch), "151,476 158x33");
     EXPECT_EQ(Describe(g_full.exit), "326,476 158x33");

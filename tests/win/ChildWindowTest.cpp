@@ -30,9 +30,9 @@ protected:
     }
 };
 
-TEST(ChildWindow, AHandlerThatThrowsLeavesTheCallerAndTheWindowWorking) {
-    HWND parent = ::CreateWindowExA(0, "STATIC", "parent", WS_POPUP, 0, 0, 10, 10, nullptr,
-                                    nullptr, nullptr, nullptr);
+TEST(ChildWindowTest, AHandlerThatThrowsLeavesTheCallerAndTheWindowWorking) {
+    HWND parent = ::CreateWindowExA(0, "STATIC", "parent", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                    nullptr, nullptr);
     ThrowingChild child;
     ASSERT_TRUE(child.Create(parent));
     EXPECT_EQ(::SendMessageA(child.GetSafeHwnd(), kThrow, 0, 0), 0);

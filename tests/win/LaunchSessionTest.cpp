@@ -38,7 +38,7 @@ HWND OwnMessageBox() {
 
 // (The plain launch, its command line and the wait for the game's end are
 // proved by the end-to-end launch scenario.)
-TEST(LaunchGame, AnInjectedValueStaysOneValueOfTheClanPassword) {
+TEST(LaunchSessionTest, AnInjectedValueStaysOneValueOfTheClanPassword) {
     TestFolder folder;
     ASSERT_TRUE(::CopyFileA(WindowsPathOf(VEMOR_JAMP_EXE).c_str(), "jamp.exe", FALSE));
     LaunchSession session;
@@ -53,7 +53,7 @@ TEST(LaunchGame, AnInjectedValueStaysOneValueOfTheClanPassword) {
 
 // The player is told why the game did not start, in the system's words, and
 // nothing waits for a game that is not there.
-TEST(LaunchGame, AGameThatCannotStartIsReportedWithTheSystemsReason) {
+TEST(LaunchSessionTest, AGameThatCannotStartIsReportedWithTheSystemsReason) {
     TestFolder folder;
     char reason[256] = {};
     ::FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,

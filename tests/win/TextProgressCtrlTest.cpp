@@ -16,11 +16,11 @@ const COLORREF kTextOverBar = RGB(255, 0, 0);
 const COLORREF kText = RGB(0, 255, 0);
 
 // A 104 x 24 bar with the two-line border: its interior is 100 x 20 at (2, 2).
-// The position arithmetic is checked natively (UiProgressLogicTest); here
+// The position arithmetic is checked natively (ProgressLogicTest); here
 // what the player sees of it.
-class ProgressFixture : public ::testing::Test {
+class TextProgressCtrlTest : public ::testing::Test {
 protected:
-    ProgressFixture() : host(RGB(40, 40, 40), 200, 80) {
+    TextProgressCtrlTest() : host(RGB(40, 40, 40), 200, 80) {
         hwnd = host.AddChild(PROGRESS_CLASSA, PBS_SMOOTH, 10, 10, 104, 24, 1000);
         bar.SubclassWindow(hwnd);
     }
@@ -55,7 +55,7 @@ protected:
 
 // The launcher shows its status without a percentage, in two colours split
 // at the bar's edge, inside the two-line border.
-TEST_F(ProgressFixture, TextChangesColourExactlyAtTheBarsEdgeInsideTheBorder) {
+TEST_F(TextProgressCtrlTest, TextChangesColourExactlyAtTheBarsEdgeInsideTheBorder) {
     Send(PBM_SETBARCOLOR, 0, kBar);
     Send(PBM_SETBKCOLOR, 0, kBack);
     Send(ui::TPCM_SETBARTEXTCOLOR, 0, kTextOverBar);

@@ -1,4 +1,4 @@
-#include "portal/PortalFrame.h"
+#include "portal/HTMLView.h"
 
 #include <exdispid.h>
 
@@ -29,7 +29,7 @@ protected:
     void OpenExternally(const std::string& url) override { opened.push_back(url); }
 };
 
-struct BrowserWindow : ::testing::Test {
+struct HTMLViewTest : ::testing::Test {
     HWND parent = nullptr;
     RecordingListener listener;
 
@@ -44,35 +44,6 @@ struct BrowserWindow : ::testing::Test {
         ::OleUninitialize();
     }
 };
-
-TEST_F(BrowserWindow, TheFrameIsAHiddenChildHoldingTheActivatedViewWhichSwallowsF5) {
-    std::unique_ptr<PortalFrame> frame = PortalFrame::Create(parent, &listener);
-    ASSERT_NE(frame, nullptr);
-    HWND hwnd = frame->GetSafeHwnd();
-    EXPECT_FALSE(::IsWindowVisible(hwnd));
-    EXPECT_EQ(::GetParent(hwnd), parent);
-
-    // The view follows the frame's size.
-    HWND view = frame->View().GetSafeHwnd();
-    ASSERT_NE(view, nullptr);
-    ::MoveWindow(hwnd, 10, 231, 615, 232, TRUE);
-    RECT rect;
-    ::GetClientRect(view, &rect);
-    EXPECT_EQ(rect.right, 615);
-    EXPECT_EQ(rect.bottom, 232);
-
-    // F5 is swallowed on its way through the chain; no page, no script.
-    MSG f5 = {view, WM_KEYDOWN, VK_F5, 0, 0, {}}, a = {view, WM_KEYDOWN, 'A', 0, 0, {}};
-    EXPECT_TRUE(win::Window::PreTranslateChain(f5));
-    EXPECT_FALSE(frame->View().PreTranslateMessage(a));
-    EXPECT_FALSE(frame->View().HasDocument());
-    std::string lang = "kept";
-    EXPECT_FALSE(frame->View().GetLang(lang));
-    EXPECT_EQ(lang, "kept");
-    EXPECT_FALSE(frame->View().Authorize("m", "c", "id"));
-    frame.reset();
-    EXPECT_FALSE(::IsWindow(hwnd));
-}
 
 VARIANT Typed(VARTYPE type) {
     VARIANT value = {};
@@ -137,11 +108,22 @@ private:
 
 // For the top-level page the control names itself as the events' source,
 // for an embedded frame the frame's own browser object.
-TEST_F(BrowserWindow, NewWindowsAndFramesFollowThePolicyAtTheControlsEventSink) {
+TEST_F(HTMLViewTest, NewWindowsAndFramesFollowThePolicyAtTheControlsEventSink) {
     OpeningView view;
     RECT rect = {10, 10, 200, 300};
     ASSERT_TRUE(view.Create(parent, rect, 0xE900));
     view.SetListener(&listener);
+    // No page ever loads under Wine: the page's functions answer nothing, and
+    // F5 is swallowed on its way through the chain.
+    std::string lang = "kept";
+    EXPECT_FALSE(view.HasDocument());
+    EXPECT_FALSE(view.GetLang(lang));
+    EXPECT_EQ(lang, "kept");
+    EXPECT_FALSE(view.Authorize("m", "c", "id"));
+    MSG f5 = {view.GetSafeHwnd(), WM_KEYDOWN, VK_F5, 0, 0, {}}, a = f5;
+    a.wParam = 'A';
+    EXPECT_TRUE(win::Window::PreTranslateChain(f5));
+    EXPECT_FALSE(view.PreTranslateMessage(a));
     win::ComPtr<IDispatch> top, frame, sink;
     win::ComPtr<IOleObject> control;
     win::ComPtr<IOleClientSite> site;

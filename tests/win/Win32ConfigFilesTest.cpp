@@ -17,7 +17,7 @@ const char kExTmp[] = "japlus\\jampconfig_ex.tmp";
 // A temporary file that another program holds, or a folder in its place:
 // staging and restoring leave the player's files exactly as they were. (The
 // byte-for-byte round trip is proved by the end-to-end launch scenario.)
-TEST(GameConfigOnDisk, LockedOrBlockedTemporaryFilesLeaveTheConfigurationAlone) {
+TEST(Win32ConfigFilesTest, LockedOrBlockedTemporaryFilesLeaveTheConfigurationAlone) {
     const std::string original = "bind w +forward\r\nseta jp_x 1\r\nseta name P\r\n"
                                  "seta cp_clanPwd \"a:b\"\r\n";
     struct Case {
