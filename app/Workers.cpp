@@ -72,12 +72,12 @@ void RunUpdateWithRealServices(UpdateWorker& worker) {
     RunUpdate(worker, services);
 }
 
-void RefreshWithRealServices(const ServerListSettings* settings) {
-    HttpFetch http(ModeFor(settings->signing.publicKey));
-    ProfileStampStore stamps(settings->iniPath);
+void RefreshWithRealServices(const ServerListSettings& settings) {
+    HttpFetch http(ModeFor(settings.signing.publicKey));
+    ProfileStampStore stamps(settings.iniPath);
     WinsockResolver resolver;
     Win32ServerCacheFile cacheFile;
-    Win32SignedSource signedSource(settings->signing, settings->iniPath);
+    Win32SignedSource signedSource(settings.signing, settings.iniPath);
     ServerListServices services{
         http,
         stamps,
@@ -88,12 +88,9 @@ void RefreshWithRealServices(const ServerListSettings* settings) {
     RefreshServerList(g_serverCache, services);
 }
 
-} // namespace
-
-unsigned UpdateThreadProc(void* param) {
-    const std::unique_ptr<std::shared_ptr<UpdateWork>> owner(
-        static_cast<std::shared_ptr<UpdateWork>*>(param));
-    UpdateWorker& worker = (*owner)->worker;
+// The thread's copy of the shared pointer keeps the work alive while it runs.
+unsigned UpdateThreadProc(const std::shared_ptr<UpdateWork>& work) {
+    UpdateWorker& worker = work->worker;
     try {
         RunUpdateWithRealServices(worker);
     } catch (...) {
@@ -106,28 +103,26 @@ unsigned UpdateThreadProc(void* param) {
     return 0;
 }
 
-unsigned ServerListThreadProc(void* param) {
-    const std::unique_ptr<ServerListSettings> settings(static_cast<ServerListSettings*>(param));
+unsigned ServerListThreadProc(const ServerListSettings& settings) {
     try {
-        RefreshWithRealServices(settings.get());
+        RefreshWithRealServices(settings);
     } catch (...) {
         LogCaughtException("the server-list thread");
     }
     return 0;
 }
 
+} // namespace
+
 bool StartUpdateThread(const std::shared_ptr<UpdateWork>& work) {
-    auto* param = new std::shared_ptr<UpdateWork>(work);
-    if (win::StartThread(&UpdateThreadProc, param, THREAD_PRIORITY_TIME_CRITICAL))
-        return true;
-    delete param;
-    return false;
+    return win::StartThread([work] { return UpdateThreadProc(work); },
+                            THREAD_PRIORITY_TIME_CRITICAL);
 }
 
 bool StartServerListThread(const std::string& iniPath, const SigningSettings& signing) {
-    auto* param = new ServerListSettings{iniPath, signing};
-    if (win::StartThread(&ServerListThreadProc, param, THREAD_PRIORITY_TIME_CRITICAL))
-        return true;
-    delete param;
-    return false;
+    return win::StartThread(
+        [settings = ServerListSettings{iniPath, signing}] {
+            return ServerListThreadProc(settings);
+        },
+        THREAD_PRIORITY_TIME_CRITICAL);
 }

@@ -15,20 +15,12 @@ struct UpdateWork {
     UpdateRelay relay;
 };
 
-// The update thread. param is a heap copy of the session's shared pointer to
-// its UpdateWork, which the thread owns and releases.
-unsigned UpdateThreadProc(void* param);
-
 // What the server-list thread needs: the settings file, and what the
 // launcher was built with for signed updates.
 struct ServerListSettings {
     std::string iniPath;
     SigningSettings signing;
 };
-
-// The server-list thread. param is a heap ServerListSettings, owned by the
-// thread.
-unsigned ServerListThreadProc(void* param);
 
 // Both at THREAD_PRIORITY_TIME_CRITICAL; nothing waits for them. Each is given
 // the real services: the portal over HTTP, the update FTP server, the game
