@@ -49,7 +49,6 @@ UpdateEnd CheckAndDownload(UpdateWorker& worker, UpdateServices& services) {
     listener.OnProgress(0.0f);
     listener.OnStatusText("Checking for update...");
 
-    FtpDownload job(&worker, services.ftp, services.folder);
     Manifest manifest;
     // The request's own line says how the portal answered.
     const char* why = "the request failed";
@@ -70,6 +69,7 @@ UpdateEnd CheckAndDownload(UpdateWorker& worker, UpdateServices& services) {
     // and a file the manifest deletes that is still there.
     bool failed = !manifest.valid || manifest.cut;
     bool stopped = false;
+    std::vector<std::string> placed;
     LogManifest(manifest, why);
     UpdatePlan plan = DeleteAndListOutdated(manifest, services.folder);
     failed = failed || plan.deleteFailed;
@@ -81,10 +81,11 @@ UpdateEnd CheckAndDownload(UpdateWorker& worker, UpdateServices& services) {
                            [](const ManifestItem& item) { return item.name == kLauncherName; }),
             plan.fetchList.end());
     if (!plan.fetchList.empty()) {
-        job.m_files = plan.fetchList;
-        const DownloadResult result = job.Run();
-        failed = failed || result == DownloadResult::kFailed;
-        stopped = result == DownloadResult::kStopped;
+        FtpDownload job(worker, listener, services.ftp, services.folder);
+        DownloadOutcome downloaded = job.Run(plan.fetchList);
+        failed = failed || downloaded.result == DownloadResult::kFailed;
+        stopped = downloaded.result == DownloadResult::kStopped;
+        placed = std::move(downloaded.placed);
     }
 
     UpdateEnd end = failed    ? UpdateEnd::kFailed
@@ -97,8 +98,7 @@ UpdateEnd CheckAndDownload(UpdateWorker& worker, UpdateServices& services) {
                 kFailedLauncherName + " is deleted");
         end = UpdateEnd::kFailed;
     } else if (plan.selfUpdate) {
-        const bool arrived = std::find(job.m_placed.begin(), job.m_placed.end(), kLauncherName) !=
-                             job.m_placed.end();
+        const bool arrived = std::find(placed.begin(), placed.end(), kLauncherName) != placed.end();
         if (arrived && services.selfUpdate.StartSelfUpdate()) {
             LogLine("self-update: eu.exe started with the new launcher; the launcher closes");
             end = UpdateEnd::kSelfUpdate;
