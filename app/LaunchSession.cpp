@@ -45,8 +45,7 @@ LaunchSession::LaunchSession(SigningSettings signing) : m_updater(std::make_shar
     // The suffix always brings its separator, so a drive root gives "C:\\vemor.ini",
     // which the file functions accept.
     m_iniPath = CurrentDirectory() + "\\vemor.ini";
-    m_updater->worker.m_signing = std::move(signing);
-    m_updater->worker.m_iniPath = m_iniPath;
+    m_signing = std::move(signing);
     m_cancelled = kNoLaunch;
     HideAccountValues();
 }
@@ -80,12 +79,12 @@ void LaunchSession::StartWorkers(HWND window) {
     m_updater->relay.Attach(window);
     // No worker runs yet, so nothing needs the lock here.
     m_updater->worker.m_stopRequested = false;
-    StartUpdateThread(m_updater);
+    StartUpdateThread(m_updater, {m_iniPath, m_signing});
     StartServerListThread();
 }
 
 void LaunchSession::StartServerListThread() {
-    ::StartServerListThread(m_iniPath, m_updater->worker.m_signing);
+    ::StartServerListThread({m_iniPath, m_signing});
 }
 
 std::string LaunchSession::UpdateStatus() {

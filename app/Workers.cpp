@@ -43,15 +43,15 @@ UpdateMode ModeFor(const std::string& signingKey) {
     return signingKey.empty() ? UpdateMode::kPlain : UpdateMode::kSigned;
 }
 
-void RunUpdateWithRealServices(UpdateWorker& worker) {
-    HttpFetch http(ModeFor(worker.m_signing.publicKey));
+void RunUpdateWithRealServices(UpdateWork& work, const WorkerSettings& settings) {
+    HttpFetch http(ModeFor(settings.signing.publicKey));
     Win32FtpConnector ftp(build_config::kFtpHost, build_config::kFtpPort);
     Win32GameFolder folder;
     Win32FileStamps stamps;
     CheckCache cache = LoadCheckCache(kCheckCacheFile);
     CachedGameFolder cachedFolder(folder, stamps, cache);
     Win32SelfUpdate selfUpdate;
-    Win32SignedSource signedSource(worker.m_signing, worker.m_iniPath);
+    Win32SignedSource signedSource(settings.signing, settings.iniPath);
     UpdateServices services{http,
                             ftp,
                             cachedFolder,
@@ -69,10 +69,10 @@ void RunUpdateWithRealServices(UpdateWorker& worker) {
             line += SaveCheckCache(kCheckCacheFile, cache) ? "; stored" : "; could not be stored";
         LogLine(line);
     };
-    RunUpdate(worker, services);
+    RunUpdate(work.worker, work.relay, services);
 }
 
-void RefreshWithRealServices(const ServerListSettings& settings) {
+void RefreshWithRealServices(const WorkerSettings& settings) {
     HttpFetch http(ModeFor(settings.signing.publicKey));
     ProfileStampStore stamps(settings.iniPath);
     WinsockResolver resolver;
@@ -89,21 +89,20 @@ void RefreshWithRealServices(const ServerListSettings& settings) {
 }
 
 // The thread's copy of the shared pointer keeps the work alive while it runs.
-unsigned UpdateThreadProc(const std::shared_ptr<UpdateWork>& work) {
-    UpdateWorker& worker = work->worker;
+unsigned UpdateThreadProc(const std::shared_ptr<UpdateWork>& work, const WorkerSettings& settings) {
     try {
-        RunUpdateWithRealServices(worker);
+        RunUpdateWithRealServices(*work, settings);
     } catch (...) {
         // Only setting up the services can get here (the run itself ends
         // with its last call whatever happens inside); the window still
         // waits for that call to enable "Launch!".
         LogCaughtException("the update thread");
-        worker.m_listener->OnUpdateFinished(UpdateEnd::kFailed);
+        work->relay.OnUpdateFinished(UpdateEnd::kFailed);
     }
     return 0;
 }
 
-unsigned ServerListThreadProc(const ServerListSettings& settings) {
+unsigned ServerListThreadProc(const WorkerSettings& settings) {
     try {
         RefreshWithRealServices(settings);
     } catch (...) {
@@ -114,15 +113,12 @@ unsigned ServerListThreadProc(const ServerListSettings& settings) {
 
 } // namespace
 
-bool StartUpdateThread(const std::shared_ptr<UpdateWork>& work) {
-    return win::StartThread([work] { return UpdateThreadProc(work); },
+bool StartUpdateThread(const std::shared_ptr<UpdateWork>& work, const WorkerSettings& settings) {
+    return win::StartThread([work, settings] { return UpdateThreadProc(work, settings); },
                             THREAD_PRIORITY_TIME_CRITICAL);
 }
 
-bool StartServerListThread(const std::string& iniPath, const SigningSettings& signing) {
-    return win::StartThread(
-        [settings = ServerListSettings{iniPath, signing}] {
-            return ServerListThreadProc(settings);
-        },
-        THREAD_PRIORITY_TIME_CRITICAL);
+bool StartServerListThread(const WorkerSettings& settings) {
+    return win::StartThread([settings] { return ServerListThreadProc(settings); },
+                            THREAD_PRIORITY_TIME_CRITICAL);
 }

@@ -1,23 +1,25 @@
 #pragma once
 
+#include "update/SignedUpdate.h"
 #include "update/UpdateRelay.h"
 #include "update/UpdateWorker.h"
 
 #include <memory>
 #include <string>
 
-// The update work as the session and its thread share it: the worker's state
-// and the relay that carries its reports to the window. It lives as long as
-// either needs it, however long the thread runs after the window closed.
+// The update work as the session and its thread share it: the stop request
+// and the relay that carries the update's reports to the window. It lives as
+// long as either needs it, however long the thread runs after the window
+// closed.
 struct UpdateWork {
-    UpdateWork() { worker.m_listener = &relay; }
     UpdateWorker worker;
     UpdateRelay relay;
 };
 
-// What the server-list thread needs: the settings file, and what the
-// launcher was built with for signed updates.
-struct ServerListSettings {
+// What each thread is given, as its own copy, when it starts: the settings
+// file (which keeps the server list's stamp and the highest accepted signed
+// sequences), and what the launcher was built with for signed updates.
+struct WorkerSettings {
     std::string iniPath;
     SigningSettings signing;
 };
@@ -26,5 +28,5 @@ struct ServerListSettings {
 // the real services: the portal over HTTP, the update FTP server, the game
 // folder with its check cache, the self-update program, the game's server
 // cache.
-bool StartUpdateThread(const std::shared_ptr<UpdateWork>& work);
-bool StartServerListThread(const std::string& iniPath, const SigningSettings& signing);
+bool StartUpdateThread(const std::shared_ptr<UpdateWork>& work, const WorkerSettings& settings);
+bool StartServerListThread(const WorkerSettings& settings);

@@ -2,6 +2,7 @@
 
 #include "update/FtpConnection.h"
 #include "update/GameFolder.h"
+#include "update/IUpdateListener.h"
 #include "update/Manifest.h"
 #include "update/UpdateWorker.h"
 

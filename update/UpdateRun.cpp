@@ -44,8 +44,8 @@ bool HandOffFailedBefore(const std::vector<ManifestItem>& fetchList, IGameFolder
 }
 
 // Everything of the run before its last call; how the run ended.
-UpdateEnd CheckAndDownload(UpdateWorker& worker, UpdateServices& services) {
-    IUpdateListener& listener = *worker.m_listener;
+UpdateEnd CheckAndDownload(UpdateWorker& worker, IUpdateListener& listener,
+                           UpdateServices& services) {
     listener.OnProgress(0.0f);
     listener.OnStatusText("Checking for update...");
 
@@ -113,12 +113,12 @@ UpdateEnd CheckAndDownload(UpdateWorker& worker, UpdateServices& services) {
 
 } // namespace
 
-void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
+void RunUpdate(UpdateWorker& worker, IUpdateListener& listener, UpdateServices& services) {
     // Whatever goes wrong inside, the window hears how the run ended: it
     // keeps "Launch!" disabled until then.
     UpdateEnd end = UpdateEnd::kFailed;
     try {
-        end = CheckAndDownload(worker, services);
+        end = CheckAndDownload(worker, listener, services);
     } catch (...) {
         LogCaughtException("the update");
     }
@@ -132,5 +132,5 @@ void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
     } catch (...) {
         LogCaughtException("storing the check cache");
     }
-    worker.m_listener->OnUpdateFinished(end);
+    listener.OnUpdateFinished(end);
 }

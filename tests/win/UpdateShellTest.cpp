@@ -75,7 +75,7 @@ TEST(UpdateRelayTest, StopAndDetachRaceWithARunningDownload) {
         UpdateRelay relay;
         relay.Attach(window.hwnd);
         UpdateBench<> bench;
-        bench.worker.m_listener = &relay;
+        bench.reportsTo = &relay;
         bench.ftp.files = {{"a", std::string(200000, 'a')}, {"b", std::string(200000, 'b')}};
         bench.portal.texts[url] = "#\r\n" + ManifestEntry("a", bench.ftp.files["a"]) +
                                   ManifestEntry("b", bench.ftp.files["b"]);
