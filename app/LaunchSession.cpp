@@ -2,7 +2,7 @@
 
 #include "app/GameConfig.h"
 #include "app/Win32ConfigFiles.h"
-#include "app/Workers.h"
+#include "workers/Workers.h"
 #include "ui/MainTranslucentDialog.h"
 #include "update/RunLog.h"
 #include "win/ErrorText.h"

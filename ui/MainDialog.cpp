@@ -6,7 +6,7 @@
 #include "ui/FrameLayout.h"
 #include "ui/ILauncherSession.h"
 #include "ui/TranslucentDialog.h"
-#include "update/UpdateRelay.h"
+#include "workers/Win32UpdateRelay.h"
 #include "win/MessageBox.h"
 
 #include <commctrl.h>

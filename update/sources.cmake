@@ -19,7 +19,6 @@ list(APPEND VEMOR_LOGIC_SOURCES
 list(APPEND VEMOR_WIN_SOURCES
     update/CngVerifier.cpp
     update/HttpFetch.cpp
-    update/UpdateRelay.cpp
     update/Win32GameFolder.cpp
     update/Win32SequenceStore.cpp
     update/Win32ServerList.cpp

@@ -11,7 +11,7 @@
 #include "res/resource.h"
 #include "ui/MainDialog.h"
 #include "ui/MainTranslucentDialog.h"
-#include "update/UpdateRelay.h"
+#include "workers/Win32UpdateRelay.h"
 
 #include <ole2.h>
 

@@ -3,7 +3,7 @@
 #include "TestFolder.h"
 #include "tests/unit/UpdateFakes.h"
 
-#include "update/UpdateRelay.h"
+#include "workers/Win32UpdateRelay.h"
 #include "update/Win32GameFolder.h"
 #include "update/Win32ServerList.h"
 #include "win/Handle.h"

@@ -1,4 +1,4 @@
-#include "app/Workers.h"
+#include "workers/Workers.h"
 
 #include "BuildConfig.h"
 #include "portal/PortalAddress.h"

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "update/SignedUpdate.h"
-#include "update/UpdateRelay.h"
+#include "workers/Win32UpdateRelay.h"
 #include "update/UpdateWorker.h"
 
 #include <memory>

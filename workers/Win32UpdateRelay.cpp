@@ -1,4 +1,4 @@
-#include "update/UpdateRelay.h"
+#include "workers/Win32UpdateRelay.h"
 
 void UpdateRelay::Attach(HWND window) {
     std::lock_guard<std::mutex> lock(m_lock);
