@@ -1,5 +1,9 @@
 #include "workers/Win32UpdateRelay.h"
 
+using window_messages::kEndedMessage;
+using window_messages::kProgressMessage;
+using window_messages::kStatusMessage;
+
 void UpdateRelay::Attach(HWND window) {
     std::lock_guard<std::mutex> lock(m_lock);
     m_hWnd = window;

@@ -49,11 +49,11 @@ TEST(UpdateRelayTest, CallsBecomePostedMessagesAndTheEndKeepsItsStatus) {
     }).join();
     std::vector<Posted> posted = window.Drain();
     ASSERT_EQ(posted.size(), 4u);
-    EXPECT_EQ(posted[0].message, UpdateRelay::kProgressMessage);
+    EXPECT_EQ(posted[0].message, window_messages::kProgressMessage);
     EXPECT_EQ(posted[0].wParam, 99u); // truncated toward zero
-    EXPECT_EQ(posted[2].message, UpdateRelay::kProgressMessage);
+    EXPECT_EQ(posted[2].message, window_messages::kProgressMessage);
     EXPECT_EQ(posted[2].wParam, 0u); // the bar returns to empty
-    EXPECT_EQ(posted[3].message, UpdateRelay::kEndedMessage);
+    EXPECT_EQ(posted[3].message, window_messages::kEndedMessage);
     EXPECT_EQ(relay.Status(), "Up to date");
 
     relay.OnUpdateFinished(UpdateEnd::kFailed);
@@ -61,7 +61,7 @@ TEST(UpdateRelayTest, CallsBecomePostedMessagesAndTheEndKeepsItsStatus) {
     EXPECT_EQ(relay.Status(), "Update failed");
     posted = window.Drain();
     ASSERT_FALSE(posted.empty());
-    EXPECT_EQ(posted.back().message, UpdateRelay::kEndedMessage);
+    EXPECT_EQ(posted.back().message, window_messages::kEndedMessage);
     EXPECT_EQ(posted.back().wParam, static_cast<WPARAM>(UpdateEnd::kSelfUpdate));
 }
 
