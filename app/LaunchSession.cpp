@@ -2,7 +2,8 @@
 
 #include "app/GameConfig.h"
 #include "app/Win32ConfigFiles.h"
-#include "workers/Workers.h"
+#include "workers/ServerListThread.h"
+#include "workers/UpdateThread.h"
 #include "ui/MainTranslucentDialog.h"
 #include "update/RunLog.h"
 #include "win/ErrorText.h"

@@ -1,16 +1,14 @@
-#include "workers/Workers.h"
+#include "workers/UpdateThread.h"
 
 #include "BuildConfig.h"
 #include "portal/PortalAddress.h"
 #include "update/HttpFetch.h"
 #include "update/RunLog.h"
-#include "update/ServerList.h"
 #include "update/UpdateRun.h"
 #include "update/Win32CheckCache.h"
 #include "update/Win32Ftp.h"
 #include "update/Win32GameFolder.h"
 #include "update/Win32LogFile.h"
-#include "update/Win32ServerList.h"
 #include "update/Win32SignedSource.h"
 #include "win/Process.h"
 #include "win/Thread.h"
@@ -18,10 +16,6 @@
 #include <windows.h>
 
 namespace {
-
-std::string PortalUrl(const char* path) {
-    return ::PortalUrl(build_config::kPortalHost, path);
-}
 
 // Starts "eu.exe" from the game folder with an empty command line.
 class Win32SelfUpdate : public ISelfUpdateStarter {
@@ -34,17 +28,8 @@ public:
     }
 };
 
-// The game's server cache image: 377 KB, in static storage, used by the
-// server-list thread alone. Plain data, so nothing is destroyed under a
-// thread that still runs while the process ends.
-ServerCache g_serverCache;
-
-UpdateMode ModeFor(const std::string& signingKey) {
-    return signingKey.empty() ? UpdateMode::kPlain : UpdateMode::kSigned;
-}
-
 void RunUpdateWithRealServices(UpdateWork& work, const WorkerSettings& settings) {
-    HttpFetch http(ModeFor(settings.signing.publicKey));
+    HttpFetch http(settings.Mode());
     Win32FtpConnector ftp(build_config::kFtpHost, build_config::kFtpPort);
     Win32GameFolder folder;
     Win32FileStamps stamps;
@@ -56,7 +41,8 @@ void RunUpdateWithRealServices(UpdateWork& work, const WorkerSettings& settings)
                             ftp,
                             cachedFolder,
                             selfUpdate,
-                            PortalUrl(signedSource.Get() ? kSignedManifestPath : "/files.php"),
+                            PortalUrl(build_config::kPortalHost,
+                                      signedSource.Get() ? kSignedManifestPath : "/files.php"),
                             signedSource.Get()};
     services.beforeLastCall = [&cachedFolder, &cache] {
         // A run that checked nothing (no manifest) leaves the stored cache as it is.
@@ -70,22 +56,6 @@ void RunUpdateWithRealServices(UpdateWork& work, const WorkerSettings& settings)
         LogLine(line);
     };
     RunUpdate(work.worker, work.relay, services);
-}
-
-void RefreshWithRealServices(const WorkerSettings& settings) {
-    HttpFetch http(ModeFor(settings.signing.publicKey));
-    ProfileStampStore stamps(settings.iniPath);
-    WinsockResolver resolver;
-    Win32ServerCacheFile cacheFile;
-    Win32SignedSource signedSource(settings.signing, settings.iniPath);
-    ServerListServices services{
-        http,
-        stamps,
-        resolver,
-        cacheFile,
-        PortalUrl(signedSource.Get() ? kSignedServerListPath : "/INFO/serverlist.inf"),
-        signedSource.Get()};
-    RefreshServerList(g_serverCache, services);
 }
 
 // The thread's copy of the shared pointer keeps the work alive while it runs.
@@ -102,23 +72,9 @@ unsigned UpdateThreadProc(const std::shared_ptr<UpdateWork>& work, const WorkerS
     return 0;
 }
 
-unsigned ServerListThreadProc(const WorkerSettings& settings) {
-    try {
-        RefreshWithRealServices(settings);
-    } catch (...) {
-        LogCaughtException("the server-list thread");
-    }
-    return 0;
-}
-
 } // namespace
 
 bool StartUpdateThread(const std::shared_ptr<UpdateWork>& work, const WorkerSettings& settings) {
     return win::StartThread([work, settings] { return UpdateThreadProc(work, settings); },
-                            THREAD_PRIORITY_TIME_CRITICAL);
-}
-
-bool StartServerListThread(const WorkerSettings& settings) {
-    return win::StartThread([settings] { return ServerListThreadProc(settings); },
                             THREAD_PRIORITY_TIME_CRITICAL);
 }
