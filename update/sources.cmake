@@ -35,8 +35,12 @@ list(APPEND VEMOR_UNIT_TEST_SOURCES
     tests/unit/SignedUpdateTest.cpp
     tests/unit/UpdateRunTest.cpp
 )
-list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/SignatureTest.cpp tests/win/UpdateNetworkTest.cpp
-    tests/win/UpdateShellTest.cpp)
+list(APPEND VEMOR_WIN_TEST_SOURCES
+    tests/win/GameFolderTest.cpp
+    tests/win/ServerCacheFileTest.cpp
+    tests/win/SignatureTest.cpp
+    tests/win/UpdateNetworkTest.cpp
+)
 
 # The check cache and the run's log.
 list(APPEND VEMOR_LOGIC_SOURCES

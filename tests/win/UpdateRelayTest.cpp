@@ -1,12 +1,7 @@
-// The update's Win32 pieces that need no server: the window relay, the server
-// cache file, and the game folder's file operations.
-#include "TestFolder.h"
+// The relay that carries the update thread's reports to the window.
 #include "tests/unit/UpdateFakes.h"
 
 #include "workers/Win32UpdateRelay.h"
-#include "update/Win32GameFolder.h"
-#include "update/Win32ServerList.h"
-#include "win/Handle.h"
 
 #include <windows.h>
 
@@ -92,57 +87,6 @@ TEST(UpdateRelayTest, StopAndDetachRaceWithARunningDownload) {
             EXPECT_EQ(bytes, piece ? served.substr(0, bytes.size()) : served) << name;
         }
     }
-}
-
-// The stamp in vemor.ini and the moves into place are proved by the
-// end-to-end update scenario.
-TEST(GameFolderTest, SizesCrcDeletesAndAFileInTheWayOfAFolder) {
-    TestFolder folder;
-    Win32GameFolder files;
-    WriteFileBytes("a.bin", "123456789");
-    uint32_t size = 0, crc = 0;
-    EXPECT_TRUE(files.GetLocalFileSize("a.bin", size));
-    EXPECT_EQ(size, 9u);
-    EXPECT_EQ(files.ComputeFileCrc32("a.bin", crc), 0u);
-    EXPECT_EQ(crc, 0xCBF43926u);
-    EXPECT_FALSE(files.GetLocalFileSize("missing", size));
-    EXPECT_EQ(files.ComputeFileCrc32("missing", crc), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(crc, 0u);
-
-    // A file standing where a folder must go stays.
-    EXPECT_FALSE(files.CreateLocalFile("a.bin\\x"));
-    EXPECT_EQ(ReadFileBytes("a.bin"), "123456789");
-
-    // A delete tells a file held open (with the system's reason) from one
-    // that is not there.
-    win::ScopedHandle held(::CreateFileA("a.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    const DeleteResult refused = files.DeleteLocalFile("a.bin");
-    EXPECT_EQ(refused.outcome, DeleteResult::kFailed);
-    EXPECT_EQ(refused.reason.substr(0, 9), "error 32 ") << refused.reason;
-    held.Close();
-    EXPECT_EQ(files.DeleteLocalFile("a.bin").outcome, DeleteResult::kDeleted);
-    EXPECT_EQ(files.DeleteLocalFile("a.bin").outcome, DeleteResult::kNotThere);
-    EXPECT_EQ(files.DeleteLocalFile("no\\a.bin").outcome, DeleteResult::kNotThere);
-}
-
-// A cache that another program holds open (the game reading it, say) exists:
-// it is neither rebuilt as missing nor torn; a replace that cannot take its
-// place leaves it whole and no temporary file behind.
-TEST(ServerCacheFileTest, ALockedCacheExistsAndStaysWhole) {
-    TestFolder folder;
-    Win32ServerCacheFile cache;
-    EXPECT_FALSE(cache.Exists());
-    EXPECT_TRUE(cache.Replace("first"));
-    EXPECT_EQ(ReadFileBytes("servercache.dat"), "first");
-    win::ScopedHandle held(::CreateFileA("servercache.dat", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(held.IsValid());
-    EXPECT_TRUE(cache.Exists());
-    EXPECT_FALSE(cache.Replace("second"));
-    held.Close();
-    EXPECT_EQ(ReadFileBytes("servercache.dat"), "first");
-    EXPECT_FALSE(FileExists("servercache.tmp"));
 }
 
 } // namespace
