@@ -3,7 +3,8 @@
 #include "app/GameConfig.h"
 #include "app/InstalledAccount.h"
 #include "app/Win32ConfigFiles.h"
-#include "app/Workers.h"
+#include "workers/ServerListThread.h"
+#include "workers/UpdateThread.h"
 #include "ui/MainTranslucentDialog.h"
 #include "update/RunLog.h"
 #include "win/ErrorText.h"
@@ -47,8 +48,7 @@ LaunchSession::LaunchSession(SigningSettings signing)
     // The suffix always brings its separator, so a drive root gives "C:\\vemor.ini",
     // which the file functions accept.
     m_iniPath = CurrentDirectory() + "\\vemor.ini";
-    m_updater->worker.m_signing = std::move(signing);
-    m_updater->worker.m_iniPath = m_iniPath;
+    m_signing = std::move(signing);
     m_cancelled = kNoLaunch;
     HideAccountValues();
 }
@@ -82,12 +82,12 @@ void LaunchSession::StartWorkers(HWND window) {
     m_updater->relay.Attach(window);
     // No worker runs yet, so nothing needs the lock here.
     m_updater->worker.m_stopRequested = false;
-    StartUpdateThread(m_updater);
+    StartUpdateThread(m_updater, {m_iniPath, m_signing});
     StartServerListThread();
 }
 
 void LaunchSession::StartServerListThread() {
-    ::StartServerListThread(m_iniPath, m_updater->worker.m_signing);
+    ::StartServerListThread({m_iniPath, m_signing});
 }
 
 std::string LaunchSession::UpdateStatus() {

@@ -50,6 +50,9 @@ private:
 
     int m_cancelled;
     std::string m_iniPath;
+    // What the launcher was built with for signed updates; each worker gets
+    // its own copy.
+    SigningSettings m_signing;
     // Shared with the update thread, which may outlive the session.
     std::shared_ptr<UpdateWork> m_updater;
     AccountRecord m_account;

@@ -4,7 +4,6 @@ list(APPEND VEMOR_WIN_SOURCES
     app/InstalledAccount.cpp
     app/LaunchSession.cpp
     app/Win32ConfigFiles.cpp
-    app/Workers.cpp
 )
 list(APPEND VEMOR_UNIT_TEST_SOURCES tests/unit/GameConfigTest.cpp)
 list(APPEND VEMOR_WIN_TEST_SOURCES

@@ -78,13 +78,11 @@ int main(int argc, char** argv) {
         return 1;
     UpdateWorker worker;
     QuietListener listener;
-    worker.m_listener = &listener;
     Win32FtpConnector connector("127.0.0.1", static_cast<unsigned short>(std::atoi(argv[1])));
     Win32GameFolder folder;
-    FtpDownload job(&worker, connector, folder);
-    job.m_files = items;
+    FtpDownload job(worker, listener, connector, folder);
     const auto start = std::chrono::steady_clock::now();
-    if (job.Run() != DownloadResult::kCompleted)
+    if (job.Run(items).result != DownloadResult::kCompleted)
         return 1;
     const double took = Seconds(start);
     std::vector<std::string> names;

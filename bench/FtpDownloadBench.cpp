@@ -63,12 +63,10 @@ int main(int argc, char** argv) {
         [&] {
             UpdateWorker worker;
             QuietListener listener;
-            worker.m_listener = &listener;
             Win32FtpConnector connector("127.0.0.1", port);
             Win32GameFolder folder;
-            FtpDownload job(&worker, connector, folder);
-            job.m_files = {item};
-            completed = completed && job.Run() == DownloadResult::kCompleted;
+            FtpDownload job(worker, listener, connector, folder);
+            completed = completed && job.Run({item}).result == DownloadResult::kCompleted;
         },
         [&] { BareLoop(port, argv[2], "bare.bin"); });
     if (!completed)

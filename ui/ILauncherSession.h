@@ -18,7 +18,7 @@ public:
     virtual AccountRecord& GetAccount() = 0;
     // Called once, as the last step of the window's set-up: starts the update
     // and the server-list work. The update reports to window by the messages
-    // of UpdateRelay until the window phase ends, never after.
+    // of workers/WindowMessages.h until the window phase ends, never after.
     virtual void StartWorkers(HWND window) = 0;
     // The update's latest status text, for its status message.
     virtual std::string UpdateStatus() = 0;

@@ -6,7 +6,7 @@
 #include "ui/FrameLayout.h"
 #include "ui/ILauncherSession.h"
 #include "ui/TranslucentDialog.h"
-#include "update/UpdateRelay.h"
+#include "workers/WindowMessages.h"
 #include "win/MessageBox.h"
 
 #include <commctrl.h>
@@ -130,20 +130,20 @@ bool MainDialog::OnCommand(WORD id, WORD code, HWND) {
 
 bool MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (msg) {
-    case UpdateRelay::kProgressMessage:
+    case window_messages::kProgressMessage:
         ::SendMessageA(m_progress.GetSafeHwnd(), PBM_SETPOS, wParam, 0);
         result = 0;
         return true;
-    case UpdateRelay::kStatusMessage:
+    case window_messages::kStatusMessage:
         ::SetWindowTextA(m_progress.GetSafeHwnd(), m_pSession->UpdateStatus().c_str());
         ::InvalidateRect(m_progress.GetSafeHwnd(), nullptr, TRUE);
         result = 0;
         return true;
-    case kCloseMessage:
+    case window_messages::kCloseMessage:
         CloseWithParent(IDCANCEL);
         result = 0;
         return true;
-    case UpdateRelay::kEndedMessage:
+    case window_messages::kEndedMessage:
         OnUpdateFinished(static_cast<UpdateEnd>(wParam));
         result = 0;
         return true;

@@ -20,10 +20,6 @@ class ILauncherSession;
 // only "Launch!" clears the session's cancel flag.
 class MainDialog : public ui::CStandardDialog, public IHTMLViewListener, private IHandshakeWindow {
 public:
-    // The third of the window's private messages (after the update's progress
-    // and status): closes the pair without a launch.
-    static constexpr UINT kCloseMessage = WM_USER + 3;
-
     MainDialog(ILauncherSession* session, win::Window* parent);
     ~MainDialog() override;
 

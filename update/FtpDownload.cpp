@@ -65,39 +65,45 @@ float DownloadPercent(uint64_t done, uint64_t total) {
     return static_cast<float>(static_cast<double>(done) / static_cast<double>(total) * 100.0);
 }
 
-FtpDownload::FtpDownload(UpdateWorker* worker, IFtpConnector& connector, IGameFolder& folder)
-    : m_worker(worker), m_connector(connector), m_folder(folder) {}
+FtpDownload::FtpDownload(UpdateWorker& worker, IUpdateListener& listener, IFtpConnector& connector,
+                         IGameFolder& folder)
+    : m_worker(worker), m_listener(listener), m_connector(connector), m_folder(folder) {}
 
-DownloadResult FtpDownload::Run() {
-    m_placed.clear();
+DownloadOutcome FtpDownload::Run(const std::vector<ManifestItem>& files) {
+    DownloadOutcome outcome;
     m_connection = m_connector.Connect();
     if (!m_connection) {
         LogLine("download: no connection to the update server; nothing fetched");
-        return DownloadResult::kFailed;
+        return outcome;
     }
     // The manifest's sizes are the ones a download must match anyway: no
     // request to the server is needed before the first byte.
     m_total = 0;
     m_done = 0;
     m_lastWholePercent = 0;
-    for (const ManifestItem& item : m_files)
+    for (const ManifestItem& item : files)
         m_total += item.size;
     m_block.resize(kReadBlock);
     bool failed = false;
-    for (size_t i = 0; i < m_files.size(); ++i) {
-        const Outcome outcome = FetchOne(m_files[i]);
-        if (outcome == Outcome::kStopped)
-            return DownloadResult::kStopped;
-        failed = failed || outcome == Outcome::kFailed;
-        if (!m_connection && i + 1 < m_files.size()) {
+    for (size_t i = 0; i < files.size(); ++i) {
+        const Outcome fetched = FetchOne(files[i]);
+        if (fetched == Outcome::kStopped) {
+            outcome.result = DownloadResult::kStopped;
+            return outcome;
+        }
+        if (fetched == Outcome::kPlaced)
+            outcome.placed.push_back(files[i].name);
+        failed = failed || fetched == Outcome::kFailed;
+        if (!m_connection && i + 1 < files.size()) {
             // The server went away and its retries did not bring it back:
             // waiting through them again for every further file helps nobody.
             LogLine("download: the update server cannot be reached any more; " +
-                    std::to_string(m_files.size() - i - 1) + " files not fetched");
-            return DownloadResult::kFailed;
+                    std::to_string(files.size() - i - 1) + " files not fetched");
+            return outcome;
         }
     }
-    return failed ? DownloadResult::kFailed : DownloadResult::kCompleted;
+    outcome.result = failed ? DownloadResult::kFailed : DownloadResult::kCompleted;
+    return outcome;
 }
 
 bool FtpDownload::StartAfresh(const ManifestItem& item, Partial& partial) {
@@ -116,7 +122,7 @@ bool FtpDownload::StartAfresh(const ManifestItem& item, Partial& partial) {
 FtpDownload::Outcome FtpDownload::FetchOne(const ManifestItem& item) {
     const auto started = std::chrono::steady_clock::now();
     const std::string localName = LocalNameFor(item.name);
-    m_worker->m_listener->OnStatusText(("Downloading " + item.name + "...").c_str());
+    m_listener.OnStatusText(("Downloading " + item.name + "...").c_str());
 
     Partial partial;
     partial.name = PartialName(localName);
@@ -208,7 +214,6 @@ FtpDownload::Outcome FtpDownload::FetchOne(const ManifestItem& item) {
         // The launcher's own new copy goes by another name and is not checked.
         if (localName == item.name)
             m_folder.PlacedVerified(localName, item.crc);
-        m_placed.push_back(item.name);
         LogLine("fetch " + item.name + ": " + std::to_string(partial.received) + " bytes, CRC " +
                 std::to_string(crc) + ", " + std::to_string(MillisecondsSince(started)) +
                 " ms: verified and put in place" +
@@ -266,7 +271,7 @@ FtpDownload::Transfer FtpDownload::TransferOnce(const ManifestItem& item, Partia
         partial.Take(m_block.data(), static_cast<size_t>(got), item.hasSha256);
         m_done += static_cast<uint64_t>(got);
         ReportProgress();
-        if (m_worker->IsStopRequested())
+        if (m_worker.IsStopRequested())
             return Transfer::kStopped;
     }
 }
@@ -274,7 +279,7 @@ FtpDownload::Transfer FtpDownload::TransferOnce(const ManifestItem& item, Partia
 bool FtpDownload::Pause(std::chrono::milliseconds length) {
     // In short steps, so that a stop request ends the wait at once.
     const auto until = std::chrono::steady_clock::now() + length;
-    while (!m_worker->IsStopRequested()) {
+    while (!m_worker.IsStopRequested()) {
         const auto now = std::chrono::steady_clock::now();
         if (now >= until)
             return true;
@@ -290,5 +295,5 @@ void FtpDownload::ReportProgress() {
     if (whole == m_lastWholePercent)
         return;
     m_lastWholePercent = whole;
-    m_worker->m_listener->OnProgress(percent);
+    m_listener.OnProgress(percent);
 }

@@ -2,6 +2,7 @@
 
 #include "update/FtpConnection.h"
 #include "update/GameFolder.h"
+#include "update/IUpdateListener.h"
 #include "update/Manifest.h"
 #include "update/UpdateWorker.h"
 
@@ -11,6 +12,13 @@
 
 enum class DownloadResult { kCompleted, kStopped, kFailed };
 
+// How a download ended, and the manifest names of the files it put in place,
+// in order (also those placed before a stop or a failure).
+struct DownloadOutcome {
+    DownloadResult result = DownloadResult::kFailed;
+    std::vector<std::string> placed;
+};
+
 // What keeps the bytes that arrived for a file from being the file the
 // manifest lists, for the log: "CRC-32 differs (listed 1234, received 5678)";
 // empty when size, CRC-32 and (for an entry of a signed manifest, since
@@ -19,10 +27,11 @@ enum class DownloadResult { kCompleted, kStopped, kFailed };
 std::string VerificationFailure(const ManifestItem& item, uint64_t size, uint32_t crc,
                                 const Sha256Digest& sha256);
 
-// The download job: fetches the files of the fetch list from the update FTP
+// The download job: fetches the files of a fetch list from the update FTP
 // server into the game folder, reporting the file being fetched and the
-// progress over the whole download. A file is written beside its target
-// (".part") and put in place only when it arrived whole and verified.
+// progress over the whole download to the listener, on the calling thread. A
+// file is written beside its target (".part") and put in place only when it
+// arrived whole and verified.
 //
 // A file that cannot be fetched is logged and skipped, and the later ones are
 // still fetched; the download then ends as failed. A transfer that breaks off
@@ -38,16 +47,14 @@ public:
     // Tries after the first, per file, for transfers that break off.
     static constexpr int kRetries = 3;
 
-    FtpDownload(UpdateWorker* worker, IFtpConnector& connector, IGameFolder& folder);
+    // worker: whose stop request ends the download.
+    FtpDownload(UpdateWorker& worker, IUpdateListener& listener, IFtpConnector& connector,
+                IGameFolder& folder);
     FtpDownload(const FtpDownload&) = delete;
     FtpDownload& operator=(const FtpDownload&) = delete;
 
-    DownloadResult Run();
+    DownloadOutcome Run(const std::vector<ManifestItem>& files);
 
-    UpdateWorker* m_worker;
-    std::vector<ManifestItem> m_files;
-    // The manifest names of the files put in place by this run, in order.
-    std::vector<std::string> m_placed;
     // The pause before a file's first retry; it doubles for each further one.
     std::chrono::milliseconds m_retryPause{1000};
 
@@ -65,6 +72,8 @@ private:
     // read would flood the window's queue on a fast link.
     void ReportProgress();
 
+    UpdateWorker& m_worker;
+    IUpdateListener& m_listener;
     IFtpConnector& m_connector;
     IGameFolder& m_folder;
     std::unique_ptr<IFtpConnection> m_connection;

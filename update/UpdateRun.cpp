@@ -45,12 +45,11 @@ bool HandOffFailedBefore(const std::vector<ManifestItem>& fetchList, IGameFolder
 }
 
 // Everything of the run before its last call; how the run ended.
-UpdateEnd CheckAndDownload(UpdateWorker& worker, UpdateServices& services) {
-    IUpdateListener& listener = *worker.m_listener;
+UpdateEnd CheckAndDownload(UpdateWorker& worker, IUpdateListener& listener,
+                           UpdateServices& services) {
     listener.OnProgress(0.0f);
     listener.OnStatusText("Checking for update...");
 
-    FtpDownload job(&worker, services.ftp, services.folder);
     Manifest manifest;
     // The request's own line says how the portal answered.
     const char* why = "the request failed";
@@ -71,6 +70,7 @@ UpdateEnd CheckAndDownload(UpdateWorker& worker, UpdateServices& services) {
     // and a file the manifest deletes that is still there.
     bool failed = !manifest.valid || manifest.cut;
     bool stopped = false;
+    std::vector<std::string> placed;
     LogManifest(manifest, why);
     UpdatePlan plan = DeleteAndListOutdated(manifest, services.folder);
     failed = failed || plan.deleteFailed;
@@ -82,10 +82,11 @@ UpdateEnd CheckAndDownload(UpdateWorker& worker, UpdateServices& services) {
                            [](const ManifestItem& item) { return item.name == kLauncherName; }),
             plan.fetchList.end());
     if (!plan.fetchList.empty()) {
-        job.m_files = plan.fetchList;
-        const DownloadResult result = job.Run();
-        failed = failed || result == DownloadResult::kFailed;
-        stopped = result == DownloadResult::kStopped;
+        FtpDownload job(worker, listener, services.ftp, services.folder);
+        DownloadOutcome downloaded = job.Run(plan.fetchList);
+        failed = failed || downloaded.result == DownloadResult::kFailed;
+        stopped = downloaded.result == DownloadResult::kStopped;
+        placed = std::move(downloaded.placed);
     }
 
     UpdateEnd end = failed    ? UpdateEnd::kFailed
@@ -98,8 +99,7 @@ UpdateEnd CheckAndDownload(UpdateWorker& worker, UpdateServices& services) {
                 kFailedLauncherName + " is deleted");
         end = UpdateEnd::kFailed;
     } else if (plan.selfUpdate) {
-        const bool arrived = std::find(job.m_placed.begin(), job.m_placed.end(), kLauncherName) !=
-                             job.m_placed.end();
+        const bool arrived = std::find(placed.begin(), placed.end(), kLauncherName) != placed.end();
         if (arrived && services.selfUpdate.StartSelfUpdate()) {
             LogLine("self-update: eu.exe started with the new launcher; the launcher closes");
             end = UpdateEnd::kSelfUpdate;
@@ -114,12 +114,12 @@ UpdateEnd CheckAndDownload(UpdateWorker& worker, UpdateServices& services) {
 
 } // namespace
 
-void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
+void RunUpdate(UpdateWorker& worker, IUpdateListener& listener, UpdateServices& services) {
     // Whatever goes wrong inside, the window hears how the run ended: it
     // keeps "Launch!" disabled until then.
     UpdateEnd end = UpdateEnd::kFailed;
     try {
-        end = CheckAndDownload(worker, services);
+        end = CheckAndDownload(worker, listener, services);
     } catch (...) {
         LogCaughtException("the update");
     }
@@ -133,5 +133,5 @@ void RunUpdate(UpdateWorker& worker, UpdateServices& services) {
     } catch (...) {
         LogCaughtException("storing the check cache");
     }
-    worker.m_listener->OnUpdateFinished(end);
+    listener.OnUpdateFinished(end);
 }

@@ -2,8 +2,9 @@
 
 #include "update/FtpConnection.h"
 #include "update/GameFolder.h"
-#include "update/SignedUpdate.h"
 #include "update/ITextFetch.h"
+#include "update/IUpdateListener.h"
+#include "update/SignedUpdate.h"
 #include "update/UpdateWorker.h"
 
 #include <functional>
@@ -36,9 +37,11 @@ struct UpdateServices {
     std::function<void()> beforeLastCall = nullptr;
 };
 
-// The update thread's whole run: check, delete, download, hand-off. Its last
-// call to the listener is OnUpdateFinished with how the run ended, also when
-// a service threw (logged; the run then ends as failed). The launcher hands off and
-// closes only when its new copy arrived whole and verified in this run and "eu.exe" was started;
-// otherwise the run ends as a failed update and the player can still play.
-void RunUpdate(UpdateWorker& worker, UpdateServices& services);
+// The update thread's whole run: check, delete, download, hand-off, reported
+// to listener and ended early by worker's stop request. Its last call to
+// listener is OnUpdateFinished with how the run ended, also when a service
+// threw (logged; the run then ends as failed). The launcher hands off and
+// closes only when its new copy arrived whole and verified in this run and
+// "eu.exe" was started; otherwise the run ends as a failed update and the
+// player can still play.
+void RunUpdate(UpdateWorker& worker, IUpdateListener& listener, UpdateServices& services);

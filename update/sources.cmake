@@ -19,7 +19,6 @@ list(APPEND VEMOR_LOGIC_SOURCES
 list(APPEND VEMOR_WIN_SOURCES
     update/CngVerifier.cpp
     update/HttpFetch.cpp
-    update/UpdateRelay.cpp
     update/Win32GameFolder.cpp
     update/Win32SequenceStore.cpp
     update/Win32ServerList.cpp
@@ -36,8 +35,13 @@ list(APPEND VEMOR_UNIT_TEST_SOURCES
     tests/unit/SignedUpdateTest.cpp
     tests/unit/UpdateRunTest.cpp
 )
-list(APPEND VEMOR_WIN_TEST_SOURCES tests/win/CngVerifierTest.cpp tests/win/HttpFetchTest.cpp
-    tests/win/UpdateShellTest.cpp tests/win/Win32FtpTest.cpp)
+list(APPEND VEMOR_WIN_TEST_SOURCES
+    tests/win/CngVerifierTest.cpp
+    tests/win/GameFolderTest.cpp
+    tests/win/HttpFetchTest.cpp
+    tests/win/ServerCacheFileTest.cpp
+    tests/win/Win32FtpTest.cpp
+)
 
 # The check cache and the run's log.
 list(APPEND VEMOR_LOGIC_SOURCES

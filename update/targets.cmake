@@ -104,10 +104,10 @@ function(vemor_https_tests)
     set(VEMOR_FTP_PORT 2122)
     configure_file(${CMAKE_SOURCE_DIR}/app/BuildConfig.h.in
         ${CMAKE_BINARY_DIR}/generated-https/BuildConfig.h @ONLY)
-    # Workers.cpp and MainDialog.cpp take the portal's address from the
-    # build's settings; StarterApp.cpp (the log's first line) too.
-    add_executable(vemor-https WIN32 app/StarterApp.cpp app/Workers.cpp ui/MainDialog.cpp
-        update/Win32LogFile.cpp res/vemor.rc)
+    # The two worker threads and MainDialog.cpp take the portal's address
+    # from the build's settings; StarterApp.cpp (the log's first line) too.
+    add_executable(vemor-https WIN32 app/StarterApp.cpp workers/UpdateThread.cpp
+        workers/ServerListThread.cpp ui/MainDialog.cpp update/Win32LogFile.cpp res/vemor.rc)
     target_include_directories(vemor-https BEFORE PRIVATE ${CMAKE_BINARY_DIR}/generated-https)
     target_link_libraries(vemor-https PRIVATE vemor_win)
     target_link_options(vemor-https PRIVATE -s)

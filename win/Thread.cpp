@@ -5,20 +5,18 @@
 
 #include <process.h>
 
+#include <memory>
+
 namespace win {
 
 namespace {
 
-struct ThreadStart {
-    ThreadProc proc;
-    void* param;
-};
+using Body = std::function<unsigned()>;
 
 unsigned __stdcall ThreadEntry(void* raw) {
-    const ThreadStart start = *static_cast<ThreadStart*>(raw);
-    delete static_cast<ThreadStart*>(raw);
+    const std::unique_ptr<Body> body(static_cast<Body*>(raw));
     try {
-        return start.proc(start.param);
+        return (*body)();
     } catch (...) {
         ReportCaught("a thread");
         return 1;
@@ -27,15 +25,16 @@ unsigned __stdcall ThreadEntry(void* raw) {
 
 } // namespace
 
-bool StartThread(ThreadProc proc, void* param, int priority) {
-    auto* start = new ThreadStart{proc, param};
+bool StartThread(std::function<unsigned()> body, int priority) {
+    // _beginthreadex hands one pointer over: the body travels on the heap
+    // and is the new thread's from the moment the thread exists.
+    auto start = std::make_unique<Body>(std::move(body));
     // Created suspended so the priority is in force before the first instruction.
     const uintptr_t raw =
-        _beginthreadex(nullptr, 0, &ThreadEntry, start, CREATE_SUSPENDED, nullptr);
-    if (raw == 0) {
-        delete start;
+        _beginthreadex(nullptr, 0, &ThreadEntry, start.get(), CREATE_SUSPENDED, nullptr);
+    if (raw == 0)
         return false;
-    }
+    start.release();
     ScopedHandle thread(reinterpret_cast<HANDLE>(raw));
     ::SetThreadPriority(thread.Get(), priority);
     ::ResumeThread(thread.Get());

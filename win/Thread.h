@@ -1,13 +1,14 @@
 #pragma once
 
+#include <functional>
+
 namespace win {
 
-using ThreadProc = unsigned (*)(void* param);
-
-// Starts a detached thread at the given priority (THREAD_PRIORITY_*). The
-// thread object is not kept: nothing waits for it. An exception thrown by the
-// procedure is reported (ReportCaught) and ends the thread instead of the
-// process.
-bool StartThread(ThreadProc proc, void* param, int priority);
+// Starts a detached thread at the given priority (THREAD_PRIORITY_*) that runs
+// body; the thread owns body and what it captured until it ends. The thread
+// object is not kept: nothing waits for it. An exception thrown by body is
+// reported (ReportCaught) and ends the thread instead of the process. False
+// when no thread could be started; body is then dropped without running.
+bool StartThread(std::function<unsigned()> body, int priority);
 
 } // namespace win

@@ -29,12 +29,11 @@ struct DownloadCase {
     FakeFtp ftp;
     RecordingListener listener;
     UpdateWorker worker;
-    FtpDownload job{&worker, ftp, folder};
+    FtpDownload job{worker, listener, ftp, folder};
     std::string log;
     std::atomic<bool> retrying{false};
 
     DownloadCase() {
-        worker.m_listener = &listener;
         job.m_retryPause = std::chrono::milliseconds(0);
         TheLog().Open(std::make_unique<WatchedLog>(log, retrying));
     }
@@ -86,9 +85,9 @@ TEST(FtpDownloadTest, BrokenTransfersResumeAndFailuresDoNotStopTheRest) {
         d.ftp.readSize = 64 * 1024;
         d.ftp.files = {{"a", kA}, {"z", kZ}};
         d.folder.files["a"] = "the old copy";
-        d.job.m_files = {Listed("a", kA), Listed("z", kZ)};
         c.arrange(d);
-        EXPECT_EQ(d.job.Run(), c.arrives ? DownloadResult::kCompleted : DownloadResult::kFailed);
+        EXPECT_EQ(d.job.Run({Listed("a", kA), Listed("z", kZ)}).result,
+                  c.arrives ? DownloadResult::kCompleted : DownloadResult::kFailed);
         EXPECT_EQ(d.folder.files.at("a"), c.arrives ? kA : "the old copy");
         EXPECT_EQ(d.folder.files.at("z"), kZ);
         EXPECT_EQ(d.ftp.sent, c.sent);
@@ -105,14 +104,13 @@ TEST(FtpDownloadTest, AStopEndsTheRetryPause) {
     DownloadCase d;
     d.ftp.files = {{"a", kA}};
     d.ftp.cuts["a"] = {2048, 1};
-    d.job.m_files = {Listed("a", kA)};
     d.job.m_retryPause = std::chrono::hours(1);
     std::thread stopper([&] {
         while (!d.retrying)
             std::this_thread::yield();
         d.worker.RequestStop();
     });
-    EXPECT_EQ(d.job.Run(), DownloadResult::kStopped);
+    EXPECT_EQ(d.job.Run({Listed("a", kA)}).result, DownloadResult::kStopped);
     stopper.join();
     EXPECT_EQ(d.folder.files.at("a.part"), kA.substr(0, 2048));
 }

@@ -214,14 +214,15 @@ template <class Folder = FakeFolder> struct UpdateBench {
     FakePortal portal;
     CountingSelfUpdate selfUpdate;
     RecordingListener listener;
+    // What the run reports to: the recording listener unless a case gives another.
+    IUpdateListener* reportsTo = &listener;
     UpdateWorker worker;
 
-    UpdateBench() { worker.m_listener = &listener; }
     void Run(IGameFolder& through, const std::string& url, SignedSource* source = nullptr,
              std::function<void()> beforeLastCall = {}) {
         UpdateServices services{portal, ftp, through, selfUpdate, url, source};
         services.beforeLastCall = std::move(beforeLastCall);
-        RunUpdate(worker, services);
+        RunUpdate(worker, *reportsTo, services);
     }
     bool Failed() const { return listener.Failed(); }
 };

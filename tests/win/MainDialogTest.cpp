@@ -11,7 +11,7 @@
 #include "res/resource.h"
 #include "ui/MainDialog.h"
 #include "ui/MainTranslucentDialog.h"
-#include "update/UpdateRelay.h"
+#include "workers/WindowMessages.h"
 
 #include <ole2.h>
 
@@ -120,7 +120,7 @@ LRESULT CALLBACK OnGetMessage(int code, WPARAM removed, LPARAM lParam) {
             g_moved = Measure();
             // The update never ends against the silent portal; once it has,
             // a close asks nothing.
-            ::PostMessageA(g_popup, UpdateRelay::kEndedMessage,
+            ::PostMessageA(g_popup, window_messages::kEndedMessage,
                            static_cast<WPARAM>(UpdateEnd::kUpToDate), 0);
             ::PostMessageA(::GetWindow(g_popup, GW_OWNER), WM_CLOSE, 0, 0);
         }

@@ -47,15 +47,14 @@ TEST(Win32FtpTest, BrokenTransfersOverWinInet) {
         Win32GameFolder files;
         UpdateWorker worker;
         RecordingListener listener;
-        worker.m_listener = &listener;
         Win32FtpConnector connector(
             "127.0.0.1", static_cast<unsigned short>(std::atoi(TestSetting(c.port).c_str())),
             kShortStall);
-        FtpDownload job(&worker, connector, files);
+        FtpDownload job(worker, listener, connector, files);
         job.m_retryPause = std::chrono::milliseconds(10);
-        job.m_files = {Listed("f1.bin", bytes)};
         WriteFileBytes("f1.bin", "the old good copy");
-        EXPECT_EQ(job.Run(), c.sent ? DownloadResult::kCompleted : DownloadResult::kFailed);
+        EXPECT_EQ(job.Run({Listed("f1.bin", bytes)}).result,
+                  c.sent ? DownloadResult::kCompleted : DownloadResult::kFailed);
         EXPECT_EQ(ReadFileBytes("f1.bin"), c.sent ? bytes : "the old good copy");
         const std::string piece = FileExists("f1.bin.part") ? ReadFileBytes("f1.bin.part") : "";
         EXPECT_EQ(piece, bytes.substr(0, piece.size()));

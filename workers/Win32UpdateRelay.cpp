@@ -1,4 +1,8 @@
-#include "update/UpdateRelay.h"
+#include "workers/Win32UpdateRelay.h"
+
+using window_messages::kEndedMessage;
+using window_messages::kProgressMessage;
+using window_messages::kStatusMessage;
 
 void UpdateRelay::Attach(HWND window) {
     std::lock_guard<std::mutex> lock(m_lock);

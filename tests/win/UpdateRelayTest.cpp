@@ -1,12 +1,7 @@
-// The update's Win32 pieces that need no server: the window relay, the server
-// cache file, and the game folder's file operations.
-#include "TestFolder.h"
+// The relay that carries the update thread's reports to the window.
 #include "tests/unit/UpdateFakes.h"
 
-#include "update/UpdateRelay.h"
-#include "update/Win32GameFolder.h"
-#include "update/Win32ServerList.h"
-#include "win/Handle.h"
+#include "workers/Win32UpdateRelay.h"
 
 #include <windows.h>
 
@@ -49,11 +44,11 @@ TEST(UpdateRelayTest, CallsBecomePostedMessagesAndTheEndKeepsItsStatus) {
     }).join();
     std::vector<Posted> posted = window.Drain();
     ASSERT_EQ(posted.size(), 4u);
-    EXPECT_EQ(posted[0].message, UpdateRelay::kProgressMessage);
+    EXPECT_EQ(posted[0].message, window_messages::kProgressMessage);
     EXPECT_EQ(posted[0].wParam, 99u); // truncated toward zero
-    EXPECT_EQ(posted[2].message, UpdateRelay::kProgressMessage);
+    EXPECT_EQ(posted[2].message, window_messages::kProgressMessage);
     EXPECT_EQ(posted[2].wParam, 0u); // the bar returns to empty
-    EXPECT_EQ(posted[3].message, UpdateRelay::kEndedMessage);
+    EXPECT_EQ(posted[3].message, window_messages::kEndedMessage);
     EXPECT_EQ(relay.Status(), "Up to date");
 
     relay.OnUpdateFinished(UpdateEnd::kFailed);
@@ -61,7 +56,7 @@ TEST(UpdateRelayTest, CallsBecomePostedMessagesAndTheEndKeepsItsStatus) {
     EXPECT_EQ(relay.Status(), "Update failed");
     posted = window.Drain();
     ASSERT_FALSE(posted.empty());
-    EXPECT_EQ(posted.back().message, UpdateRelay::kEndedMessage);
+    EXPECT_EQ(posted.back().message, window_messages::kEndedMessage);
     EXPECT_EQ(posted.back().wParam, static_cast<WPARAM>(UpdateEnd::kSelfUpdate));
 }
 
@@ -75,7 +70,7 @@ TEST(UpdateRelayTest, StopAndDetachRaceWithARunningDownload) {
         UpdateRelay relay;
         relay.Attach(window.hwnd);
         UpdateBench<> bench;
-        bench.worker.m_listener = &relay;
+        bench.reportsTo = &relay;
         bench.ftp.files = {{"a", std::string(200000, 'a')}, {"b", std::string(200000, 'b')}};
         bench.portal.texts[url] = "#\r\n" + ManifestEntry("a", bench.ftp.files["a"]) +
                                   ManifestEntry("b", bench.ftp.files["b"]);
@@ -92,57 +87,6 @@ TEST(UpdateRelayTest, StopAndDetachRaceWithARunningDownload) {
             EXPECT_EQ(bytes, piece ? served.substr(0, bytes.size()) : served) << name;
         }
     }
-}
-
-// The stamp in vemor.ini and the moves into place are proved by the
-// end-to-end update scenario.
-TEST(GameFolderTest, SizesCrcDeletesAndAFileInTheWayOfAFolder) {
-    TestFolder folder;
-    Win32GameFolder files;
-    WriteFileBytes("a.bin", "123456789");
-    uint32_t size = 0, crc = 0;
-    EXPECT_TRUE(files.GetLocalFileSize("a.bin", size));
-    EXPECT_EQ(size, 9u);
-    EXPECT_EQ(files.ComputeFileCrc32("a.bin", crc), 0u);
-    EXPECT_EQ(crc, 0xCBF43926u);
-    EXPECT_FALSE(files.GetLocalFileSize("missing", size));
-    EXPECT_EQ(files.ComputeFileCrc32("missing", crc), static_cast<uint32_t>(ERROR_FILE_NOT_FOUND));
-    EXPECT_EQ(crc, 0u);
-
-    // A file standing where a folder must go stays.
-    EXPECT_FALSE(files.CreateLocalFile("a.bin\\x"));
-    EXPECT_EQ(ReadFileBytes("a.bin"), "123456789");
-
-    // A delete tells a file held open (with the system's reason) from one
-    // that is not there.
-    win::ScopedHandle held(::CreateFileA("a.bin", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    const DeleteResult refused = files.DeleteLocalFile("a.bin");
-    EXPECT_EQ(refused.outcome, DeleteResult::kFailed);
-    EXPECT_EQ(refused.reason.substr(0, 9), "error 32 ") << refused.reason;
-    held.Close();
-    EXPECT_EQ(files.DeleteLocalFile("a.bin").outcome, DeleteResult::kDeleted);
-    EXPECT_EQ(files.DeleteLocalFile("a.bin").outcome, DeleteResult::kNotThere);
-    EXPECT_EQ(files.DeleteLocalFile("no\\a.bin").outcome, DeleteResult::kNotThere);
-}
-
-// A cache that another program holds open (the game reading it, say) exists:
-// it is neither rebuilt as missing nor torn; a replace that cannot take its
-// place leaves it whole and no temporary file behind.
-TEST(ServerCacheFileTest, ALockedCacheExistsAndStaysWhole) {
-    TestFolder folder;
-    Win32ServerCacheFile cache;
-    EXPECT_FALSE(cache.Exists());
-    EXPECT_TRUE(cache.Replace("first"));
-    EXPECT_EQ(ReadFileBytes("servercache.dat"), "first");
-    win::ScopedHandle held(::CreateFileA("servercache.dat", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(held.IsValid());
-    EXPECT_TRUE(cache.Exists());
-    EXPECT_FALSE(cache.Replace("second"));
-    held.Close();
-    EXPECT_EQ(ReadFileBytes("servercache.dat"), "first");
-    EXPECT_FALSE(FileExists("servercache.tmp"));
 }
 
 } // namespace

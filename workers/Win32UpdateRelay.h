@@ -1,6 +1,7 @@
 #pragma once
 
 #include "update/IUpdateListener.h"
+#include "workers/WindowMessages.h"
 
 #include <windows.h>
 
@@ -8,20 +9,12 @@
 #include <string>
 
 // Hands the update thread's calls to the launcher window's thread: while a
-// window is attached every call becomes a message posted to it, and the
-// window does the window work when the message arrives. The window handles:
-//   kProgressMessage  wParam = whole percentage: set the bar
-//   kStatusMessage    show Status()
-//   kEndedMessage     wParam = the UpdateEnd of the run
-// One lock guards the window and the status: once Detach has returned no call
-// reaches the window, and a call in progress has finished.
+// window is attached every call becomes one of the messages of
+// WindowMessages.h posted to it. One lock guards the window and the status:
+// once Detach has returned no call reaches the window, and a call in progress
+// has finished.
 class UpdateRelay : public IUpdateListener {
 public:
-    static constexpr UINT kProgressMessage = WM_USER + 1;
-    static constexpr UINT kStatusMessage = WM_USER + 2;
-    // Out of the WM_USER range the window's own messages use.
-    static constexpr UINT kEndedMessage = WM_APP + 1;
-
     UpdateRelay() = default;
     UpdateRelay(const UpdateRelay&) = delete;
     UpdateRelay& operator=(const UpdateRelay&) = delete;
