@@ -6,7 +6,7 @@
 #include "workers/ServerListThread.h"
 #include "workers/UpdateThread.h"
 #include "ui/MainTranslucentDialog.h"
-#include "update/RunLog.h"
+#include "log/RunLog.h"
 #include "win/ErrorText.h"
 #include "win/MessageBox.h"
 #include "win/Process.h"

@@ -2,7 +2,7 @@
 
 #include "identity/AccountRecord.h"
 #include "ui/ILauncherSession.h"
-#include "update/SignedUpdate.h"
+#include "signing/SignedUpdate.h"
 
 #include <memory>
 #include <string>

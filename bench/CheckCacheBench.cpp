@@ -8,7 +8,7 @@
 #include "LargeGameFolder.h"
 
 #include "update/CachedGameFolder.h"
-#include "update/Crc32.h"
+#include "digest/Crc32.h"
 #include "update/UpdateCheck.h"
 
 #include <fcntl.h>

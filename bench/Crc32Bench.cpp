@@ -2,7 +2,7 @@
 // zlib's crc32() and the classic one-byte-per-step table, in the same run.
 #include "BenchTiming.h"
 
-#include "update/Crc32.h"
+#include "digest/Crc32.h"
 
 #include <zlib.h>
 

@@ -8,7 +8,7 @@
 
 #include "update/FtpDownload.h"
 #include "update/UpdateWorker.h"
-#include "update/Win32Ftp.h"
+#include "net/Win32Ftp.h"
 #include "update/Win32GameFolder.h"
 
 #include <windows.h>

@@ -4,7 +4,7 @@
 // per fetch as the launcher makes them: every HTTPS fetch pays a handshake
 // and a certificate check), and the first fetch of a process alone.
 #include "InTurns.h"
-#include "update/HttpFetch.h"
+#include "net/Win32HttpFetch.h"
 
 #include <algorithm>
 #include <cstdio>

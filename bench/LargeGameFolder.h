@@ -3,7 +3,7 @@
 // The game folder of the check cache benchmarks: 200 current files of
 // 5368710 bytes (just over 1 GiB, the size of a community's archives), and
 // the manifest that lists them.
-#include "update/Crc32.h"
+#include "digest/Crc32.h"
 #include "update/Manifest.h"
 
 #include <string>

@@ -2,8 +2,8 @@
 // itself. Fetches one file from a loopback FTP server (port in argv[1], name
 // in argv[2]) into memory with WinINet's reads, then hashes those bytes;
 // prints both times in seconds. bench/sha256_download.sh gives the ratio.
-#include "update/Sha256.h"
-#include "update/Win32Ftp.h"
+#include "digest/Sha256.h"
+#include "net/Win32Ftp.h"
 
 #include <chrono>
 #include <cstdio>

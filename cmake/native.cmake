@@ -19,6 +19,9 @@ add_test(NAME unit_tests COMMAND unit_tests)
 if(NOT VEMOR_SANITIZE MATCHES "thread")
     add_test(NAME kit
         COMMAND /usr/bin/python3 -m unittest discover -s ${CMAKE_SOURCE_DIR}/tests/kit -p "test_*.py")
+    # Which folder may include which: the layers docs/architecture.md draws.
+    add_test(NAME include_directions
+        COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tools/check-includes ${CMAKE_SOURCE_DIR})
     add_test(NAME configure
         COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tests/build/configure_test.py)
     set_tests_properties(configure PROPERTIES TIMEOUT 600)

@@ -1,7 +1,7 @@
 #include "update/FtpDownload.h"
 
-#include "update/Crc32.h"
-#include "update/RunLog.h"
+#include "digest/Crc32.h"
+#include "log/RunLog.h"
 #include "update/UpdateCheck.h"
 
 #include <algorithm>

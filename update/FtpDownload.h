@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/FtpConnection.h"
+#include "net/FtpConnection.h"
 #include "update/GameFolder.h"
 #include "update/IUpdateListener.h"
 #include "update/Manifest.h"

@@ -2,7 +2,7 @@
 
 #include "text/Numbers.h"
 #include "text/TextLines.h"
-#include "update/GamePath.h"
+#include "text/GamePath.h"
 
 namespace {
 

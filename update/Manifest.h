@@ -1,6 +1,6 @@
 #pragma once
 
-#include "update/Sha256.h"
+#include "digest/Sha256.h"
 
 #include <cstdint>
 #include <string>

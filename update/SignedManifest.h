@@ -1,7 +1,7 @@
 #pragma once
 
 #include "update/Manifest.h"
-#include "update/SignedUpdate.h"
+#include "signing/SignedUpdate.h"
 
 #include <string>
 

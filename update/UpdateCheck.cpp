@@ -1,6 +1,6 @@
 #include "update/UpdateCheck.h"
 
-#include "update/RunLog.h"
+#include "log/RunLog.h"
 
 #include <algorithm>
 

@@ -2,7 +2,7 @@
 
 #include "update/FtpDownload.h"
 #include "update/Manifest.h"
-#include "update/RunLog.h"
+#include "log/RunLog.h"
 #include "update/SelfUpdateFiles.h"
 #include "update/SignedManifest.h"
 #include "update/UpdateCheck.h"

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "update/FtpConnection.h"
+#include "net/FtpConnection.h"
 #include "update/GameFolder.h"
-#include "update/ITextFetch.h"
+#include "net/ITextFetch.h"
 #include "update/IUpdateListener.h"
-#include "update/SignedUpdate.h"
+#include "signing/SignedUpdate.h"
 #include "update/UpdateWorker.h"
 
 #include <functional>

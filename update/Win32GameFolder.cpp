@@ -1,7 +1,7 @@
 #include "update/Win32GameFolder.h"
 
-#include "update/Crc32.h"
-#include "update/Win32LogFile.h"
+#include "digest/Crc32.h"
+#include "log/Win32LogFile.h"
 #include "win/Handle.h"
 #include "win/WholeFile.h"
 

@@ -26,9 +26,9 @@ if(VEMOR_BENCH)
 endif()
 
 # Fuzz targets of the parsers, started from a corpus of hostile texts.
-set(update_fuzz_logic update/Manifest.cpp update/GamePath.cpp text/Numbers.cpp text/TextLines.cpp
-    update/ServerList.cpp update/ServerCache.cpp update/NetAddress.cpp update/Sha256.cpp
-    update/Sha256ShaNi.cpp update/SignedDocument.cpp update/SignedUpdate.cpp update/RunLog.cpp)
+set(update_fuzz_logic update/Manifest.cpp text/GamePath.cpp text/Numbers.cpp text/TextLines.cpp
+    serverlist/ServerList.cpp serverlist/ServerCache.cpp serverlist/NetAddress.cpp digest/Sha256.cpp
+    digest/Sha256ShaNi.cpp signing/SignedDocument.cpp signing/SignedUpdate.cpp log/RunLog.cpp)
 vemor_fuzzer(NAME manifest SOURCES tests/fuzz/ManifestFuzzer.cpp ${update_fuzz_logic}
     CORPUS tests/fuzz/manifest-corpus ARGS -max_len=20000)
 vemor_fuzzer(NAME serverlist SOURCES tests/fuzz/ServerListFuzzer.cpp ${update_fuzz_logic}
@@ -75,8 +75,8 @@ endif()
 
 # The check cache file, as a hostile or torn file would reach it.
 vemor_fuzzer(NAME checkcache
-    SOURCES tests/fuzz/CheckCacheFuzzer.cpp update/CheckCache.cpp update/GamePath.cpp
-            update/Crc32.cpp update/Crc32Clmul.cpp text/Numbers.cpp
+    SOURCES tests/fuzz/CheckCacheFuzzer.cpp update/CheckCache.cpp text/GamePath.cpp
+            digest/Crc32.cpp digest/Crc32Clmul.cpp text/Numbers.cpp
     CORPUS tests/fuzz/checkcache-corpus ARGS -max_len=4096)
 
 # The portal over HTTPS under Wine: the fetch against TLS servers whose
@@ -107,7 +107,7 @@ function(vemor_https_tests)
     # The two worker threads and MainDialog.cpp take the portal's address
     # from the build's settings; StarterApp.cpp (the log's first line) too.
     add_executable(vemor-https WIN32 app/StarterApp.cpp workers/UpdateThread.cpp
-        workers/ServerListThread.cpp ui/MainDialog.cpp update/Win32LogFile.cpp res/vemor.rc)
+        workers/ServerListThread.cpp ui/MainDialog.cpp log/Win32LogFile.cpp res/vemor.rc)
     target_include_directories(vemor-https BEFORE PRIVATE ${CMAKE_BINARY_DIR}/generated-https)
     target_link_libraries(vemor-https PRIVATE vemor_win)
     target_link_options(vemor-https PRIVATE -s)

@@ -2,10 +2,10 @@
 
 #include "BuildConfig.h"
 #include "portal/PortalAddress.h"
-#include "update/RunLog.h"
-#include "update/ServerList.h"
-#include "update/Win32ServerList.h"
-#include "update/Win32SignedSource.h"
+#include "log/RunLog.h"
+#include "serverlist/ServerList.h"
+#include "serverlist/Win32ServerList.h"
+#include "signing/Win32SignedSource.h"
 #include "win/Thread.h"
 
 #include <windows.h>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "update/HttpFetch.h"
-#include "update/SignedUpdate.h"
+#include "net/Win32HttpFetch.h"
+#include "signing/SignedUpdate.h"
 
 #include <string>
 

@@ -1,7 +1,7 @@
 <?php
 // Signed forms of the manifest and the server list for launchers built with
 // the community's public key. The format (read by the launcher's
-// update/SignedDocument.h):
+// signing/SignedDocument.h):
 //
 //   vemor signed 1
 //   kind manifest | kind serverlist

@@ -3,8 +3,8 @@
 // is tried as it is and with a correct seal added, so that the fuzzer gets
 // past the seal to the lines it guards.
 #include "update/CheckCache.h"
-#include "update/Crc32.h"
-#include "update/GamePath.h"
+#include "digest/Crc32.h"
+#include "text/GamePath.h"
 
 #include <algorithm>
 #include <cstddef>

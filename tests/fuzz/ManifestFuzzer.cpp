@@ -1,6 +1,6 @@
 // Any text as the update manifest: no crash, no sanitizer report, and no item
 // that could reach outside the game folder.
-#include "update/GamePath.h"
+#include "text/GamePath.h"
 #include "update/Manifest.h"
 
 #include <cstddef>

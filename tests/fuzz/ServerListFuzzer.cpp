@@ -1,8 +1,8 @@
 // Any text as the server list, every server added to the game's table: no
 // crash, no sanitizer report, never more than the table holds.
-#include "update/NetAddress.h"
-#include "update/ServerCache.h"
-#include "update/ServerList.h"
+#include "serverlist/NetAddress.h"
+#include "serverlist/ServerCache.h"
+#include "serverlist/ServerList.h"
 
 #include <cstddef>
 #include <cstdint>

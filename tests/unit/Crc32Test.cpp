@@ -1,5 +1,5 @@
-#include "update/Crc32.h"
-#include "update/Crc32Clmul.h"
+#include "digest/Crc32.h"
+#include "digest/Crc32Clmul.h"
 
 #include <gtest/gtest.h>
 

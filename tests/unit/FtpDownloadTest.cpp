@@ -1,7 +1,7 @@
 #include "UpdateFakes.h"
 
 #include "update/FtpDownload.h"
-#include "update/RunLog.h"
+#include "log/RunLog.h"
 
 #include <gtest/gtest.h>
 

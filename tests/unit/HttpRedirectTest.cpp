@@ -1,4 +1,4 @@
-#include "update/HttpRedirect.h"
+#include "net/HttpRedirect.h"
 
 #include <gtest/gtest.h>
 

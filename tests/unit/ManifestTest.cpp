@@ -1,4 +1,4 @@
-#include "update/GamePath.h"
+#include "text/GamePath.h"
 #include "update/Manifest.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "update/RunLog.h"
+#include "log/RunLog.h"
 
 #include <gtest/gtest.h>
 

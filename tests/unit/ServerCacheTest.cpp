@@ -2,9 +2,9 @@
 
 #include "tests/unit/TestSigner.h"
 
-#include "update/NetAddress.h"
-#include "update/ServerCache.h"
-#include "update/ServerList.h"
+#include "serverlist/NetAddress.h"
+#include "serverlist/ServerCache.h"
+#include "serverlist/ServerList.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "update/Sha256.h"
-#include "update/Sha256ShaNi.h"
+#include "digest/Sha256.h"
+#include "digest/Sha256ShaNi.h"
 
 #include <gtest/gtest.h>
 

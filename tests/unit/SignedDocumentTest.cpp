@@ -1,4 +1,4 @@
-#include "update/SignedDocument.h"
+#include "signing/SignedDocument.h"
 
 #include "tests/unit/TestSigner.h"
 

@@ -4,8 +4,8 @@
 #include "UpdateFakes.h"
 
 #include "tests/unit/TestSigner.h"
-#include "update/RunLog.h"
-#include "update/SignedUpdate.h"
+#include "log/RunLog.h"
+#include "signing/SignedUpdate.h"
 #include "update/UpdateRun.h"
 
 #include <gtest/gtest.h>

@@ -4,8 +4,8 @@
 // can make real ECDSA P-256 documents and check the launcher's decisions on
 // them. The program itself verifies through Windows' own API.
 
-#include "update/Sha256.h"
-#include "update/SignedDocument.h"
+#include "digest/Sha256.h"
+#include "signing/SignedDocument.h"
 
 #include <openssl/core_names.h>
 #include <openssl/ecdsa.h>

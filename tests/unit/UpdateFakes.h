@@ -3,14 +3,14 @@
 // In-memory stand-ins for the update's seams: a game folder, an FTP server,
 // a portal and a listener that records what the window would be told.
 
-#include "update/Crc32.h"
-#include "update/FtpConnection.h"
+#include "digest/Crc32.h"
+#include "net/FtpConnection.h"
 #include "update/GameFolder.h"
-#include "update/ITextFetch.h"
+#include "net/ITextFetch.h"
 #include "update/IUpdateListener.h"
 #include "update/Manifest.h"
-#include "update/RunLog.h"
-#include "update/SignedUpdate.h"
+#include "log/RunLog.h"
+#include "signing/SignedUpdate.h"
 #include "update/UpdateRun.h"
 
 #include <algorithm>

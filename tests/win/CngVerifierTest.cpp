@@ -2,8 +2,8 @@
 // a document signed outside it (OpenSSL's command-line tool made the key and
 // the signature below). Good and forged documents under a good key are proved
 // by the end-to-end scenarios of signed updates.
-#include "update/CngVerifier.h"
-#include "update/SignedDocument.h"
+#include "signing/Win32CngVerifier.h"
+#include "signing/SignedDocument.h"
 
 #include <gtest/gtest.h>
 

@@ -8,7 +8,7 @@
 #include "tests/unit/UpdateFakes.h"
 
 #include "BuildConfig.h"
-#include "update/HttpFetch.h"
+#include "net/Win32HttpFetch.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The game's server cache file.
 #include "TestFolder.h"
 
-#include "update/Win32ServerList.h"
+#include "serverlist/Win32ServerList.h"
 #include "win/Handle.h"
 
 #include <windows.h>

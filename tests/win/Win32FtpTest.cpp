@@ -6,7 +6,7 @@
 #include "tests/unit/UpdateFakes.h"
 
 #include "update/FtpDownload.h"
-#include "update/Win32Ftp.h"
+#include "net/Win32Ftp.h"
 #include "update/Win32GameFolder.h"
 
 #include <gtest/gtest.h>

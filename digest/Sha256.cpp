@@ -1,0 +1,129 @@
+#include "digest/Sha256.h"
+
+#include "text/Numbers.h"
+#include "digest/Sha256ShaNi.h"
+
+#include <cstring>
+
+alignas(16) const uint32_t kSha256Round[64] = {
+    0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
+    0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
+    0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,
+    0x983e5152, 0xa831c66d, 0xb00327c8, 0xbf597fc7, 0xc6e00bf3, 0xd5a79147, 0x06ca6351, 0x14292967,
+    0x27b70a85, 0x2e1b2138, 0x4d2c6dfc, 0x53380d13, 0x650a7354, 0x766a0abb, 0x81c2c92e, 0x92722c85,
+    0xa2bfe8a1, 0xa81a664b, 0xc24b8b70, 0xc76c51a3, 0xd192e819, 0xd6990624, 0xf40e3585, 0x106aa070,
+    0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
+    0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2,
+};
+
+namespace {
+
+inline uint32_t Rotr(uint32_t x, int n) {
+    return (x >> n) | (x << (32 - n));
+}
+
+inline uint32_t LoadBigEndian(const uint8_t* p) {
+    return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+void CompressOne(uint32_t state[8], const uint8_t* block) {
+    uint32_t w[64];
+    for (int i = 0; i < 16; ++i)
+        w[i] = LoadBigEndian(block + 4 * i);
+    for (int i = 16; i < 64; ++i) {
+        const uint32_t s0 = Rotr(w[i - 15], 7) ^ Rotr(w[i - 15], 18) ^ (w[i - 15] >> 3);
+        const uint32_t s1 = Rotr(w[i - 2], 17) ^ Rotr(w[i - 2], 19) ^ (w[i - 2] >> 10);
+        w[i] = w[i - 16] + s0 + w[i - 7] + s1;
+    }
+    uint32_t a = state[0], b = state[1], c = state[2], d = state[3];
+    uint32_t e = state[4], f = state[5], g = state[6], h = state[7];
+    for (int i = 0; i < 64; ++i) {
+        const uint32_t t1 = h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) +
+                            kSha256Round[i] + w[i];
+        const uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+        h = g;
+        g = f;
+        f = e;
+        e = d + t1;
+        d = c;
+        c = b;
+        b = a;
+        a = t1 + t2;
+    }
+    state[0] += a;
+    state[1] += b;
+    state[2] += c;
+    state[3] += d;
+    state[4] += e;
+    state[5] += f;
+    state[6] += g;
+    state[7] += h;
+}
+
+} // namespace
+
+Sha256::Sha256()
+    : m_state{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab,
+              0x5be0cd19} {}
+
+void Sha256CompressPortable(uint32_t state[8], const uint8_t* data, size_t blocks) {
+    for (; blocks > 0; --blocks, data += 64)
+        CompressOne(state, data);
+}
+
+void Sha256::Compress(const uint8_t* data, size_t blocks) {
+    // Chosen once, from what the processor offers.
+    static const bool shaNi = Sha256ShaNiAvailable();
+    if (blocks == 0)
+        return;
+    if (shaNi)
+        Sha256CompressShaNi(m_state, data, blocks);
+    else
+        Sha256CompressPortable(m_state, data, blocks);
+}
+
+void Sha256::Update(const void* data, size_t length) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    m_totalLength += length;
+    if (m_blockLength > 0) {
+        const size_t take = length < 64 - m_blockLength ? length : 64 - m_blockLength;
+        std::memcpy(m_block + m_blockLength, bytes, take);
+        m_blockLength += take;
+        bytes += take;
+        length -= take;
+        if (m_blockLength < 64)
+            return;
+        Compress(m_block, 1);
+        m_blockLength = 0;
+    }
+    Compress(bytes, length / 64);
+    bytes += length / 64 * 64;
+    length %= 64;
+    if (length > 0)
+        std::memcpy(m_block, bytes, length);
+    m_blockLength = length;
+}
+
+Sha256Digest Sha256::Finish() {
+    const uint64_t bits = m_totalLength * 8;
+    uint8_t padding[72] = {0x80};
+    const size_t padLength = (m_blockLength < 56 ? 56 : 120) - m_blockLength;
+    for (int i = 0; i < 8; ++i)
+        padding[padLength + i] = static_cast<uint8_t>(bits >> (56 - 8 * i));
+    Update(padding, padLength + 8);
+    Sha256Digest digest;
+    for (int i = 0; i < 8; ++i)
+        for (int j = 0; j < 4; ++j)
+            digest[4 * i + j] = static_cast<uint8_t>(m_state[i] >> (24 - 8 * j));
+    return digest;
+}
+
+Sha256Digest Sha256Of(const void* data, size_t length) {
+    Sha256 hash;
+    hash.Update(data, length);
+    return hash.Finish();
+}
+
+std::string DigestHex(const Sha256Digest& digest) {
+    return LowerHex(digest.data(), digest.size());
+}
