@@ -66,7 +66,7 @@ LaunchSession::~LaunchSession() {
 }
 
 void LaunchSession::Run() {
-    MainTranslucentDialog window(this);
+    ui::MainTranslucentDialog window(this);
     window.DoModal(nullptr);
     // The window is gone: a worker still running reports to nobody from here on.
     m_updater->relay.Detach();

@@ -12,7 +12,7 @@ struct UpdateWork;
 // The record of one run of the launcher: built at start-up, shared with the
 // window and the worker threads while the window is open, read by the launch
 // phase after it closes.
-class LaunchSession : public ILauncherSession {
+class LaunchSession : public ui::ILauncherSession {
 public:
     // signing: what the launcher was built with; with a key only signed
     // updates are taken.

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace ui {
+
 // What the launcher window needs from the run that opened it: the player's
 // portal login, the update and server-list work, and the player's choice.
 class ILauncherSession {
@@ -29,3 +31,5 @@ public:
 protected:
     ~ILauncherSession() = default;
 };
+
+} // namespace ui

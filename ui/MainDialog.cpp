@@ -11,6 +11,8 @@
 
 #include <commctrl.h>
 
+namespace ui {
+
 namespace {
 
 const COLORREF kColorKey = RGB(0, 255, 0);
@@ -18,21 +20,21 @@ const COLORREF kColorKey = RGB(0, 255, 0);
 } // namespace
 
 MainDialog::MainDialog(ILauncherSession* session, win::Window* parent)
-    : ui::CStandardDialog(IDD_MAIN, kColorKey, parent), m_pSession(session),
+    : CStandardDialog(IDD_MAIN, kColorKey, parent), m_pSession(session),
       m_hIcon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_VEMOR))) {}
 
 MainDialog::~MainDialog() = default;
 
 BOOL MainDialog::OnInitDialog() {
-    ui::CStandardDialog::OnInitDialog();
+    CStandardDialog::OnInitDialog();
 
     m_progress.SubclassDlgItem(IDC_PROGRESS, m_hWnd);
     HWND bar = m_progress.GetSafeHwnd();
-    ::SendMessageA(bar, ui::TPCM_SHOWPERCENT, 0, 0);
+    ::SendMessageA(bar, TPCM_SHOWPERCENT, 0, 0);
     ::SendMessageA(bar, PBM_SETBKCOLOR, 0, RGB(0, 0, 0));
     ::SendMessageA(bar, PBM_SETBARCOLOR, 0, RGB(94, 89, 158));
-    ::SendMessageA(bar, ui::TPCM_SETBARTEXTCOLOR, 0, RGB(0, 0, 0));
-    ::SendMessageA(bar, ui::TPCM_SETTEXTCOLOR, 0, RGB(157, 153, 197));
+    ::SendMessageA(bar, TPCM_SETBARTEXTCOLOR, 0, RGB(0, 0, 0));
+    ::SendMessageA(bar, TPCM_SETTEXTCOLOR, 0, RGB(157, 153, 197));
     ::SetWindowLongA(bar, GWL_EXSTYLE, ::GetWindowLongA(bar, GWL_EXSTYLE) & ~WS_EX_STATICEDGE);
     m_progress.SetLineBorder(RGB(22, 37, 51), RGB(0, 0, 0));
 
@@ -41,7 +43,7 @@ BOOL MainDialog::OnInitDialog() {
     m_btnLaunch.SetImageResource(IDB_LAUNCH, "IMAGE");
     m_btnExit.SetImageResource(IDB_EXIT, "IMAGE");
     ::EnableWindow(m_btnLaunch.GetSafeHwnd(), FALSE);
-    m_btnLaunch.SetImageType(ui::CGdipButton::kDisabledLook);
+    m_btnLaunch.SetImageType(CGdipButton::kDisabledLook);
 
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     ::SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -72,16 +74,15 @@ void MainDialog::CreatePortalView() {
 }
 
 void MainDialog::LayoutButtons(int y) {
-    int x = ui::kButtonsLeft;
-    for (ui::CGdipButton* button : {&m_btnLaunch, &m_btnExit}) {
-        ::SetWindowPos(button->GetSafeHwnd(), nullptr, x, y, ui::kButtonWidth, ui::kButtonHeight,
-                       0);
-        x += ui::kButtonStep;
+    int x = kButtonsLeft;
+    for (CGdipButton* button : {&m_btnLaunch, &m_btnExit}) {
+        ::SetWindowPos(button->GetSafeHwnd(), nullptr, x, y, kButtonWidth, kButtonHeight, 0);
+        x += kButtonStep;
     }
 }
 
 void MainDialog::ResizeFrame(int cx, int cy) {
-    if (auto* frame = dynamic_cast<ui::CTranslucentDialog*>(GetParentWindow()))
+    if (auto* frame = dynamic_cast<CTranslucentDialog*>(GetParentWindow()))
         frame->SetSizeAndCenter(cx, cy);
 }
 
@@ -89,10 +90,9 @@ void MainDialog::ResizeFrame(int cx, int cy) {
 void MainDialog::LayoutBeforePageLoad() {
     if (m_pHtmlFrame)
         ::ShowWindow(m_pHtmlFrame->GetSafeHwnd(), SW_HIDE);
-    ::MoveWindow(m_progress.GetSafeHwnd(), ui::kBarLeft, ui::kBarTop, ui::kBarWidth, ui::kBarHeight,
-                 TRUE);
-    LayoutButtons(ui::kCompactButtonsTop);
-    ResizeFrame(ui::kFrameWidth, ui::kCompactFrameHeight);
+    ::MoveWindow(m_progress.GetSafeHwnd(), kBarLeft, kBarTop, kBarWidth, kBarHeight, TRUE);
+    LayoutButtons(kCompactButtonsTop);
+    ResizeFrame(kFrameWidth, kCompactFrameHeight);
 }
 
 // The full window: the portal between the bar and the buttons.
@@ -102,10 +102,10 @@ void MainDialog::LayoutAfterPageLoad() {
     RECT bar;
     ::GetWindowRect(m_progress.GetSafeHwnd(), &bar);
     ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&bar), 2);
-    ::MoveWindow(m_pHtmlFrame->GetSafeHwnd(), ui::kPortalLeft, bar.bottom + ui::kPortalGapBelowBar,
-                 ui::kPortalWidth, bar.top - bar.bottom + ui::kPortalAndBarHeight, TRUE);
-    LayoutButtons(ui::kFullButtonsTop);
-    ResizeFrame(ui::kFrameWidth, ui::kFullFrameHeight);
+    ::MoveWindow(m_pHtmlFrame->GetSafeHwnd(), kPortalLeft, bar.bottom + kPortalGapBelowBar,
+                 kPortalWidth, bar.top - bar.bottom + kPortalAndBarHeight, TRUE);
+    LayoutButtons(kFullButtonsTop);
+    ResizeFrame(kFrameWidth, kFullFrameHeight);
     ::ShowWindow(m_pHtmlFrame->GetSafeHwnd(), SW_SHOWNORMAL);
 }
 
@@ -154,7 +154,7 @@ bool MainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& resu
         }
         return false;
     default:
-        return ui::CStandardDialog::OnMessage(msg, wParam, lParam, result);
+        return CStandardDialog::OnMessage(msg, wParam, lParam, result);
     }
 }
 
@@ -165,7 +165,7 @@ void MainDialog::OnUpdateFinished(UpdateEnd end) {
         return;
     }
     ::EnableWindow(m_btnLaunch.GetSafeHwnd(), TRUE);
-    m_btnLaunch.SetImageType(ui::CGdipButton::kStandardLooks);
+    m_btnLaunch.SetImageType(CGdipButton::kStandardLooks);
     ::SendMessageA(m_progress.GetSafeHwnd(), PBM_SETPOS, 0, 0);
     m_bUpdateDone = true;
 }
@@ -174,7 +174,7 @@ void MainDialog::OnLaunch() {
     if (!m_handshake->IsPageError())
         m_handshake->CapturePortalValues();
     m_pSession->SetCancelled(ILauncherSession::kLaunchGame);
-    ui::CStandardDialog::OnOK();
+    CStandardDialog::OnOK();
 }
 
 void MainDialog::OnCancel() {
@@ -221,3 +221,5 @@ void MainDialog::StopTimer(unsigned id) {
 void MainDialog::CloseForSelfUpdate() {
     CloseWithParent(1);
 }
+
+} // namespace ui

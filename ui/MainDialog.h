@@ -10,6 +10,8 @@
 
 #include <memory>
 
+namespace ui {
+
 class ILauncherSession;
 
 // The visible content of the launcher: the colour-keyed popup over the skin
@@ -18,7 +20,7 @@ class ILauncherSession;
 // reports into window work on its own thread, grows to the full layout once
 // the portal page has loaded, runs the portal handshake, and decides the run:
 // only "Launch!" clears the session's cancel flag.
-class MainDialog : public ui::CStandardDialog, public IHTMLViewListener, private IHandshakeWindow {
+class MainDialog : public CStandardDialog, public IHTMLViewListener, private IHandshakeWindow {
 public:
     MainDialog(ILauncherSession* session, win::Window* parent);
     ~MainDialog() override;
@@ -57,13 +59,15 @@ private:
 
     ILauncherSession* m_pSession;
     HICON m_hIcon;
-    ui::CGdipButton m_btnLaunch;
-    ui::CGdipButton m_btnExit;
+    CGdipButton m_btnLaunch;
+    CGdipButton m_btnExit;
     std::unique_ptr<PortalFrame> m_pHtmlFrame;
     HTMLView* m_pHtmlView = nullptr;
     std::unique_ptr<PortalHandshake> m_handshake;
     bool m_bUpdateDone = false;
     // The stop question is on screen: further close requests wait for its answer.
     bool m_bAsking = false;
-    ui::CTextProgressCtrl m_progress;
+    CTextProgressCtrl m_progress;
 };
+
+} // namespace ui

@@ -3,9 +3,13 @@
 #include "res/resource.h"
 #include "ui/MainDialog.h"
 
-MainTranslucentDialog::MainTranslucentDialog(ILauncherSession* session, HMODULE module)
-    : ui::CTranslucentDialog(IDD_FRAME, IDB_SKIN, "IMAGE", module), m_pSession(session) {}
+namespace ui {
 
-std::unique_ptr<ui::CStandardDialog> MainTranslucentDialog::CreateChildDialog() {
+MainTranslucentDialog::MainTranslucentDialog(ILauncherSession* session, HMODULE module)
+    : CTranslucentDialog(IDD_FRAME, IDB_SKIN, "IMAGE", module), m_pSession(session) {}
+
+std::unique_ptr<CStandardDialog> MainTranslucentDialog::CreateChildDialog() {
     return std::make_unique<MainDialog>(m_pSession, this);
 }
+
+} // namespace ui

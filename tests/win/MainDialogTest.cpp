@@ -88,7 +88,7 @@ Layout Measure() {
 }
 
 BOOL CALLBACK FindMainDialog(HWND hwnd, LPARAM) {
-    if (dynamic_cast<MainDialog*>(win::Window::FromHandle(hwnd)))
+    if (dynamic_cast<ui::MainDialog*>(win::Window::FromHandle(hwnd)))
         g_popup = hwnd;
     return TRUE;
 }
@@ -107,7 +107,7 @@ LRESULT CALLBACK OnGetMessage(int code, WPARAM removed, LPARAM lParam) {
                 uitest::Pump();
                 g_compact = Measure();
                 g_pageReadySent = true;
-                dynamic_cast<MainDialog*>(win::Window::FromHandle(g_popup))->OnPageReady();
+                dynamic_cast<ui::MainDialog*>(win::Window::FromHandle(g_popup))->OnPageReady();
                 ::PostThreadMessageA(::GetCurrentThreadId(), kMeasure, 0, 0);
             }
         } else if (msg->message == kMeasure) {
@@ -146,7 +146,7 @@ TEST(MainDialogTest, GrowsToTheFullLayoutWhenThePortalPageIsReady) {
     ASSERT_TRUE(SUCCEEDED(::OleInitialize(nullptr)));
     {
         LaunchSession session;
-        MainTranslucentDialog frame(&session);
+        ui::MainTranslucentDialog frame(&session);
         HHOOK hook =
             ::SetWindowsHookExA(WH_GETMESSAGE, &OnGetMessage, nullptr, ::GetCurrentThreadId());
         ::PostThreadMessageA(::GetCurrentThreadId(), kPageReady, 0, 0);
