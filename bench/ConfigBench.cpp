@@ -11,9 +11,9 @@
 namespace {
 
 std::string SampleConfig(int lines) {
-    static const char* const kinds[] = {"bind w \"+forward\"", "seta jp_duelSound \"1\"",
+    static const char* const kinds[] = {"bind w \"+forward\"",       "seta jp_duelSound \"1\"",
                                         "seta cl_maxpackets \"30\"", "unbindall",
-                                        "seta name \"Padawan\"", ""};
+                                        "seta name \"Padawan\"",     ""};
     std::string text;
     for (int i = 0; i < lines; ++i) {
         text += kinds[i % 6];
@@ -46,7 +46,8 @@ int main() {
     size_t sink = 0;
     const double stage = FastestSeconds(7, 20, [&] {
         const StagedConfig staged = StageConfigLines(SplitConfigLines(config));
-        sink += JoinConfigLines(staged.mainLines).size() + JoinConfigLines(staged.extraLines).size();
+        sink +=
+            JoinConfigLines(staged.mainLines).size() + JoinConfigLines(staged.extraLines).size();
     });
     const double restore = FastestSeconds(7, 20, [&] {
         sink += JoinConfigLines(RestoreConfigLines(SplitConfigLines(config))).size();

@@ -40,7 +40,8 @@ void CompressOne(uint32_t state[8], const uint8_t* block) {
     for (int i = 0; i < 64; ++i) {
         const uint32_t t1 = h + (Rotr(e, 6) ^ Rotr(e, 11) ^ Rotr(e, 25)) + ((e & f) ^ (~e & g)) +
                             kSha256Round[i] + w[i];
-        const uint32_t t2 = (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
+        const uint32_t t2 =
+            (Rotr(a, 2) ^ Rotr(a, 13) ^ Rotr(a, 22)) + ((a & b) ^ (a & c) ^ (b & c));
         h = g;
         g = f;
         f = e;
@@ -63,8 +64,8 @@ void CompressOne(uint32_t state[8], const uint8_t* block) {
 } // namespace
 
 Sha256::Sha256()
-    : m_state{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab,
-              0x5be0cd19} {}
+    : m_state{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a,
+              0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}
 
 void Sha256CompressPortable(uint32_t state[8], const uint8_t* data, size_t blocks) {
     for (; blocks > 0; --blocks, data += 64)

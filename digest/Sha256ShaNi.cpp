@@ -20,9 +20,8 @@ bool Sha256ShaNiAvailable() {
 // ABEF, and the old ABEF becomes the next CDGH, so the two vectors swap roles
 // every two rounds and are back in place after four. Vector names list the
 // lanes from the highest to the lowest.
-__attribute__((target("sha,sse4.1,ssse3"))) void Sha256CompressShaNi(uint32_t state[8],
-                                                                     const uint8_t* data,
-                                                                     size_t blocks) {
+__attribute__((target("sha,sse4.1,ssse3"))) void
+Sha256CompressShaNi(uint32_t state[8], const uint8_t* data, size_t blocks) {
     // Words are big-endian in the message.
     const __m128i byteSwap = _mm_set_epi64x(0x0c0d0e0f08090a0bll, 0x0405060700010203ll);
     const __m128i dcba = _mm_loadu_si128(reinterpret_cast<const __m128i*>(state));
@@ -48,8 +47,8 @@ __attribute__((target("sha,sse4.1,ssse3"))) void Sha256CompressShaNi(uint32_t st
                 w = _mm_sha256msg2_epu32(t, m[(i + 3) & 3]);
                 m[i & 3] = w;
             }
-            const __m128i wk =
-                _mm_add_epi32(w, _mm_load_si128(reinterpret_cast<const __m128i*>(kSha256Round + 4 * i)));
+            const __m128i wk = _mm_add_epi32(
+                w, _mm_load_si128(reinterpret_cast<const __m128i*>(kSha256Round + 4 * i)));
             cdgh = _mm_sha256rnds2_epu32(cdgh, abef, wk);
             abef = _mm_sha256rnds2_epu32(abef, cdgh, _mm_shuffle_epi32(wk, 0x0E));
         }

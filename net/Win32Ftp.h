@@ -12,7 +12,8 @@
 // the call waiting on it; tests pass a short one.
 class Win32FtpConnector : public IFtpConnector {
 public:
-    Win32FtpConnector(std::string host, unsigned short port, DWORD stallTimeout = win::kStallTimeout);
+    Win32FtpConnector(std::string host, unsigned short port,
+                      DWORD stallTimeout = win::kStallTimeout);
     std::unique_ptr<IFtpConnection> Connect() override;
 
 private:

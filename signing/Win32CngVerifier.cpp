@@ -15,8 +15,8 @@ CngVerifier::CngVerifier(std::string_view publicKeyHex) {
     static_assert(sizeof blob == sizeof(BCRYPT_ECCKEY_BLOB) + 64, "no padding in the key blob");
     if (!ParseLowerHex(publicKeyHex, blob.point, sizeof blob.point))
         return;
-    if (!BCRYPT_SUCCESS(::BCryptOpenAlgorithmProvider(&m_algorithm, BCRYPT_ECDSA_P256_ALGORITHM,
-                                                      nullptr, 0))) {
+    if (!BCRYPT_SUCCESS(
+            ::BCryptOpenAlgorithmProvider(&m_algorithm, BCRYPT_ECDSA_P256_ALGORITHM, nullptr, 0))) {
         m_algorithm = nullptr;
         return;
     }

@@ -99,15 +99,25 @@ void Dialog::EndDialog(INT_PTR result) {
     }
 }
 
-BOOL Dialog::OnInitDialog() { return TRUE; }
+BOOL Dialog::OnInitDialog() {
+    return TRUE;
+}
 
-void Dialog::OnOK() { EndDialog(IDOK); }
+void Dialog::OnOK() {
+    EndDialog(IDOK);
+}
 
-void Dialog::OnCancel() { EndDialog(IDCANCEL); }
+void Dialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
-bool Dialog::OnCommand(WORD, WORD, HWND) { return false; }
+bool Dialog::OnCommand(WORD, WORD, HWND) {
+    return false;
+}
 
-bool Dialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) { return false; }
+bool Dialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
+    return false;
+}
 
 INT_PTR Dialog::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;

@@ -26,7 +26,9 @@ std::string DefaultAppTitle() {
     return name;
 }
 
-const char* AppTitle() { return g_title ? g_title : DefaultTitleStorage().c_str(); }
+const char* AppTitle() {
+    return g_title ? g_title : DefaultTitleStorage().c_str();
+}
 
 const char* SetAppTitle(const char* title) {
     const char* previous = AppTitle();

@@ -6,8 +6,7 @@
 
 namespace win {
 
-ReadOutcome ReadWholeFile(const std::string& path, std::string& bytes, size_t limit,
-                          size_t chunk) {
+ReadOutcome ReadWholeFile(const std::string& path, std::string& bytes, size_t limit, size_t chunk) {
     bytes.clear();
     ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));

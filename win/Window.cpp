@@ -14,13 +14,17 @@ bool IsDialogWindow(HWND hwnd) {
 
 } // namespace
 
-Window::~Window() { Detach(); }
+Window::~Window() {
+    Detach();
+}
 
 Window* Window::FromHandle(HWND hwnd) {
     return hwnd ? static_cast<Window*>(::GetPropA(hwnd, kObjectProperty)) : nullptr;
 }
 
-bool Window::PreTranslateMessage(MSG&) { return false; }
+bool Window::PreTranslateMessage(MSG&) {
+    return false;
+}
 
 bool Window::PreTranslateChain(MSG& msg) {
     HWND hwnd = msg.hwnd;
