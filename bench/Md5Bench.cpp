@@ -4,7 +4,7 @@
 // from the page cache, so a ratio near or below 1 is what to expect.
 #include "BenchTiming.h"
 
-#include "identity/Md5.h"
+#include "digest/Md5.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,8 +1,10 @@
-# CRC-32 and SHA-256, each with the processor's instructions where it has
-# them (see the top-level CMakeLists.txt).
+# MD5 (the machine identifier's; tested through identity/TextDigest), CRC-32
+# and SHA-256, each with the processor's instructions where it has them (see
+# the top-level CMakeLists.txt).
 list(APPEND VEMOR_LOGIC_SOURCES
     digest/Crc32.cpp
     digest/Crc32Clmul.cpp
+    digest/Md5.cpp
     digest/Sha256.cpp
     digest/Sha256ShaNi.cpp
 )

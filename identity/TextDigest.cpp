@@ -1,6 +1,6 @@
 #include "identity/TextDigest.h"
 
-#include "identity/Md5.h"
+#include "digest/Md5.h"
 #include "text/Numbers.h"
 
 std::string TextDigest::GetDigestText() const {

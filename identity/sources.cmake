@@ -1,6 +1,5 @@
 # Machine identity and stored account: files of this subsystem (see the top-level CMakeLists.txt).
 list(APPEND VEMOR_LOGIC_SOURCES
-    identity/Md5.cpp
     identity/TextDigest.cpp
     identity/IdentifyText.cpp
     identity/DriveProbe.cpp
@@ -11,8 +10,8 @@ list(APPEND VEMOR_WIN_SOURCES
     identity/Win32CookieFile.cpp
 )
 list(APPEND VEMOR_UNIT_TEST_SOURCES
-    tests/unit/IdentityMd5Test.cpp
     tests/unit/IdentityTextTest.cpp
+    tests/unit/TextDigestTest.cpp
     tests/unit/IdentityProbeTest.cpp
     tests/unit/IdentityAccountTest.cpp
 )

@@ -4,7 +4,7 @@ vemor_fuzzer(NAME descriptor
     SOURCES tests/fuzz/DescriptorFuzz.cpp identity/IdentifyText.cpp text/Numbers.cpp)
 vemor_fuzzer(NAME cookie
     SOURCES tests/fuzz/CookieFuzz.cpp identity/AccountRecord.cpp identity/TextDigest.cpp
-            identity/Md5.cpp identity/IdentifyText.cpp text/Numbers.cpp)
+            digest/Md5.cpp identity/IdentifyText.cpp text/Numbers.cpp)
 
 if(VEMOR_BENCH)
     add_executable(bench_md5 bench/Md5Bench.cpp)

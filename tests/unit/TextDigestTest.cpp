@@ -13,7 +13,7 @@ std::string Md5Text(const std::string& text) {
 
 // The RFC 1321 suite, and the lengths around the block end: from 56 bytes on,
 // the padding and the length no longer fit the last block.
-TEST(Md5, KnownDigests) {
+TEST(TextDigestTest, Md5KnownDigests) {
     const std::pair<std::string, const char*> cases[] = {
         {"", "d41d8cd98f00b204e9800998ecf8427e"},
         {"abc", "900150983cd24fb0d6963f7d28e17f72"},
@@ -29,7 +29,7 @@ TEST(Md5, KnownDigests) {
         EXPECT_EQ(Md5Text(text), digest) << text.size();
 }
 
-TEST(TextDigest, OnlyAlgorithmFiveGivesADigest) {
+TEST(TextDigestTest, OnlyAlgorithmFiveGivesADigest) {
     TextDigest digest;
     digest.SetText("abc");
     EXPECT_EQ(digest.GetDigestText(), ""); // the start value is 6
