@@ -7,8 +7,12 @@ import shutil
 import socket
 import struct
 import subprocess
+import sys
 import time
 from pathlib import Path
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [os.path.join(HERE, "..", "kit"), os.path.join(HERE, "..", "win")]
 
 TITLE = ["--title", "Vemor Academy", "--class", "#32770"]
 # The status text is the progress bar's own text.
@@ -245,6 +249,18 @@ def expect_server_cache(folder, servers, local=None):
     wait_for(lambda: os.path.exists(cache) and os.path.getsize(cache) == len(expected),
              "servercache.dat")
     expect(read(cache) == expected, "servercache.dat differs from the game's layout")
+
+
+def publish_signed(kit, place):
+    """sign.php publish with the test key; returns the sequence signed."""
+    # git keeps no owner-only mode, and the tool refuses a key others may read.
+    key = os.path.join(place, "test-signing-key.pem")
+    shutil.copy(os.path.join(HERE, "test-signing-key.pem"), key)
+    os.chmod(key, 0o600)
+    result = subprocess.run(["php", os.path.join(kit, "sign.php"), "publish", key],
+                            capture_output=True, text=True, timeout=120)
+    expect(result.returncode == 0, "sign.php refused: " + result.stderr)
+    return int(re.search(r"as sequence (\d+)", result.stdout).group(1))
 
 
 def ini(folder):

@@ -3,15 +3,11 @@ mod_php for the portal and vsftpd for the files, each with a configuration of
 the test's own on the ports the launcher was built for."""
 import os
 import shutil
-import subprocess
-import sys
 
-from harness import check_files, expect, expect_server_cache, ini, pattern, put_files, write
-
-HERE = os.path.dirname(os.path.abspath(__file__))
-sys.path.insert(0, os.path.join(HERE, "..", "kit"))
-from kit_server import deploy, make_server_list  # noqa: E402
-from real_servers import Apache, Vsftpd, let_web_server_write  # noqa: E402
+from harness import (check_files, expect, expect_server_cache, ini, pattern, publish_signed,
+                     put_files, write)
+from kit_server import deploy, make_server_list
+from real_servers import Apache, Vsftpd, let_web_server_write
 
 FILES = {"base\\vemor_new.pk3": pattern(2 * 1024 * 1024, 7), "japlus\\maps\\duel.pk3": pattern(300000, 9),
          "japlus\\community.cfg": b"seta community 2\r\n", "empty.dat": b""}
@@ -65,12 +61,7 @@ def scenario_signed_kit_on_apache_and_vsftpd(h):
     cache carries the names as the list holds them."""
     duel, arena = "Академия Дуэль".encode(), "Arena São Paulo".encode()
     c = Community(h, "signed", b"10.1.2.3:29071|" + duel + b"\n127.0.0.2|" + arena + b"\n")
-    key = os.path.join(c.place, "test-signing-key.pem")
-    shutil.copy(os.path.join(HERE, "test-signing-key.pem"), key)
-    os.chmod(key, 0o600)
-    result = subprocess.run(["php", os.path.join(c.kit, "sign.php"), "publish", key],
-                            capture_output=True, text=True, timeout=120)
-    expect(result.returncode == 0, "sign.php refused: " + result.stderr)
+    publish_signed(c.kit, c.place)
     folder = h.game_folder("real-signed-game", launcher="vemor-testkey.exe")
     h.run(folder)
     check_files(folder, FILES)

@@ -2,18 +2,11 @@
 matching private key: signed updates land byte for byte; nothing unsigned or
 older than what was accepted is put in place."""
 import os
-import re
 import shutil
-import subprocess
-import sys
 
 from harness import (check_files, expect, expect_server_cache, folder_snapshot, ini, pattern,
-                     put_files, read, wait_for, write)
-
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "kit"))
-from kit_server import KitServer, deploy, write_config  # noqa: E402
-
-HERE = os.path.dirname(os.path.abspath(__file__))
+                     publish_signed, put_files, read, wait_for, write)
+from kit_server import KitServer, deploy, write_config
 
 
 class SignedCommunity:
@@ -27,20 +20,13 @@ class SignedCommunity:
         put_files(self.files, files)
         self.kit = deploy(self.place, self.files, delete,
                           servers=b"10.1.2.3:29071|Vemor Duel\n127.0.0.2|Vemor FFA\n")
-        # git keeps no owner-only mode, and the tool refuses a key others may read.
-        self.key = os.path.join(self.place, "test-signing-key.pem")
-        shutil.copy(os.path.join(HERE, "test-signing-key.pem"), self.key)
-        os.chmod(self.key, 0o600)
         self.manifest = os.path.join(self.kit, "public", "signed", "files.txt")
         self.sequence = self.publish()
         h.servers.append(KitServer(self.kit, port=h.portal_port, log=os.path.join(self.place, "php.log")))
         h.start_demo(files=self.files)
 
     def publish(self):
-        result = subprocess.run(["php", os.path.join(self.kit, "sign.php"), "publish", self.key],
-                                capture_output=True, text=True, timeout=120)
-        expect(result.returncode == 0, "sign.php refused: " + result.stderr)
-        return int(re.search(r"as sequence (\d+)", result.stdout).group(1))
+        return publish_signed(self.kit, self.place)
 
 
 def scenario_signed_update(h):

@@ -2,16 +2,11 @@
 built-in web server) or the demo portal, and the demo FTP server."""
 import os
 import shutil
-import sys
 
-from harness import (LAUNCH, STATUS, TITLE, check_files, community, expect,
-                     expect_server_cache, ini, leftovers, pattern, put_files, read,
-                     read_records, wait_for, write)
-
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "kit"))
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "win"))
-from kit_server import KitServer, deploy, make_server_list  # noqa: E402
-from update_servers import free_port, start_breaking_proxy  # noqa: E402
+from harness import (LAUNCH, STATUS, TITLE, check_files, community, expect, expect_server_cache, ini,
+                     leftovers, pattern, put_files, read, read_records, wait_for, write)
+from kit_server import KitServer, deploy, make_server_list
+from update_servers import free_port, start_breaking_proxy
 
 
 def scenario_update(h):
