@@ -18,7 +18,6 @@ struct RecordingListener : IHTMLViewListener {
     }
 };
 
-// The browser's current document, as a sequence of answers.
 struct StandInDocuments : IDocumentSource {
     std::vector<DocumentAttach> answers{DocumentAttach::kAttached};
     std::size_t asked = 0;
@@ -44,7 +43,6 @@ TEST_F(HtmlViewStateTest, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLin
               NavigationDecision::kOpenExternally);
 }
 
-// A browser without any document still makes the page ready.
 TEST_F(HtmlViewStateTest, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
     documents.answers = {DocumentAttach::kNotAnHtmlDocument, DocumentAttach::kNoDocument};
     state.OnDocumentComplete(documents, true);

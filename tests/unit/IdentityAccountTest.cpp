@@ -38,8 +38,7 @@ TEST(AccountRecord, MachineIdentifierIsTheDigestOfTheTrimmedSerial) {
     EXPECT_EQ(disk.replaces, 0); // building the record never writes
 }
 
-// After a scrambled value and its terminating zero come random bytes, never
-// the scrambled zero padding, which would be the key in plain text.
+// Scrambled zero padding would be the key in plain text.
 TEST(AccountRecord, SaveWritesTheLayoutWithRandomBytesAfterEachScrambledValue) {
     CookieDisk disk;
     auto record = Record(disk, "abc", CountingFill);

@@ -1,4 +1,3 @@
-// The game folder's file operations.
 #include "TestFolder.h"
 
 #include "update/Win32GameFolder.h"

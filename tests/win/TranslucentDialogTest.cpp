@@ -10,8 +10,6 @@ namespace {
 
 const UINT kStep = WM_APP + 10;
 
-// A popup on the real template that counts the close requests it gets and
-// its close notifications; it agrees to close only when told to.
 class CountingPopup : public ui::CStandardDialog {
 public:
     explicit CountingPopup(win::Window* frame)
@@ -30,8 +28,7 @@ protected:
     }
 };
 
-// The frame with the real template and skin; the closes run inside its modal
-// loop as in the launcher.
+// The closes run inside the frame's modal loop as in the launcher.
 class TestFrame : public ui::CTranslucentDialog {
 public:
     TestFrame() : ui::CTranslucentDialog(IDD_FRAME, IDB_SKIN, "IMAGE", nullptr) {}

@@ -19,13 +19,8 @@ namespace {
 // A silent server fails a call within this; the product waits kStallTimeout.
 constexpr DWORD kShortStall = 1500;
 
-// Stock pyftpdlib and vsftpd behind a link that breaks the data connection
-// after 100000 bytes on the first two transfers: the file arrives byte for
-// byte in one run and, restarted where it broke, is sent once (from the start
-// each time by a server that refuses to restart). A server that is down,
-// never greets or goes silent in the middle of every transfer fails the
-// download within the stall time-outs, leaving the player's copy and at most
-// a piece of the file's start. The silent servers stay silent far longer.
+// The link breaks the data connection after 100000 bytes on the first two
+// transfers. The silent servers stay silent far longer than the time-outs.
 TEST(Win32FtpTest, BrokenTransfersOverWinInet) {
     if (TestSetting("VEMOR_TEST_TRICKLE").empty())
         GTEST_SKIP() << "run by update_servers.py";
