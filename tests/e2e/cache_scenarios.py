@@ -5,7 +5,6 @@ from harness import community, expect, pattern, read, write
 
 
 def change_in_place(path, at, keep_time=True):
-    """One byte changed, the length and (unless told) the last-write time kept."""
     info = os.stat(path)
     data = bytearray(read(path))
     data[at] ^= 0xFF
@@ -15,9 +14,6 @@ def change_in_place(path, at, keep_time=True):
 
 
 def scenario_second_run_reads_nothing(h):
-    """A second start takes every file as checked without reading it: files
-    changed with size and time put back are not fetched; one whose time
-    changed is read again, and fetched."""
     files = {"base\\assets.pk3": pattern(3 * 1024 * 1024, 5),
              "japlus\\community.cfg": b"seta community 3\r\n" * 40}
     h.start_demo(community(h, "check-cache", files))

@@ -31,15 +31,13 @@ class Community:
         return [name.lstrip("/") for name in self.ftp.fetched()]
 
     def replace(self, rel, data):
-        """As the admin's guide says: uploaded beside the set, then moved in."""
+        # As the admin's guide says: uploaded beside the set, then moved in.
         incoming = os.path.join(self.place, "incoming")
         write(os.path.join(incoming, "upload"), data)
         os.replace(os.path.join(incoming, "upload"), os.path.join(self.files, *rel.split("\\")))
 
 
 def scenario_kit_on_apache_and_vsftpd(h):
-    """A first install lands byte for byte; after one file of the set changes,
-    that file alone is fetched again."""
     c = Community(h, "plain", b"10.1.2.3:29071|Vemor Duel\n")
     expect(make_server_list(c.kit)[0] == 0, "the server-list tool refused")
     folder = h.game_folder("real-plain-game")
@@ -56,9 +54,7 @@ def scenario_kit_on_apache_and_vsftpd(h):
 
 
 def scenario_signed_kit_on_apache_and_vsftpd(h):
-    """A signed update from the kit's sign.php, server names in the players'
-    languages included: the files land byte for byte and the game's server
-    cache carries the names as the list holds them."""
+    """Server names in the players' languages reach the game's cache as listed."""
     duel, arena = "Академия Дуэль".encode(), "Arena São Paulo".encode()
     c = Community(h, "signed", b"10.1.2.3:29071|" + duel + b"\n127.0.0.2|" + arena + b"\n")
     publish_signed(c.kit, c.place)

@@ -19,10 +19,6 @@ from window_scenarios import PLAYER_CONFIG
 
 
 def scenario_portal_down(h):
-    """Portal down: "Update failed", and Exit, the close box and Escape each end
-    the launcher at once with no game, japlus untouched, no server cache.
-    vemor.log names the manifest request's WinINet error, the run before is
-    kept as vemor.old.log, and an unwritable log stops nothing."""
     folder = h.game_folder("portal-down")
     write(os.path.join(folder, "japlus", "jampconfig.cfg"), PLAYER_CONFIG)
     write(os.path.join(folder, "japlus", "jampconfig_ex.cfg"), b"bind old\r\n")

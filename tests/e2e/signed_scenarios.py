@@ -10,8 +10,6 @@ from kit_server import KitServer, deploy, write_config
 
 
 class SignedCommunity:
-    """The kit over a file set, signed with the test key, on the portal port,
-    and the demo FTP server over the same set."""
 
     def __init__(self, h, name, files, delete=()):
         self.place = os.path.join(h.build, "e2e", "signed-community-" + name)
@@ -30,11 +28,8 @@ class SignedCommunity:
 
 
 def scenario_signed_update(h):
-    """Missing, changed and deleted files end in the signed state; the server
-    cache comes from the signed list; both sequences are remembered. Then an
-    older signed manifest served again is refused (what it deletes stays), and
-    so is the accepted one edited after signing; the sequence stays, and the
-    log names each refusal's reason."""
+    """After a signed update, an older signed manifest and the accepted one
+    edited after signing are refused, and the stored sequence stays."""
     files = {"base\\vemor_skins.pk3": pattern(1500000, 5), "japlus\\community.cfg": b"seta community 2\r\n",
              "current.txt": b"same bytes\r\n", "empty.dat": b""}
     c = SignedCommunity(h, "update", files, delete=["old/stale.pk3", "japlus/later.cfg"])

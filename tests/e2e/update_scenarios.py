@@ -62,9 +62,6 @@ def scenario_update(h):
 
 
 def scenario_first_install_over_a_breaking_link(h):
-    """A first install whose link breaks twice in the middle of a file: the
-    launcher goes on each time from where the file broke off, ends "Up to
-    date" with every file byte for byte, and the server sent the files once."""
     files = {"base\\assets.pk3": pattern(2 * 1024 * 1024, 5), "japlus\\maps\\duel.pk3": pattern(700000, 3),
              "japlus\\small.cfg": b"seta small 1\r\n"}
     upstream = free_port()

@@ -19,8 +19,6 @@ def php_string(text):
 
 
 def deploy(folder, file_set, delete=(), servers=None, **settings):
-    """A copy of the kit in folder/kit with a configuration for file_set;
-    servers, when given, is the plain list's text."""
     kit = os.path.join(folder, "kit")
     shutil.rmtree(kit, ignore_errors=True)
     with open(os.path.join(KIT, ".gitignore")) as f:  # what the kit writes itself
@@ -34,7 +32,6 @@ def deploy(folder, file_set, delete=(), servers=None, **settings):
 
 
 def write_config(kit, file_set, delete=(), **settings):
-    """settings: further entries, strings or numbers."""
     entries = ", ".join(php_string(d) for d in delete)
     more = "".join(", '%s' => %s" % (k, php_string(v) if isinstance(v, str) else v)
                    for k, v in settings.items())
@@ -45,7 +42,6 @@ def write_config(kit, file_set, delete=(), **settings):
 
 
 def run_php(kit, code, *args):
-    """Runs PHP code with the kit's libraries loaded; (status, stdout, stderr)."""
     head = "require '%s/lib/signing.php'; require '%s/lib/signinlog.php'; " % (kit, kit)
     result = subprocess.run(["php", "-r", head + code, "--"] + list(args), capture_output=True,
                             timeout=60)
@@ -53,7 +49,6 @@ def run_php(kit, code, *args):
 
 
 def make_server_list(kit):
-    """Runs the kit's server-list tool; returns (exit status, stdout, stderr)."""
     result = subprocess.run(["php", os.path.join(kit, "make-serverlist.php")], capture_output=True,
                             text=True, timeout=30)
     return result.returncode, result.stdout, result.stderr
@@ -78,7 +73,6 @@ def wait_for_port(port, process, what):
 
 
 class KitServer:
-    """php -S over the kit's public/ folder; port None picks a free one."""
 
     def __init__(self, kit, port=None, log=None):
         self.kit = kit
@@ -94,7 +88,6 @@ class KitServer:
             raise
 
     def get(self, path, data=None, headers=None):
-        """(status, body bytes, headers) of one request."""
         request = urllib.request.Request("http://127.0.0.1:%d%s" % (self.port, path), data,
                                          headers or {})
         try:

@@ -9,8 +9,7 @@ import subprocess
 from kit_server import KitServer, free_port, wait_for_port
 
 class Apache:
-    """apache2 with mod_php serving kit/public, its site written as the
-    admin's guide shows it."""
+    """Its site written as the admin's guide shows it."""
 
     def __init__(self, kit, folder, port=None):
         self.port = port or free_port()
@@ -102,8 +101,7 @@ def ensure_ftp_account():
 
 
 class Vsftpd:
-    """vsftpd showing file_set read-only to the launcher's account, as the
-    admin's guide configures it; its command log records every RETR."""
+    """Configured as the admin's guide says."""
 
     def __init__(self, file_set, folder, port=None):
         ensure_ftp_account()
@@ -142,7 +140,6 @@ log_ftp_protocol=YES
         wait_for_port(self.port, self.process, "vsftpd")
 
     def fetched(self):
-        """The names fetched so far, in order."""
         with open(self.log_file, errors="replace") as f:
             return [line.split('"RETR ', 1)[1].rstrip().rstrip('"') for line in f if '"RETR ' in line]
 
@@ -155,8 +152,7 @@ log_ftp_protocol=YES
 
 
 def let_web_server_write(kit):
-    """What the admin's guide says: the kit's folder group-writable for the
-    web server's group, so that it can keep its CRC cache and logs there."""
+    """As the admin's guide says, for the CRC cache and the logs."""
     if os.getuid() == 0:
         shutil.chown(kit, group="www-data")
     os.chmod(kit, 0o2775)

@@ -66,7 +66,6 @@ class PortalInBrowserTest(unittest.TestCase):
         self.assertEqual([self.call(f + "()") for f in
                           ("get_access_mid", "get_access_code", "get_lang")], ["", "", "ru"])
         self.assertIn("Академия", self.browser.find_element(By.TAG_NAME, "body").text)
-        # The launcher hands over the stored pair; the identifier is logged.
         self.assertIs(self.call('authorize("padawan", "s3cret", "%s")' % MACHINE), True)
         log = os.path.join(self.kit, "sign-in.log")
         for _ in range(100):

@@ -54,11 +54,9 @@ class KitTest(unittest.TestCase):
 
 class FieldRuleTest(KitTest):
     def test_the_kit_writes_what_the_launcher_takes_as_written(self):
-        """The corpus the launcher's native tests read too."""
         with open(CORPUS) as f:
             corpus = [l.rstrip("\n").split("\t") for l in f if l.strip() and not l.startswith("#")]
         kit = deploy(self.dir, self.files)
-        # Per entry: "refused", or the field as the kit writes it.
         code, out, err = run_php(kit, r"""
             foreach (array_slice($argv, 1) as $arg) {
                 [$field, $text] = explode("\t", $arg, 2);
@@ -105,7 +103,6 @@ class ManifestTest(KitTest):
 
     def test_refuses_what_the_launcher_would_skip_or_misread(self):
         cases = [
-            # (files of the set, delete list, text the refusal names)
             ({"back\\slash.pk3": b"1"}, [], "back\\slash.pk3"),
             ({"Maps/duel.pk3": b"1", "maps/x.pk3": b"2"}, [], "are the same name on Windows"),
             ({"a.pk3": b"1"}, ["/etc/passwd"], "/etc/passwd"),
@@ -174,8 +171,7 @@ class ManifestTest(KitTest):
             $cache->save();""", cache, a, os.path.join(self.files, "b.pk3"))
         self.assertEqual((code, out.strip(), os.path.exists(cache)), (0, b"NULL", False), err)
         # Rolled back to version A with its time: its own CRC, not B's. The
-        # manifest passes its limit at the second file, yet the CRCs read
-        # are kept.
+        # manifest passes its limit at the second file, yet the CRCs are kept.
         put(self.files, "a.pk3", b"version A")
         put(self.files, "b.pk3", b"version B", mtime=PAST + 9)
         server = KitServer(kit)
