@@ -72,17 +72,17 @@ def wait_for_port(port, process, what):
             time.sleep(0.05)
 
 
-class KitServer:
+class Served:
+    """A server process of the test's own on a loopback port, in a session of
+    its own (apache2 ends its whole process group when it stops)."""
 
-    def __init__(self, kit, port=None, log=None):
-        self.kit = kit
+    def start(self, command, port, log=None):
         self.port = port or free_port()
         self.log = open(log or os.devnull, "wb")
-        self.process = subprocess.Popen(
-            ["php", "-S", "127.0.0.1:%d" % self.port, "-t", os.path.join(kit, "public")],
-            stdout=self.log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        self.process = subprocess.Popen(command(self.port), stdout=self.log, stderr=subprocess.STDOUT,
+                                        stdin=subprocess.DEVNULL, start_new_session=True)
         try:
-            wait_for_port(self.port, self.process, "php -S")
+            wait_for_port(self.port, self.process, command(self.port)[0])
         except RuntimeError:
             self.stop()
             raise
@@ -99,7 +99,11 @@ class KitServer:
     def stop(self):
         if self.process.poll() is None:
             self.process.terminate()
-            self.process.wait(10)
+            try:
+                self.process.wait(15)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
         self.log.close()
 
     # Harness.cleanup ends its servers with terminate() and wait().
@@ -107,3 +111,10 @@ class KitServer:
 
     def wait(self):
         return self.process.wait()
+
+
+class KitServer(Served):
+    def __init__(self, kit, port=None, log=None):
+        self.kit = kit
+        self.start(lambda port: ["php", "-S", "127.0.0.1:%d" % port, "-t", os.path.join(kit, "public")],
+                   port, log)

@@ -6,9 +6,9 @@ import os
 import shutil
 import subprocess
 
-from kit_server import KitServer, free_port, wait_for_port
+from kit_server import Served, free_port
 
-class Apache:
+class Apache(Served):
     """Its site written as the admin's guide shows it."""
 
     def __init__(self, kit, folder, port=None):
@@ -46,39 +46,12 @@ DocumentRoot {public}
     SetHandler application/x-httpd-php
 </FilesMatch>
 """)
-        self.log = open(os.path.join(folder, "apache-stdout.log"), "wb")
-        # A session of its own: apache2 ends its whole process group when it stops.
-        self.process = subprocess.Popen(["/usr/sbin/apache2", "-f", config, "-DFOREGROUND"],
-                                        stdout=self.log, stderr=subprocess.STDOUT,
-                                        stdin=subprocess.DEVNULL, start_new_session=True)
-        try:
-            wait_for_port(self.port, self.process, "apache2")
-        except RuntimeError:
-            self.stop()
-            raise
-
-    get = KitServer.get
+        self.start(lambda _: ["/usr/sbin/apache2", "-f", config, "-DFOREGROUND"], self.port,
+                   os.path.join(folder, "apache-stdout.log"))
 
     def errors(self):
         with open(self.error_log, errors="replace") as f:
             return f.read()
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(15)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
-        self.log.close()
-
-    # The e2e harness ends its servers with terminate() and wait().
-    def terminate(self):
-        self.stop()
-
-    def wait(self):
-        return self.process.wait()
 
 
 # The launcher's FTP account. vsftpd authenticates through PAM against the
@@ -100,7 +73,7 @@ def ensure_ftp_account():
                     "session required pam_unix.so\n")
 
 
-class Vsftpd:
+class Vsftpd(Served):
     """Configured as the admin's guide says."""
 
     def __init__(self, file_set, folder, port=None):
@@ -134,21 +107,11 @@ vsftpd_log_file={self.log_file}
 xferlog_enable=YES
 log_ftp_protocol=YES
 """)
-        self.process = subprocess.Popen(["/usr/sbin/vsftpd", config], stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                        start_new_session=True)
-        wait_for_port(self.port, self.process, "vsftpd")
+        self.start(lambda _: ["/usr/sbin/vsftpd", config], self.port)
 
     def fetched(self):
         with open(self.log_file, errors="replace") as f:
             return [line.split('"RETR ', 1)[1].rstrip().rstrip('"') for line in f if '"RETR ' in line]
-
-    def terminate(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-
-    def wait(self):
-        return self.process.wait(15)
 
 
 def let_web_server_write(kit):
