@@ -51,6 +51,10 @@ class KitTest(unittest.TestCase):
         self.addCleanup(server.stop)
         return server
 
+    def check_manifest(self):
+        return subprocess.run(["php", os.path.join(self.kit, "public", "files.php"), "--check"],
+                              capture_output=True, text=True, timeout=60)
+
 
 class FieldRuleTest(KitTest):
     def test_the_kit_writes_what_the_launcher_takes_as_written(self):
@@ -96,8 +100,7 @@ class ManifestTest(KitTest):
                          entry("japlus\\maps\\duel.pk3", b"duel map") +
                          b"#DELETE\r\nbase\\old_skins.pk3\r\njaplus\\cfg\\old.cfg\r\n")
         self.assertIn("no-store", headers["Cache-Control"])
-        check = subprocess.run(["php", os.path.join(self.kit, "public", "files.php"), "--check"],
-                               capture_output=True, text=True, timeout=60)
+        check = self.check_manifest()
         self.assertEqual((check.returncode, check.stdout),
                          (0, "files.php: served: 4 files, %d bytes of 1048576\n" % len(body)))
 
@@ -108,8 +111,7 @@ class ManifestTest(KitTest):
             ({"a.pk3": b"1"}, ["/etc/passwd"], "/etc/passwd"),
             ({"base/a.pk3": b"1"}, ["BASE/A.PK3"], "is a file of the set"),
             ({"%s/f%03d.pk3" % ("x" * 40, i): b"1" for i in range(200)}, [], "limit of 10000 bytes at \"xxx"),
-            ({"huge.pk3": None}, [], 'huge.pk3" is 4 GiB'),
-            (None, [], "does not exist"),
+            ({"huge.pk3": None}, [], 'huge.pk3" is 4 GiB'), (None, [], "does not exist"),
         ]
         log = os.path.join(self.dir, "server.log")
         for files, delete, named in cases:
@@ -122,8 +124,7 @@ class ManifestTest(KitTest):
                                  (500, True, True), body)
                 # The client never learns a server path; the admin's log has it.
                 self.assertNotIn(self.dir.encode(), body)
-                check = subprocess.run(["php", os.path.join(self.kit, "public", "files.php"), "--check"],
-                                       capture_output=True, text=True, timeout=60)
+                check = self.check_manifest()
                 self.assertEqual((check.returncode, named in check.stderr), (1, True), check.stderr)
         with open(log) as f:
             self.assertIn("file_set is " + self.files, f.read())
@@ -214,21 +215,14 @@ class ServerListTest(KitTest):
         many = b"".join(b"10.0.%d.%d|Server %d\n" % (i // 200, i % 200, i) for i in range(129))
         long_hosts = b"".join(b"h%d.%s.example.org|S\n" % (i, b"x" * 60) for i in range(128))
         cases = [
-            (b"1abc.example.org|Digit first\n", "line 1"),
-            (b"010.0.0.1|Octal\n", "010.0.0.1"),
-            (b"10.0.0.256|Too big\n", "10.0.0.256"),
-            (b"255.255.255.255|Broadcast\n", "broadcast"),
-            (b"10.0.0.1:0|Port zero\n", "port"),
-            (b"10.0.0.1:65536|Port\n", "port"),
-            (b"host_name.org|Underscore\n", "host_name.org"),
-            (b"0000000g.0123456789ab|IPX\n", "0000000g"),
-            (b"no bar here\n", "line 1"),
-            (b"10.0.0.1|\n", "empty"),
+            (b"1abc.example.org|Digit first\n", "line 1"), (b"010.0.0.1|Octal\n", "010.0.0.1"),
+            (b"10.0.0.256|Too big\n", "10.0.0.256"), (b"255.255.255.255|Broadcast\n", "broadcast"),
+            (b"10.0.0.1:0|Port zero\n", "port"), (b"10.0.0.1:65536|Port\n", "port"),
+            (b"host_name.org|Underscore\n", "host_name.org"), (b"0000000g.0123456789ab|IPX\n", "0000000g"),
+            (b"no bar here\n", "line 1"), (b"10.0.0.1|\n", "empty"),
             (b"10.0.0.1|A\n10.0.0.1:29070|B\n", "line 2"),
             (b"Games.Example.org:1|A\ngames.example.ORG:1|B\n", "line 2"),
-            (b"# nothing but notes\n\n", "no server"),
-            (many, "129 servers"),
-            (long_hosts, "10000"),
+            (b"# nothing but notes\n\n", "no server"), (many, "129 servers"), (long_hosts, "10000"),
         ]
         served = os.path.join(self.dir, "kit", "public", "INFO", "serverlist.inf")
         for source, named in cases:
