@@ -217,7 +217,7 @@ TEST(ServerCacheTest, OnlyASignedServerListRebuildsTheCache) {
         Refresh r;
         FakePortal documents;
         MemorySequences sequences;
-        test_signer::OpenSslVerifier verifier(key.PublicKey());
+        test_signer::OpenSslVerifier verifier(key);
         SignedSource source{documents, verifier, sequences};
         r.signedSource = &source;
         r.Serve("stamp\r\n10.6.6.6|Plain\r\n");

@@ -26,7 +26,7 @@ struct SignedDocumentTest : ::testing::Test {
     static TestKey& Key() { return test_signer::SharedKey(); }
     SignedCheck Check(const std::string& text, uint64_t highest = 0,
                       SignedKind kind = SignedKind::kManifest) {
-        OpenSslVerifier verifier(Key().PublicKey());
+        OpenSslVerifier verifier(Key());
         return CheckSignedDocument(text, kind, highest, verifier);
     }
 };
@@ -71,7 +71,7 @@ TEST_F(SignedDocumentTest, SizeLimit) {
     ASSERT_EQ(atLimit.size(), kSignedDocumentLimit);
     EXPECT_EQ(Check(atLimit).verdict, SignedVerdict::kAccepted);
     const std::string over = Key().Sign(ManifestBody(9, entries + "delete z\n"));
-    OpenSslVerifier verifier(Key().PublicKey());
+    OpenSslVerifier verifier(Key());
     EXPECT_EQ(CheckSignedDocument(over, SignedKind::kManifest, 0, verifier).verdict,
               SignedVerdict::kOversized);
     EXPECT_EQ(verifier.calls, 0); // not even hashed

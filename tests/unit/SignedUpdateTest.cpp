@@ -33,7 +33,7 @@ std::string SignedManifest(uint64_t sequence, const std::string& entries) {
 struct SignedCase : UpdateBench<> {
     FakePortal documents;
     MemorySequences sequences;
-    OpenSslVerifier verifier{Key().PublicKey()};
+    OpenSslVerifier verifier{Key()};
     SignedSource source{documents, verifier, sequences};
 
     // What a launcher without a key would take: never looked at here.
@@ -90,7 +90,7 @@ TEST(SignedUpdateTest, NothingBelowTheBuiltFloorIsTaken) {
         MemorySequences sequences;
         if (c.unreadable)
             sequences.unreadable.insert(SignedKind::kManifest);
-        OpenSslVerifier verifier{Key().PublicKey()};
+        OpenSslVerifier verifier{Key()};
         SignedSource source{documents, verifier, sequences, 100};
         documents.texts[kSignedUrl] = SignedManifest(c.sequence, "");
         CapturedLog log;
