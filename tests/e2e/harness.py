@@ -204,6 +204,15 @@ def pattern(size, seed):
     return bytes((i * seed + i // 253) & 0xFF for i in range(size))
 
 
+def change_in_place(path, at, keep_time=True):
+    info = os.stat(path)
+    data = bytearray(read(path))
+    data[at] ^= 0xFF
+    write(path, bytes(data))
+    os.utime(path, ns=(info.st_atime_ns, info.st_mtime_ns + (0 if keep_time else 10 ** 10)))
+    return bytes(data)
+
+
 def put_files(root, files):
     os.makedirs(root, exist_ok=True)
     for rel, content in files.items():

@@ -4,8 +4,8 @@ the test's own on the ports the launcher was built for."""
 import os
 import shutil
 
-from harness import (check_files, expect, expect_server_cache, ini, pattern, publish_signed,
-                     put_files, write)
+from harness import (change_in_place, check_files, expect, expect_server_cache, ini, pattern,
+                     publish_signed, put_files, write)
 from kit_server import deploy, make_server_list
 from real_servers import Apache, Vsftpd, let_web_server_write
 
@@ -38,19 +38,30 @@ class Community:
 
 
 def scenario_kit_on_apache_and_vsftpd(h):
+    """A file of the set that changed is fetched again. Files changed in place
+    with size and time put back are not read (the check cache) nor fetched;
+    one whose time changed is read again, and fetched."""
     c = Community(h, "plain", b"10.1.2.3:29071|Vemor Duel\n")
     expect(make_server_list(c.kit)[0] == 0, "the server-list tool refused")
     folder = h.game_folder("real-plain-game")
-    h.run(folder)
-    check_files(folder, FILES)
-    expect(sorted(c.fetched()) == sorted(n.replace("\\", "/") for n in FILES),
-           f"fetched {c.fetched()}")
-    changed = pattern(300001, 3)
-    c.replace("japlus\\maps\\duel.pk3", changed)
-    before = len(c.fetched())
-    h.run(folder)
-    check_files(folder, dict(FILES, **{"japlus\\maps\\duel.pk3": changed}))
-    expect(c.fetched()[before:] == ["japlus/maps/duel.pk3"], f"fetched {c.fetched()[before:]}")
+    # Remembered from its read; the others as verified downloads.
+    write(os.path.join(folder, "japlus", "community.cfg"), FILES["japlus\\community.cfg"])
+
+    def run(expected, *fetched):
+        before = len(c.fetched())
+        h.run(folder)
+        check_files(folder, expected)
+        expect(sorted(c.fetched()[before:]) == sorted(fetched), f"fetched {c.fetched()[before:]}")
+
+    run(FILES, *(n.replace("\\", "/") for n in FILES if n != "japlus\\community.cfg"))
+    c.replace("japlus\\maps\\duel.pk3", pattern(300001, 3))
+    changed = {rel: change_in_place(os.path.join(folder, *rel.split("\\")), 0)
+               for rel in ("base\\vemor_new.pk3", "japlus\\community.cfg")}
+    changed["japlus\\maps\\duel.pk3"] = pattern(300001, 3)
+    run(dict(FILES, **changed), "japlus/maps/duel.pk3")
+    change_in_place(os.path.join(folder, "base", "vemor_new.pk3"), 1, keep_time=False)
+    run(dict(FILES, **dict(changed, **{"base\\vemor_new.pk3": FILES["base\\vemor_new.pk3"]})),
+        "base/vemor_new.pk3")
 
 
 def scenario_signed_kit_on_apache_and_vsftpd(h):

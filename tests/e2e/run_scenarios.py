@@ -8,7 +8,6 @@ import sys
 import traceback
 
 from harness import EXIT, TITLE, Harness, expect, folder_snapshot, read, write
-import cache_scenarios
 import https_scenarios
 import real_server_scenarios
 import selfupdate_scenarios
@@ -53,7 +52,7 @@ def scenario_portal_down(h):
 
 
 SCENARIOS = ([scenario_portal_down] + window_scenarios.SCENARIOS + update_scenarios.SCENARIOS +
-             cache_scenarios.SCENARIOS + selfupdate_scenarios.SCENARIOS +
+             selfupdate_scenarios.SCENARIOS +
              real_server_scenarios.SCENARIOS)
 SIGNED_SCENARIOS = signed_scenarios.SCENARIOS + real_server_scenarios.SIGNED_SCENARIOS
 
