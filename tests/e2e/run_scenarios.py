@@ -11,7 +11,6 @@ from harness import EXIT, TITLE, Harness, expect, folder_snapshot, read, write
 import https_scenarios
 import real_server_scenarios
 import selfupdate_scenarios
-import signed_scenarios
 import update_scenarios
 import window_scenarios
 from window_scenarios import PLAYER_CONFIG
@@ -54,7 +53,7 @@ def scenario_portal_down(h):
 SCENARIOS = ([scenario_portal_down] + window_scenarios.SCENARIOS + update_scenarios.SCENARIOS +
              selfupdate_scenarios.SCENARIOS +
              real_server_scenarios.SCENARIOS)
-SIGNED_SCENARIOS = signed_scenarios.SCENARIOS + real_server_scenarios.SIGNED_SCENARIOS
+SIGNED_SCENARIOS = real_server_scenarios.SIGNED_SCENARIOS
 
 
 def main():
