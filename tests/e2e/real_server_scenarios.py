@@ -5,8 +5,9 @@ launcher built with the test public key, the kit signing with its private key.""
 import os
 import shutil
 
-from harness import (change_in_place, check_files, expect, expect_server_cache, folder_snapshot,
-                     ini, pattern, publish_signed, put_files, read, wait_for, write)
+from harness import (LAUNCH, TITLE, change_in_place, check_files, expect, expect_server_cache,
+                     folder_snapshot, ini, leftovers, pattern, publish_signed, put_files, read,
+                     read_records, wait_for, write)
 from kit_server import deploy, make_server_list, write_config
 from real_servers import Apache, Vsftpd, let_web_server_write
 
@@ -39,14 +40,45 @@ class Community:
 
 
 def scenario_kit_on_apache_and_vsftpd(h):
-    """A file of the set that changed is fetched again. Files changed in place
+    """Started from another folder (a shortcut's "Start in"), the launcher
+    brings its game folder to the set (missing, changed, current, empty and
+    deleted files); then "Up to date", the server cache lists the kit's
+    servers (a broken line skipped, localhost as loopback) under its stamp,
+    "Launch!" works, and the start folder is left as it was. (The bar and the
+    status during a download: every_close_asks_while_downloading.) Later a
+    file of the set that changed is fetched again; files changed in place
     with size and time put back are not read (the check cache) nor fetched;
     one whose time changed is read again, and fetched."""
-    c = Community(h, "plain", b"10.1.2.3:29071|Vemor Duel\n")
+    c = Community(h, "plain", b"# the community's servers\n10.1.2.3:29071|Vemor Duel\n127.0.0.2|Vemor FFA\n"
+                  b"localhost|Vemor Local\n", delete=["old/stale.pk3", "decoy.txt"])
     expect(make_server_list(c.kit)[0] == 0, "the server-list tool refused")
+    served = os.path.join(c.kit, "public", "INFO", "serverlist.inf")
+    stamp = read(served).split(b"\r\n")[0]
+    write(served, read(served) + b"broken line\r\n")
     folder = h.game_folder("real-plain-game")
-    # Remembered from its read; the others as verified downloads.
-    write(os.path.join(folder, "japlus", "community.cfg"), FILES["japlus\\community.cfg"])
+    # community.cfg is remembered from its read, the others as verified downloads.
+    put_files(folder, {"japlus\\community.cfg": FILES["japlus\\community.cfg"], "japlus\\maps\\duel.pk3": b"old",
+                       "old\\stale.pk3": b"stale", "decoy.txt": b"listed", "keep.txt": b"the player's own"})
+    start = os.path.join(c.place, "start-folder")
+    write(os.path.join(start, "decoy.txt"), b"the user's own file")
+    process = h.start_launcher(folder, cwd=start, shown=True)
+    h.driver("wait-control", *TITLE, "--id", LAUNCH, "--enabled", 1, "--timeout", 60000)
+    expect((h.status(), h.progress()) == ("Up to date", 0), f"status {h.status()!r}, bar not empty")
+    check_files(folder, FILES)
+    expect(sorted(c.fetched()) == sorted(n.replace("\\", "/") for n in FILES if n != "japlus\\community.cfg"),
+           f"fetched {c.fetched()}")
+    for gone in ("old\\stale.pk3", "decoy.txt"):
+        expect(not os.path.exists(os.path.join(folder, *gone.split("\\"))), f"{gone} kept")
+    expect(read(os.path.join(folder, "keep.txt")) == b"the player's own", "keep.txt touched")
+    expect(not leftovers(folder), f"partial files left: {leftovers(folder)}")
+    expect_server_cache(folder, [([10, 1, 2, 3], 29071, b"Vemor Duel"), ([127, 0, 0, 2], 29070, b"Vemor FFA")],
+                        local=b"Vemor Local")
+    expect(b"[Orvintal]\nserverlist=" + stamp + b"\n" in ini(folder), f"vemor.ini {ini(folder)!r}")
+    h.driver("click", *TITLE, "--id", LAUNCH)
+    expect(h.wait_exit(process, "the launcher") == 0, "launcher exit code")
+    expect(len(read_records(os.path.join(folder, "jamp-started.txt"))) == 1, "the game did not start")
+    expect(os.listdir(start) == ["decoy.txt"], f"start folder {os.listdir(start)}")
+    expect(read(os.path.join(start, "decoy.txt")) == b"the user's own file", "the start folder's decoy")
 
     def run(expected, *fetched):
         before = len(c.fetched())
@@ -54,7 +86,6 @@ def scenario_kit_on_apache_and_vsftpd(h):
         check_files(folder, expected)
         expect(sorted(c.fetched()[before:]) == sorted(fetched), f"fetched {c.fetched()[before:]}")
 
-    run(FILES, *(n.replace("\\", "/") for n in FILES if n != "japlus\\community.cfg"))
     c.replace("japlus\\maps\\duel.pk3", pattern(300001, 3))
     changed = {rel: change_in_place(os.path.join(folder, *rel.split("\\")), 0)
                for rel in ("base\\vemor_new.pk3", "japlus\\community.cfg")}
