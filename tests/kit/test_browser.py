@@ -85,11 +85,9 @@ class PortalInBrowserTest(unittest.TestCase):
             time.sleep(0.05)
         with open(log) as f:
             self.assertRegex(f.read(), r"^\S+ \S+ UTC 127\.0\.0\.1 %s \? \?\n$" % MACHINE)
-        # Switching the language keeps the pair.
         Select(self.browser.find_element(By.ID, "lang")).select_by_value("de")
         self.expect_values(["padawan", "s3cret", "de"])
         self.assertEqual(self.browser.find_element(By.ID, "text-news").text, "Neuigkeiten")
-        # The form signs in anew and keeps the language chosen.
         self.browser.find_element(By.ID, "mid").send_keys("jedi")
         self.browser.find_element(By.ID, "code").send_keys("m4ster")
         self.browser.find_element(By.ID, "submit").click()

@@ -87,7 +87,6 @@ class ManifestTest(KitTest):
     def test_manifest_of_a_set_with_folders_and_an_empty_file(self):
         content = {"base/vemor.pk3": os.urandom(70000), "japlus/maps/duel.pk3": b"duel map",
                    "empty.dat": b"", "#notes.txt": b"hash"}
-        # Unfinished uploads and hidden files are never listed.
         unfinished = ["base/.vemor.pk3.Xy12Ab", ".git/config", "a.pk3.part", "b.PK3.FilePart",
                       "c.tmp", "base/d.cfg~", "japlus/.cache/x.pk3"]
         self.set_files(dict(content, **{name: b"half" for name in unfinished}))
@@ -141,7 +140,6 @@ class ManifestTest(KitTest):
         # spares reading the set on every request).
         put(self.files, "base/a.pk3", b"other content")
         self.assertEqual(listed(), entry("base\\a.pk3", b"first content"))
-        # A new time, or a new size at the same time: read again.
         os.utime(path, (PAST + 60, PAST + 60))
         self.assertEqual(listed(), entry("base\\a.pk3", b"other content"))
         put(self.files, "base/a.pk3", b"longer content!", mtime=PAST + 60)
@@ -293,7 +291,6 @@ class PortalPageTest(KitTest):
         self.assertRegex(lines[0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d UTC 127\.0\.0\.1 %s 1\.4\.0 signed$" % machine)
         self.assertTrue(lines[1].endswith(" %s 1.3.2 plain" % other), lines[1])
         self.assertGreater(os.path.getsize(log + ".1"), 10 * 1024 * 1024)
-        # The report counts machines per version within the days asked for.
         today = time.strftime("%Y-%m-%d %H:%M:%S", time.gmtime())
         with open(log, "a") as f:
             f.write("%s UTC 10.0.0.2 %s 1.3.2 plain\n" % (today, "1" * 32))

@@ -104,7 +104,6 @@ class SigningTest(KitTest):
                                                    .replace(b"empty.dat", b"empty.daT"), public))
         self.assertEqual(server.get("/signed/files.txt")[:2], (200, manifest))
         self.assertEqual(server.get("/signed/serverlist.txt")[:2], (200, servers))
-        # Signing again at once still gives a higher sequence.
         self.assertEqual(self.sign("publish", self.key)[0], 0)
         again = contents(os.path.join(self.kit, "public", "signed"))["files.txt"]
         self.assertGreater(int(re.search(rb"\nsequence (\d+)\n", again).group(1)), sequence)
