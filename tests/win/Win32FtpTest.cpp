@@ -30,8 +30,7 @@ TEST(Win32FtpTest, BrokenTransfersOverWinInet) {
     const struct {
         const char* port;
         size_t sent; // 0: the download fails
-    } cases[] = {{"VEMOR_TEST_CUT_FTP_PORT", bytes.size()},
-                 {"VEMOR_TEST_CUT_VSFTPD_PORT", bytes.size()},
+    } cases[] = {{"VEMOR_TEST_CUT_VSFTPD_PORT", bytes.size()},
                  {"VEMOR_TEST_NO_REST_FTP_PORT", bytes.size() + 200000},
                  {"VEMOR_TEST_DOWN_PORT", 0},
                  {"VEMOR_TEST_SILENT_PORT", 0},

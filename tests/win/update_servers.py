@@ -149,8 +149,6 @@ def main():
         env["VEMOR_TEST_TRICKLE"] = "127.0.0.1:%d" % trickle.server_address[1]
         env["VEMOR_TEST_DOWN_PORT"] = str(free_port())
         env["VEMOR_TEST_COUNTS"] = "Z:" + work.replace("/", "\\")
-        # The first two transfers of a file break off after 100000 bytes.
-        env["VEMOR_TEST_CUT_FTP_PORT"] = str(start_breaking_proxy(stock, work, 100000, 2)[0])
         env["VEMOR_TEST_CUT_VSFTPD_PORT"] = str(
             start_breaking_proxy(vsftpd.port, work, 100000, 2)[0])
         env["VEMOR_TEST_NO_REST_FTP_PORT"] = str(
