@@ -183,7 +183,6 @@ TEST(CheckCacheTest, AWeekAfterTheLastFullCheckEveryFileIsReadAgain) {
         fresh.Again(now);
         EXPECT_EQ(fresh.folder.Reads(), reads) << now;
     }
-    // The time of the full check is kept by the runs in between.
     run.Again(kNow + 6 * kDay);
     run.Again(kNow + 7 * kDay);
     EXPECT_EQ(run.folder.Reads(), 3);
@@ -200,7 +199,6 @@ TEST(CheckCacheTest, AnythingButAnIntactCacheOfThisLayoutIsIgnoredWhole) {
     const std::string& good = run.stored;
     ASSERT_EQ(CheckCache::Load(good, kNow).Paths().size(), 3u);
 
-    // Torn at any length, or any byte changed.
     for (size_t at = 0; at < good.size(); ++at) {
         EXPECT_TRUE(CheckCache::Load(good.substr(0, at), kNow).Paths().empty()) << at;
         std::string bad = good;

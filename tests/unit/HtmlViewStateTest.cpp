@@ -4,8 +4,6 @@
 
 namespace {
 
-// Records the listener calls in order, with whether the link policy was
-// already in force at the moment of the call.
 struct RecordingListener : IHTMLViewListener {
     explicit RecordingListener(const HtmlViewState& state) : state(state) {}
     const HtmlViewState& state;

@@ -1,8 +1,7 @@
 #pragma once
 
-// Test-only signing and verifying through OpenSSL, so that the native tests
-// can make real ECDSA P-256 documents and check the launcher's decisions on
-// them. The program itself verifies through Windows' own API.
+// Real ECDSA P-256 documents for the native tests, through OpenSSL; the
+// program itself verifies through Windows' own API.
 
 #include "digest/Sha256.h"
 #include "signing/SignedDocument.h"
@@ -28,7 +27,6 @@ struct TestKey {
         Require(m_key != nullptr, "key generation");
     }
 
-    // r||s of the signature over body, as 128 lower-case hex characters.
     std::string SignHex(const std::string& body) const {
         EVP_MD_CTX* context = EVP_MD_CTX_new();
         unsigned char der[80];
@@ -51,7 +49,6 @@ struct TestKey {
         return hex;
     }
 
-    // A whole document: body lines (each ended with "\n") and the signature.
     std::string Sign(const std::string& body) const {
         return body + "signature " + SignHex(body) + "\n";
     }

@@ -1,8 +1,5 @@
 #pragma once
 
-// In-memory stand-ins for the update's seams: a game folder, an FTP server,
-// a portal and a listener that records what the window would be told.
-
 #include "digest/Crc32.h"
 #include "net/FtpConnection.h"
 #include "update/GameFolder.h"
@@ -167,7 +164,6 @@ struct FakeFtp : IFtpConnector {
     };
 };
 
-// The texts a portal would serve, plain or signed (a URL missing here fails).
 struct FakePortal : ITextFetch, IDocumentFetch {
     std::map<std::string, std::string> texts;
     bool Fetch(const std::string& url, size_t limit, std::string& text) override {

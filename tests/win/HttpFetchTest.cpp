@@ -1,8 +1,5 @@
-// The HTTP fetch against real servers on loopback. A working portal is driven
-// by the end-to-end update scenarios; here the ways a server fails that they
-// do not reach, run by update_servers.py, and the HTTPS checks, run by
-// tools/tls/tls_servers.py, which makes the certificates, has the test
-// authority trusted by this Wine prefix and names the ports. Run plainly,
+// Against servers started by update_servers.py (failures the end-to-end
+// scenarios do not reach) and tools/tls/tls_servers.py (HTTPS); run plainly,
 // the tests skip themselves.
 #include "TestFolder.h"
 #include "tests/unit/UpdateFakes.h"

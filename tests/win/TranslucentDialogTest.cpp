@@ -51,9 +51,6 @@ protected:
             seen.push_back(std::to_string(Popup()->requests) + "/" +
                            std::to_string(Popup()->closes) + (m_pImage ? " skin" : ""));
         };
-        // Enter on the frame, then Escape, the taskbar's close and Alt+F4 on
-        // the frame and on the popup: all but Enter ask the popup, which
-        // declines.
         ::SendMessageA(m_hWnd, WM_COMMAND, IDOK, 0);
         note();
         ::SendMessageA(m_hWnd, WM_COMMAND, IDCANCEL, 0);

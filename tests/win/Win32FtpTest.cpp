@@ -1,7 +1,5 @@
-// The FTP download over WinINet against real servers on loopback, run by
-// update_servers.py, which starts them and names their ports (run plainly,
-// the test skips itself). A working FTP server is driven by the end-to-end
-// update scenarios; here the ways a server fails that they do not reach.
+// Against servers started by update_servers.py (run plainly, the test skips
+// itself): the failures that the end-to-end scenarios do not reach.
 #include "TestFolder.h"
 #include "tests/unit/UpdateFakes.h"
 
