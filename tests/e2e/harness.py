@@ -7,8 +7,12 @@ import shutil
 import socket
 import struct
 import subprocess
+import sys
 import time
 from pathlib import Path
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path[:0] = [os.path.join(HERE, "..", "kit"), os.path.join(HERE, "..", "win")]
 
 TITLE = ["--title", "Vemor Academy", "--class", "#32770"]
 # The status text is the progress bar's own text.
@@ -40,8 +44,6 @@ class Harness:
         self.ftp_port = int(built["VEMOR_FTP_PORT"])
 
     def game_folder(self, name, launcher="vemor.exe", eu="eu-standin.exe"):
-        """A fresh game folder holding the launcher, the stand-in game and the
-        stand-in (or given) self-update program."""
         folder = os.path.join(self.build, "e2e", name)
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(os.path.join(folder, "japlus"))
@@ -60,13 +62,11 @@ class Harness:
         return process
 
     def open(self, folder, extra_env=None):
-        """The launcher started and its update ended ("Launch!" enabled)."""
         process = self.start_launcher(folder, extra_env, shown=True)
         self.driver("wait-control", *TITLE, "--id", LAUNCH, "--enabled", 1, "--timeout", 90000)
         return process
 
     def run(self, folder, status="Up to date"):
-        """One start whose update ends in status, left by "Exit" (no question, exit code 0)."""
         process = self.open(folder)
         expect(self.status() == status, f"status {self.status()!r}, not {status!r}")
         self.driver("click", *TITLE, "--id", EXIT)
@@ -99,9 +99,8 @@ class Harness:
         self.started, self.servers = [], []
 
     def start_demo(self, data=None, files=None, rate=0, tls=None, ftp_port=None):
-        """The demo FTP server over files (default data/files; on the launcher's
-        port unless another is given) and, given data, the demo portal over it
-        (over HTTPS given tls, [certificate, key])."""
+        """The demo FTP server over files (default data/files) and, given data,
+        the demo portal (over HTTPS given tls, [certificate, key])."""
         demo = os.path.join(self.source, "tools", "demo")
         commands = [["ftp_server.py", "--root", files or os.path.join(data, "files"),
                      "--port", str(ftp_port or self.ftp_port)] + (["--rate", str(rate)] if rate else [])]
@@ -119,8 +118,7 @@ class Harness:
             expect(process.poll() is None, script + " did not start")
 
     def driver(self, *args, expect_ok=True):
-        """One command to the driver, which keeps running between commands
-        (a start costs seconds under the emulated 32-bit Wine)."""
+        # The driver keeps running: a start costs seconds under 32-bit Wine.
         words = [str(a) for a in args]
         connection = self._driver_connection()
         try:
@@ -164,7 +162,7 @@ class Harness:
         return connection
 
     def stop_driver(self):
-        """Ends the driver: it stops when its connection closes."""
+        # The driver stops when its connection closes.
         if not self.served:
             return
         process, connection = self.served
@@ -183,7 +181,6 @@ class Harness:
 
 
 def end(process):
-    """Ends a process started in a session of its own, with all it started."""
     if process.poll() is None:
         os.killpg(process.pid, signal.SIGTERM)
         process.wait()
@@ -207,8 +204,16 @@ def pattern(size, seed):
     return bytes((i * seed + i // 253) & 0xFF for i in range(size))
 
 
+def change_in_place(path, at, keep_time=True):
+    info = os.stat(path)
+    data = bytearray(read(path))
+    data[at] ^= 0xFF
+    write(path, bytes(data))
+    os.utime(path, ns=(info.st_atime_ns, info.st_mtime_ns + (0 if keep_time else 10 ** 10)))
+    return bytes(data)
+
+
 def put_files(root, files):
-    """files: {"base\\name.pk3": bytes} written under root."""
     os.makedirs(root, exist_ok=True)
     for rel, content in files.items():
         write(os.path.join(root, *rel.split("\\")), content)
@@ -221,7 +226,6 @@ def check_files(folder, files):
 
 
 def community(h, name, files):
-    """A data folder for the demo portal holding only a file set."""
     data = os.path.join(h.build, "e2e", "community-" + name)
     shutil.rmtree(data, ignore_errors=True)
     put_files(os.path.join(data, "files"), files)
@@ -245,6 +249,17 @@ def expect_server_cache(folder, servers, local=None):
     wait_for(lambda: os.path.exists(cache) and os.path.getsize(cache) == len(expected),
              "servercache.dat")
     expect(read(cache) == expected, "servercache.dat differs from the game's layout")
+
+
+def publish_signed(kit, place):
+    # git keeps no owner-only mode, and the tool refuses a key others may read.
+    key = os.path.join(place, "test-signing-key.pem")
+    shutil.copy(os.path.join(HERE, "test-signing-key.pem"), key)
+    os.chmod(key, 0o600)
+    result = subprocess.run(["php", os.path.join(kit, "sign.php"), "publish", key],
+                            capture_output=True, text=True, timeout=120)
+    expect(result.returncode == 0, "sign.php refused: " + result.stderr)
+    return int(re.search(r"as sequence (\d+)", result.stdout).group(1))
 
 
 def ini(folder):
@@ -272,7 +287,6 @@ def folder_snapshot(folder):
 
 
 def read_records(path):
-    """The stand-in programs' records, one dict per start."""
     data = read(path) if os.path.exists(path) else b""
     records, record, pos = [], {}, 0
     while pos < len(data):

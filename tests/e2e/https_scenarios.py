@@ -12,8 +12,6 @@ import tls_servers  # noqa: E402
 
 
 def scenario_https_portal(h):
-    """Manifest and server list come over HTTPS (the portal speaks nothing
-    else): the files arrive, the server cache is written, "Up to date"."""
     certificates = tls_servers.certificates(os.path.join(h.build, "tls"))
     tls_servers.trust(h.wine_run + [os.path.join(h.build, "vemor-trust-ca.exe")], certificates)
     files = {"base\\secure.pk3": bytes(range(256)) * 2000, "japlus\\secure.cfg": b"seta tls 1\r\n"}

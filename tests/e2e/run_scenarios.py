@@ -8,21 +8,15 @@ import sys
 import traceback
 
 from harness import EXIT, TITLE, Harness, expect, folder_snapshot, read, write
-import cache_scenarios
 import https_scenarios
 import real_server_scenarios
 import selfupdate_scenarios
-import signed_scenarios
 import update_scenarios
 import window_scenarios
 from window_scenarios import PLAYER_CONFIG
 
 
 def scenario_portal_down(h):
-    """Portal down: "Update failed", and Exit, the close box and Escape each end
-    the launcher at once with no game, japlus untouched, no server cache.
-    vemor.log names the manifest request's WinINet error, the run before is
-    kept as vemor.old.log, and an unwritable log stops nothing."""
     folder = h.game_folder("portal-down")
     write(os.path.join(folder, "japlus", "jampconfig.cfg"), PLAYER_CONFIG)
     write(os.path.join(folder, "japlus", "jampconfig_ex.cfg"), b"bind old\r\n")
@@ -57,9 +51,9 @@ def scenario_portal_down(h):
 
 
 SCENARIOS = ([scenario_portal_down] + window_scenarios.SCENARIOS + update_scenarios.SCENARIOS +
-             cache_scenarios.SCENARIOS + selfupdate_scenarios.SCENARIOS +
+             selfupdate_scenarios.SCENARIOS +
              real_server_scenarios.SCENARIOS)
-SIGNED_SCENARIOS = signed_scenarios.SCENARIOS + real_server_scenarios.SIGNED_SCENARIOS
+SIGNED_SCENARIOS = real_server_scenarios.SIGNED_SCENARIOS
 
 
 def main():

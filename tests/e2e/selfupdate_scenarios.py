@@ -8,7 +8,6 @@ from harness import EXIT, IDYES, LAUNCH, TITLE, community, expect, read, read_re
 
 
 def new_launcher(h):
-    """The build's launcher with bytes appended: another file that still runs."""
     return read(os.path.join(h.build, "vemor.exe")) + b"the community's next launcher\0" * 100
 
 
@@ -18,9 +17,8 @@ def lines(folder, log):
 
 
 def close_launchers(h):
-    """Closes what eu.exe started outside the harness's process groups, so
-    that no launcher left by a failed scenario holds the single-instance
-    mutex for the next one."""
+    # eu.exe starts launchers outside the harness's process groups; one left
+    # would hold the single-instance mutex for the next scenario.
     for _ in range(3):
         if h.driver("running", "--image", "vemor.exe", expect_ok=False) in ("0", None):
             return
@@ -31,10 +29,6 @@ def close_launchers(h):
 
 
 def scenario_self_update_puts_the_new_launcher_in_place(h):
-    """A listed new launcher arrives, the launcher hands over and ends, eu.exe
-    puts the new one in place of vemor.exe and starts it; the new launcher
-    is up to date (no second hand-off), nothing of the hand-off is left and
-    the log says what eu.exe did."""
     new = new_launcher(h)
     h.start_demo(community(h, "eu", {"vemor.exe": new}))
     folder = h.game_folder("eu", eu="eu.exe")
@@ -66,10 +60,6 @@ def scenario_self_update_puts_the_new_launcher_in_place(h):
 
 
 def scenario_a_failed_self_update_does_not_loop(h):
-    """While another program holds vemor.exe open, eu.exe cannot replace it:
-    vemor.exe stays, the new one is kept as vemor.failed and the old launcher
-    comes back. That launcher does not fetch or hand over the same one again:
-    "Update failed", the log says why, and "Launch!" starts the game."""
     original = read(os.path.join(h.build, "vemor.exe"))
     new = new_launcher(h)
     h.start_demo(community(h, "eu-held", {"vemor.exe": new}))

@@ -20,19 +20,13 @@ STAGED_EXTRA = b"unbindall\r\nbind w \"+forward\"\r\nBIND MOUSE1 \"+attack\"\r\n
 
 
 def cookie(mid, code, lang):
-    """cookie.dat: the access values scrambled with the key text (Wine shows no
-    drive serial, so the digest of the constant alone), the language plain."""
+    # Wine shows no drive serial: the key is the digest of the constant alone.
     key = hashlib.md5(b"qz73MRA").hexdigest().encode()
     scrambled = bytes(b ^ key[i % 32] for i, b in enumerate(mid.ljust(64, b"\0") + code.ljust(64, b"\0")))
     return scrambled + lang.ljust(64, b"\0")
 
 
 def scenario_launch(h):
-    """"Launch!" after the update: the game sees the staged files and the command
-    line with the stored clan password; afterwards the saved password line is
-    gone, the binds are in the extra file, the stored login is unchanged. The
-    window keeps its compact layout; F5 changes nothing; a second copy only
-    says that one is already running."""
     data = community(h, "window", {})
     h.start_demo(data)
     folder = h.game_folder("launch")
@@ -76,10 +70,6 @@ def scenario_launch(h):
 
 
 def scenario_every_close_asks_while_downloading(h):
-    """"Exit", Escape and Alt+F4 on the frame and on the popup, and the taskbar's
-    close, all ask to stop updating; after No the download goes on. Enter
-    closes nothing. Yes stops it, leaves the player's copy, starts no game and
-    keeps the stored login."""
     h.start_demo(community(h, "closes", {"base\\big.pk3": pattern(12 * 1024 * 1024, 5)}),
                  rate=300000)
     folder = h.game_folder("closes")

@@ -19,8 +19,6 @@ def php_string(text):
 
 
 def deploy(folder, file_set, delete=(), servers=None, **settings):
-    """A copy of the kit in folder/kit with a configuration for file_set;
-    servers, when given, is the plain list's text."""
     kit = os.path.join(folder, "kit")
     shutil.rmtree(kit, ignore_errors=True)
     with open(os.path.join(KIT, ".gitignore")) as f:  # what the kit writes itself
@@ -34,7 +32,6 @@ def deploy(folder, file_set, delete=(), servers=None, **settings):
 
 
 def write_config(kit, file_set, delete=(), **settings):
-    """settings: further entries, strings or numbers."""
     entries = ", ".join(php_string(d) for d in delete)
     more = "".join(", '%s' => %s" % (k, php_string(v) if isinstance(v, str) else v)
                    for k, v in settings.items())
@@ -45,7 +42,6 @@ def write_config(kit, file_set, delete=(), **settings):
 
 
 def run_php(kit, code, *args):
-    """Runs PHP code with the kit's libraries loaded; (status, stdout, stderr)."""
     head = "require '%s/lib/signing.php'; require '%s/lib/signinlog.php'; " % (kit, kit)
     result = subprocess.run(["php", "-r", head + code, "--"] + list(args), capture_output=True,
                             timeout=60)
@@ -53,7 +49,6 @@ def run_php(kit, code, *args):
 
 
 def make_server_list(kit):
-    """Runs the kit's server-list tool; returns (exit status, stdout, stderr)."""
     result = subprocess.run(["php", os.path.join(kit, "make-serverlist.php")], capture_output=True,
                             text=True, timeout=30)
     return result.returncode, result.stdout, result.stderr
@@ -77,24 +72,22 @@ def wait_for_port(port, process, what):
             time.sleep(0.05)
 
 
-class KitServer:
-    """php -S over the kit's public/ folder; port None picks a free one."""
+class Served:
+    """A server process of the test's own on a loopback port, in a session of
+    its own (apache2 ends its whole process group when it stops)."""
 
-    def __init__(self, kit, port=None, log=None):
-        self.kit = kit
+    def start(self, command, port, log=None):
         self.port = port or free_port()
         self.log = open(log or os.devnull, "wb")
-        self.process = subprocess.Popen(
-            ["php", "-S", "127.0.0.1:%d" % self.port, "-t", os.path.join(kit, "public")],
-            stdout=self.log, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        self.process = subprocess.Popen(command(self.port), stdout=self.log, stderr=subprocess.STDOUT,
+                                        stdin=subprocess.DEVNULL, start_new_session=True)
         try:
-            wait_for_port(self.port, self.process, "php -S")
+            wait_for_port(self.port, self.process, command(self.port)[0])
         except RuntimeError:
             self.stop()
             raise
 
     def get(self, path, data=None, headers=None):
-        """(status, body bytes, headers) of one request."""
         request = urllib.request.Request("http://127.0.0.1:%d%s" % (self.port, path), data,
                                          headers or {})
         try:
@@ -106,7 +99,11 @@ class KitServer:
     def stop(self):
         if self.process.poll() is None:
             self.process.terminate()
-            self.process.wait(10)
+            try:
+                self.process.wait(15)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
         self.log.close()
 
     # Harness.cleanup ends its servers with terminate() and wait().
@@ -114,3 +111,10 @@ class KitServer:
 
     def wait(self):
         return self.process.wait()
+
+
+class KitServer(Served):
+    def __init__(self, kit, port=None, log=None):
+        self.kit = kit
+        self.start(lambda port: ["php", "-S", "127.0.0.1:%d" % port, "-t", os.path.join(kit, "public")],
+                   port, log)

@@ -6,11 +6,10 @@ import os
 import shutil
 import subprocess
 
-from kit_server import KitServer, free_port, wait_for_port
+from kit_server import Served, free_port
 
-class Apache:
-    """apache2 with mod_php serving kit/public, its site written as the
-    admin's guide shows it."""
+class Apache(Served):
+    """Its site written as the admin's guide shows it."""
 
     def __init__(self, kit, folder, port=None):
         self.port = port or free_port()
@@ -47,39 +46,12 @@ DocumentRoot {public}
     SetHandler application/x-httpd-php
 </FilesMatch>
 """)
-        self.log = open(os.path.join(folder, "apache-stdout.log"), "wb")
-        # A session of its own: apache2 ends its whole process group when it stops.
-        self.process = subprocess.Popen(["/usr/sbin/apache2", "-f", config, "-DFOREGROUND"],
-                                        stdout=self.log, stderr=subprocess.STDOUT,
-                                        stdin=subprocess.DEVNULL, start_new_session=True)
-        try:
-            wait_for_port(self.port, self.process, "apache2")
-        except RuntimeError:
-            self.stop()
-            raise
-
-    get = KitServer.get
+        self.start(lambda _: ["/usr/sbin/apache2", "-f", config, "-DFOREGROUND"], self.port,
+                   os.path.join(folder, "apache-stdout.log"))
 
     def errors(self):
         with open(self.error_log, errors="replace") as f:
             return f.read()
-
-    def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(15)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
-        self.log.close()
-
-    # The e2e harness ends its servers with terminate() and wait().
-    def terminate(self):
-        self.stop()
-
-    def wait(self):
-        return self.process.wait()
 
 
 # The launcher's FTP account. vsftpd authenticates through PAM against the
@@ -101,9 +73,8 @@ def ensure_ftp_account():
                     "session required pam_unix.so\n")
 
 
-class Vsftpd:
-    """vsftpd showing file_set read-only to the launcher's account, as the
-    admin's guide configures it; its command log records every RETR."""
+class Vsftpd(Served):
+    """Configured as the admin's guide says."""
 
     def __init__(self, file_set, folder, port=None):
         ensure_ftp_account()
@@ -136,27 +107,15 @@ vsftpd_log_file={self.log_file}
 xferlog_enable=YES
 log_ftp_protocol=YES
 """)
-        self.process = subprocess.Popen(["/usr/sbin/vsftpd", config], stdin=subprocess.DEVNULL,
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                        start_new_session=True)
-        wait_for_port(self.port, self.process, "vsftpd")
+        self.start(lambda _: ["/usr/sbin/vsftpd", config], self.port)
 
     def fetched(self):
-        """The names fetched so far, in order."""
         with open(self.log_file, errors="replace") as f:
             return [line.split('"RETR ', 1)[1].rstrip().rstrip('"') for line in f if '"RETR ' in line]
 
-    def terminate(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-
-    def wait(self):
-        return self.process.wait(15)
-
 
 def let_web_server_write(kit):
-    """What the admin's guide says: the kit's folder group-writable for the
-    web server's group, so that it can keep its CRC cache and logs there."""
+    """As the admin's guide says, for the CRC cache and the logs."""
     if os.getuid() == 0:
         shutil.chown(kit, group="www-data")
     os.chmod(kit, 0o2775)

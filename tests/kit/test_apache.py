@@ -48,7 +48,6 @@ class ApacheTest(unittest.TestCase):
         with concurrent.futures.ThreadPoolExecutor(20) as pool:
             answers = list(pool.map(lambda _: self.apache.get("/files.php")[:2], range(20)))
         self.assertEqual(answers, [(200, self.manifest)] * 20)
-        # Twenty writers of the cache leave one whole file.
         with open(os.path.join(self.kit, "files-crc.json")) as f:
             self.assertEqual(len(json.load(f)), len(self.content))
         self.assertNotIn("PHP ", self.apache.errors())

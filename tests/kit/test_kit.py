@@ -51,14 +51,16 @@ class KitTest(unittest.TestCase):
         self.addCleanup(server.stop)
         return server
 
+    def check_manifest(self):
+        return subprocess.run(["php", os.path.join(self.kit, "public", "files.php"), "--check"],
+                              capture_output=True, text=True, timeout=60)
+
 
 class FieldRuleTest(KitTest):
     def test_the_kit_writes_what_the_launcher_takes_as_written(self):
-        """The corpus the launcher's native tests read too."""
         with open(CORPUS) as f:
             corpus = [l.rstrip("\n").split("\t") for l in f if l.strip() and not l.startswith("#")]
         kit = deploy(self.dir, self.files)
-        # Per entry: "refused", or the field as the kit writes it.
         code, out, err = run_php(kit, r"""
             foreach (array_slice($argv, 1) as $arg) {
                 [$field, $text] = explode("\t", $arg, 2);
@@ -85,7 +87,6 @@ class ManifestTest(KitTest):
     def test_manifest_of_a_set_with_folders_and_an_empty_file(self):
         content = {"base/vemor.pk3": os.urandom(70000), "japlus/maps/duel.pk3": b"duel map",
                    "empty.dat": b"", "#notes.txt": b"hash"}
-        # Unfinished uploads and hidden files are never listed.
         unfinished = ["base/.vemor.pk3.Xy12Ab", ".git/config", "a.pk3.part", "b.PK3.FilePart",
                       "c.tmp", "base/d.cfg~", "japlus/.cache/x.pk3"]
         self.set_files(dict(content, **{name: b"half" for name in unfinished}))
@@ -98,21 +99,18 @@ class ManifestTest(KitTest):
                          entry("japlus\\maps\\duel.pk3", b"duel map") +
                          b"#DELETE\r\nbase\\old_skins.pk3\r\njaplus\\cfg\\old.cfg\r\n")
         self.assertIn("no-store", headers["Cache-Control"])
-        check = subprocess.run(["php", os.path.join(self.kit, "public", "files.php"), "--check"],
-                               capture_output=True, text=True, timeout=60)
+        check = self.check_manifest()
         self.assertEqual((check.returncode, check.stdout),
                          (0, "files.php: served: 4 files, %d bytes of 1048576\n" % len(body)))
 
     def test_refuses_what_the_launcher_would_skip_or_misread(self):
         cases = [
-            # (files of the set, delete list, text the refusal names)
             ({"back\\slash.pk3": b"1"}, [], "back\\slash.pk3"),
             ({"Maps/duel.pk3": b"1", "maps/x.pk3": b"2"}, [], "are the same name on Windows"),
             ({"a.pk3": b"1"}, ["/etc/passwd"], "/etc/passwd"),
             ({"base/a.pk3": b"1"}, ["BASE/A.PK3"], "is a file of the set"),
             ({"%s/f%03d.pk3" % ("x" * 40, i): b"1" for i in range(200)}, [], "limit of 10000 bytes at \"xxx"),
-            ({"huge.pk3": None}, [], 'huge.pk3" is 4 GiB'),
-            (None, [], "does not exist"),
+            ({"huge.pk3": None}, [], 'huge.pk3" is 4 GiB'), (None, [], "does not exist"),
         ]
         log = os.path.join(self.dir, "server.log")
         for files, delete, named in cases:
@@ -125,8 +123,7 @@ class ManifestTest(KitTest):
                                  (500, True, True), body)
                 # The client never learns a server path; the admin's log has it.
                 self.assertNotIn(self.dir.encode(), body)
-                check = subprocess.run(["php", os.path.join(self.kit, "public", "files.php"), "--check"],
-                                       capture_output=True, text=True, timeout=60)
+                check = self.check_manifest()
                 self.assertEqual((check.returncode, named in check.stderr), (1, True), check.stderr)
         with open(log) as f:
             self.assertIn("file_set is " + self.files, f.read())
@@ -143,7 +140,6 @@ class ManifestTest(KitTest):
         # spares reading the set on every request).
         put(self.files, "base/a.pk3", b"other content")
         self.assertEqual(listed(), entry("base\\a.pk3", b"first content"))
-        # A new time, or a new size at the same time: read again.
         os.utime(path, (PAST + 60, PAST + 60))
         self.assertEqual(listed(), entry("base\\a.pk3", b"other content"))
         put(self.files, "base/a.pk3", b"longer content!", mtime=PAST + 60)
@@ -174,8 +170,7 @@ class ManifestTest(KitTest):
             $cache->save();""", cache, a, os.path.join(self.files, "b.pk3"))
         self.assertEqual((code, out.strip(), os.path.exists(cache)), (0, b"NULL", False), err)
         # Rolled back to version A with its time: its own CRC, not B's. The
-        # manifest passes its limit at the second file, yet the CRCs read
-        # are kept.
+        # manifest passes its limit at the second file, yet the CRCs are kept.
         put(self.files, "a.pk3", b"version A")
         put(self.files, "b.pk3", b"version B", mtime=PAST + 9)
         server = KitServer(kit)
@@ -218,21 +213,14 @@ class ServerListTest(KitTest):
         many = b"".join(b"10.0.%d.%d|Server %d\n" % (i // 200, i % 200, i) for i in range(129))
         long_hosts = b"".join(b"h%d.%s.example.org|S\n" % (i, b"x" * 60) for i in range(128))
         cases = [
-            (b"1abc.example.org|Digit first\n", "line 1"),
-            (b"010.0.0.1|Octal\n", "010.0.0.1"),
-            (b"10.0.0.256|Too big\n", "10.0.0.256"),
-            (b"255.255.255.255|Broadcast\n", "broadcast"),
-            (b"10.0.0.1:0|Port zero\n", "port"),
-            (b"10.0.0.1:65536|Port\n", "port"),
-            (b"host_name.org|Underscore\n", "host_name.org"),
-            (b"0000000g.0123456789ab|IPX\n", "0000000g"),
-            (b"no bar here\n", "line 1"),
-            (b"10.0.0.1|\n", "empty"),
+            (b"1abc.example.org|Digit first\n", "line 1"), (b"010.0.0.1|Octal\n", "010.0.0.1"),
+            (b"10.0.0.256|Too big\n", "10.0.0.256"), (b"255.255.255.255|Broadcast\n", "broadcast"),
+            (b"10.0.0.1:0|Port zero\n", "port"), (b"10.0.0.1:65536|Port\n", "port"),
+            (b"host_name.org|Underscore\n", "host_name.org"), (b"0000000g.0123456789ab|IPX\n", "0000000g"),
+            (b"no bar here\n", "line 1"), (b"10.0.0.1|\n", "empty"),
             (b"10.0.0.1|A\n10.0.0.1:29070|B\n", "line 2"),
             (b"Games.Example.org:1|A\ngames.example.ORG:1|B\n", "line 2"),
-            (b"# nothing but notes\n\n", "no server"),
-            (many, "129 servers"),
-            (long_hosts, "10000"),
+            (b"# nothing but notes\n\n", "no server"), (many, "129 servers"), (long_hosts, "10000"),
         ]
         served = os.path.join(self.dir, "kit", "public", "INFO", "serverlist.inf")
         for source, named in cases:
@@ -303,7 +291,6 @@ class PortalPageTest(KitTest):
         self.assertRegex(lines[0], r"^\d{4}-\d\d-\d\d \d\d:\d\d:\d\d UTC 127\.0\.0\.1 %s 1\.4\.0 signed$" % machine)
         self.assertTrue(lines[1].endswith(" %s 1.3.2 plain" % other), lines[1])
         self.assertGreater(os.path.getsize(log + ".1"), 10 * 1024 * 1024)
-        # The report counts machines per version within the days asked for.
         today = time.strftime("%Y-%m-%d %H:%M:%S", time.gmtime())
         with open(log, "a") as f:
             f.write("%s UTC 10.0.0.2 %s 1.3.2 plain\n" % (today, "1" * 32))

@@ -58,7 +58,6 @@ class SigningTest(KitTest):
         self.assertEqual((code, "never overwritten" in err), (1, True), err)
         self.assertEqual(Path(self.key).read_bytes(), pem)
         self.assertEqual(self.sign("public", self.key)[1].strip(), public)
-        # A key others could read, or one inside the web root, is refused.
         os.chmod(self.key, 0o644)
         code, _, err = self.sign("publish", self.key)
         self.assertEqual((code, "read by others" in err), (1, True), err)
@@ -103,10 +102,8 @@ class SigningTest(KitTest):
             self.assertTrue(self.openssl_verifies(document, public))
             self.assertFalse(self.openssl_verifies(document.replace(b"Duel", b"Dual")
                                                    .replace(b"empty.dat", b"empty.daT"), public))
-        # Served as they are, as static files.
         self.assertEqual(server.get("/signed/files.txt")[:2], (200, manifest))
         self.assertEqual(server.get("/signed/serverlist.txt")[:2], (200, servers))
-        # Signing again at once still gives a higher sequence.
         self.assertEqual(self.sign("publish", self.key)[0], 0)
         again = contents(os.path.join(self.kit, "public", "signed"))["files.txt"]
         self.assertGreater(int(re.search(rb"\nsequence (\d+)\n", again).group(1)), sequence)

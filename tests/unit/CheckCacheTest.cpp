@@ -33,7 +33,6 @@ struct StampedFolder : FakeFolder, IFileStamps {
     }
 };
 
-// Runs of the check, each with the cache stored by the run before.
 struct Runs {
     StampedFolder folder;
     Manifest manifest;
@@ -85,14 +84,12 @@ TEST(CheckCacheTest, UnchangedFilesAreNotReadAgainAndAChangedStampIsRead) {
     run.folder.files["c.cfg"] += "x";
     run.Again();
     EXPECT_EQ(run.fetch, (std::vector<std::string>{"a.pk3", "c.cfg"}));
-    // What the read found is remembered: the next run fetches it again
-    // without reading it.
+    // Remembered as read: fetched again without a read.
     run.Again();
     EXPECT_EQ(run.folder.Reads(), 0);
     EXPECT_EQ(run.fetch, (std::vector<std::string>{"a.pk3", "c.cfg"}));
 }
 
-// Whole update runs, each with the cache the run before stored.
 struct UpdateRuns : UpdateBench<StampedFolder> {
     std::string stored;
     void Go(const std::string& manifest) {
@@ -118,7 +115,6 @@ TEST(CheckCacheTest, DeletionsAndDownloadsKeepTheCacheTrue) {
     EXPECT_EQ(runs.folder.reads, (std::map<std::string, int>{{"a.pk3", 1}, {"old.pk3", 1}}));
     EXPECT_EQ(runs.ftp.opened, std::vector<std::string>{"new.pk3"});
 
-    // The downloaded file was remembered as verified.
     runs.Go(manifest);
     EXPECT_TRUE(runs.folder.reads.empty());
     EXPECT_TRUE(runs.ftp.opened.empty());
@@ -151,8 +147,7 @@ TEST(CheckCacheTest, AFileReplacedWithoutAVerifiedCrcIsForgotten) {
 
 TEST(CheckCacheTest, AFileThatCouldNotBeReadIsNotRemembered) {
     Runs run;
-    // Missing between the size query and the read: nothing was read, so
-    // nothing may be remembered.
+    // Missing between the size query and the read.
     CheckCache cache;
     CachedGameFolder cached(run.folder, run.folder, cache);
     uint32_t size = 0, crc = 0;
@@ -188,13 +183,11 @@ TEST(CheckCacheTest, AWeekAfterTheLastFullCheckEveryFileIsReadAgain) {
         fresh.Again(now);
         EXPECT_EQ(fresh.folder.Reads(), reads) << now;
     }
-    // The time of the full check is kept by the runs in between.
     run.Again(kNow + 6 * kDay);
     run.Again(kNow + 7 * kDay);
     EXPECT_EQ(run.folder.Reads(), 3);
 }
 
-// A text with a correct seal, as Serialise would end it.
 std::string Sealed(const std::string& body, size_t count) {
     char seal[9];
     std::snprintf(seal, sizeof seal, "%08x", Crc32(body.data(), body.size()));
@@ -206,7 +199,6 @@ TEST(CheckCacheTest, AnythingButAnIntactCacheOfThisLayoutIsIgnoredWhole) {
     const std::string& good = run.stored;
     ASSERT_EQ(CheckCache::Load(good, kNow).Paths().size(), 3u);
 
-    // Torn at any length, or any byte changed.
     for (size_t at = 0; at < good.size(); ++at) {
         EXPECT_TRUE(CheckCache::Load(good.substr(0, at), kNow).Paths().empty()) << at;
         std::string bad = good;

@@ -10,8 +10,7 @@
 
 namespace {
 
-// The run's log lines, for as long as the case lives; whether a retry was
-// announced can be asked from another thread.
+// Whether a retry was announced can be asked from another thread.
 struct WatchedLog : ILogFile {
     WatchedLog(std::string& text, std::atomic<bool>& retrying) : text(text), retrying(retrying) {}
     bool Append(const std::string& line) override {
@@ -43,8 +42,6 @@ struct DownloadCase {
 const std::string kA = Bytes(100000, 3);
 const std::string kZ = Bytes(500, 4);
 
-// One big file "a" between the way its transfer goes wrong and a small file
-// "z" listed after it, which is fetched whatever became of "a".
 TEST(FtpDownloadTest, BrokenTransfersResumeAndFailuresDoNotStopTheRest) {
     using D = DownloadCase&;
     const struct {
@@ -99,7 +96,6 @@ TEST(FtpDownloadTest, BrokenTransfersResumeAndFailuresDoNotStopTheRest) {
     }
 }
 
-// A stop request ends a retry's pause at once; the piece stays for the next start.
 TEST(FtpDownloadTest, AStopEndsTheRetryPause) {
     DownloadCase d;
     d.ftp.files = {{"a", kA}};

@@ -6,9 +6,8 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// In-memory files with switches that make single steps fail as the platform's
-// do: a temporary that cannot be written is not left behind, and a move that
-// fails removes the temporary and leaves the target as it was.
+// Single steps fail as the platform's do: a temporary that cannot be written
+// is not left behind; a failed move removes the temporary, keeps the target.
 struct FakeFiles : IConfigFiles {
     std::map<std::string, std::string> files;
     std::set<std::string> unreadable;
@@ -55,8 +54,6 @@ TEST(GameConfigTest, RestoreDropsClanPasswordLinesCaseSensitively) {
               (Lines{"seta name x", "seta CP_CLANPWD y", ""}));
 }
 
-// Bindings move to the extra file; without any, the extra file of an
-// earlier launch stays. No temporary file is left.
 TEST(GameConfigTest, StagingMovesBindsOut) {
     const struct {
         const char *cfg, *stagedCfg, *stagedEx;
@@ -128,9 +125,6 @@ TEST(GameConfigTest, AFailedStepNeverCostsTheConfiguration) {
     EXPECT_EQ(fs.files[kCfg], "bind w +forward\r\nseta jp_x 1\r\n");
 }
 
-// Ordinary values pass unchanged; a value that could end the password and
-// start another argument or console command reaches the game in quotes, as
-// one value, and quotes and control characters cannot live in it at all.
 TEST(GameConfigTest, ValuesFromThePageCannotAddCommands) {
     const std::string base =
         "jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg +set cp_clanPwd ";

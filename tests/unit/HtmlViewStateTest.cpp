@@ -4,8 +4,6 @@
 
 namespace {
 
-// Records the listener calls in order, with whether the link policy was
-// already in force at the moment of the call.
 struct RecordingListener : IHTMLViewListener {
     explicit RecordingListener(const HtmlViewState& state) : state(state) {}
     const HtmlViewState& state;
@@ -18,7 +16,6 @@ struct RecordingListener : IHTMLViewListener {
     }
 };
 
-// The browser's current document, as a sequence of answers.
 struct StandInDocuments : IDocumentSource {
     std::vector<DocumentAttach> answers{DocumentAttach::kAttached};
     std::size_t asked = 0;
@@ -44,7 +41,6 @@ TEST_F(HtmlViewStateTest, TheFirstDocumentMakesThePageReadyOnceAndOnlyThenTheLin
               NavigationDecision::kOpenExternally);
 }
 
-// A browser without any document still makes the page ready.
 TEST_F(HtmlViewStateTest, ADocumentThatIsNoHtmlDocumentIsWaitedOut) {
     documents.answers = {DocumentAttach::kNotAnHtmlDocument, DocumentAttach::kNoDocument};
     state.OnDocumentComplete(documents, true);

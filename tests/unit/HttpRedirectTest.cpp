@@ -8,9 +8,6 @@ constexpr RedirectDecision kFollow = RedirectDecision::kFollow;
 constexpr RedirectDecision kDowngrade = RedirectDecision::kRefusedDowngrade;
 constexpr RedirectDecision kBad = RedirectDecision::kRefusedTarget;
 
-// Where each form of Location leads from a document of the portal, and
-// whether the fetch goes there: up to HTTPS and along the same scheme yes,
-// down to HTTP and out of the web never.
 TEST(HttpRedirectTest, LeadsOnlyToWebAddressesAndNeverFromHttpsToHttp) {
     const struct {
         const char* from;

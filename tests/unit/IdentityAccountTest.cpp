@@ -16,7 +16,6 @@ std::unique_ptr<AccountRecord> Record(CookieDisk& disk, const std::string& seria
                                            std::move(random));
 }
 
-// Random bytes that a test can predict: 0xA0, 0xA1, ... on every call.
 bool CountingFill(unsigned char* bytes, size_t count) {
     for (size_t i = 0; i < count; ++i)
         bytes[i] = static_cast<unsigned char>(0xA0 + i);
@@ -38,8 +37,7 @@ TEST(AccountRecord, MachineIdentifierIsTheDigestOfTheTrimmedSerial) {
     EXPECT_EQ(disk.replaces, 0); // building the record never writes
 }
 
-// After a scrambled value and its terminating zero come random bytes, never
-// the scrambled zero padding, which would be the key in plain text.
+// Scrambled zero padding would be the key in plain text.
 TEST(AccountRecord, SaveWritesTheLayoutWithRandomBytesAfterEachScrambledValue) {
     CookieDisk disk;
     auto record = Record(disk, "abc", CountingFill);
@@ -53,7 +51,6 @@ TEST(AccountRecord, SaveWritesTheLayoutWithRandomBytesAfterEachScrambledValue) {
                               CookieField(std::string(64, 'c'), kKeyOfAbc) +
                               CookieField(std::string(64, 'L'), ""));
 
-    // The same with the system's random bytes, and where none can be had.
     RandomFill failing = [](unsigned char*, size_t) { return false; };
     for (RandomFill random : {RandomFill(), failing}) {
         auto other = Record(disk, "abc", random);
@@ -101,7 +98,6 @@ TEST(AccountRecord, ShortFilesLoadTheirMissingBytesAsZero) {
     EXPECT_EQ(torn->m_accessCode, "code" + kKeyOfAbc.substr(4) + kKeyOfAbc);
     EXPECT_EQ(torn->m_lang, "");
 
-    // Files written with the zero padding scrambled load the same values.
     disk.bytes =
         CookieField("m1", kKeyOfAbc) + CookieField("c2", kKeyOfAbc) + CookieField("en", "");
     auto old = Record(disk);

@@ -14,9 +14,6 @@ TEST(NavigationPolicyTest, EverythingStaysInTheViewUntilTheFirstPageHasLoaded) {
         EXPECT_EQ(DecideNavigation(url, false), kStay) << url;
 }
 
-// After it, only the host localhost, res: pages and fragments stay in the
-// view; browser and mail addresses go to the system, and targets that would
-// start programs are refused and start nothing.
 TEST(NavigationPolicyTest, AfterTheFirstPage) {
     const std::pair<const char*, NavigationDecision> cases[] = {
         {"http://localhost/", kStay},

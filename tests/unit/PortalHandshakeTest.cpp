@@ -5,9 +5,8 @@
 
 namespace {
 
-// The dialog's window with a simulated clock. Its timer repeats like the
-// system's until it is stopped, so a handler that forgot to stop it would
-// see extra attempts.
+// The timer repeats like the system's until it is stopped, so a handler that
+// forgot to stop it would see extra attempts.
 struct SimulatedWindow : IHandshakeWindow {
     long now = 0, period = 0, due = 0;
     int closes = 0, portalShown = 0;
@@ -20,7 +19,6 @@ struct SimulatedWindow : IHandshakeWindow {
     void StopTimer(unsigned id) override { armed = armed && id != timer; }
     void CloseForSelfUpdate() override { ++closes; }
     void ShowPortal() override { ++portalShown; }
-    // Lets time pass, delivering timer events to the handshake.
     void Advance(long milliseconds, PortalHandshake& handshake) {
         const long end = now + milliseconds;
         while (armed && due <= end)
@@ -29,7 +27,6 @@ struct SimulatedWindow : IHandshakeWindow {
     }
 };
 
-// A portal page whose authorize function exists from a given moment on.
 struct StandInPage : IPortalPage {
     explicit StandInPage(const SimulatedWindow& clock) : clock(clock) {}
     const SimulatedWindow& clock;
@@ -68,8 +65,6 @@ struct PortalHandshakeTest : ::testing::Test {
     PortalHandshake handshake{account, &page, window, [this] { ++saves; }};
 };
 
-// Authorize is tried every half second, three times at most, until the page
-// defines it; then exactly once, with the stored values, and the timer stops.
 TEST_F(PortalHandshakeTest, AuthorizeIsTriedUntilThePageDefinesItAndThenOnce) {
     const struct {
         long authorizeFrom; // -1: never
@@ -96,10 +91,7 @@ TEST_F(PortalHandshakeTest, AuthorizeIsTriedUntilThePageDefinesItAndThenOnce) {
     }
 }
 
-// The self-update program can only replace the launcher once it has closed:
-// the close waits for a page that is still loading (and then starts no
-// handshake), happens at once when the page is ready, and never waits for a
-// page that failed or for a view that does not exist. It happens once.
+// The self-update program can only replace the launcher once it has closed.
 TEST_F(PortalHandshakeTest, TheSelfUpdateCloseWaitsOnlyForAPageStillLoading) {
     const struct {
         const char* events; // S: self-update started, R: page ready, E: page error
@@ -151,11 +143,8 @@ TEST_F(PortalHandshakeTest, CaptureReplacesEveryValueFromThePortalPageAndSaves) 
 }
 
 // A page that is not the portal (a Wi-Fi sign-in page, a maintenance page, a
-// script error) lacks one or all of the functions, and a page that never
-// loaded has no document: the stored login stays whole and the file is not
-// written. Without a view at all the same holds, and so it does for the
-// portal page itself when the window closes before its authorize returned:
-// its fields are still empty then.
+// script error) lacks some of the functions; the portal page itself, closed
+// before its authorize returned, still has empty fields.
 TEST_F(PortalHandshakeTest, CaptureFromAnythingButTheAuthorizedPortalPageKeepsTheStoredLogin) {
     PortalHandshake noView(account, nullptr, window, [this] { ++saves; });
     PortalHandshake early(account, &page, window, [this] { ++saves; });

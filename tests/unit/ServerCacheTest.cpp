@@ -125,10 +125,12 @@ struct Refresh {
 TEST(ServerCacheTest, CacheFileIsWrittenByteForByte) {
     Refresh r;
     const std::string longName(100, 'n');
-    r.Serve("v1\r\n10.0.0.1:29071|" + std::string(31, 'a') + "\r\n10.0.0.1:29071|duplicate\r\n"
+    r.Serve("v1\r\n10.0.0.1:29071|" + std::string(31, 'a') +
+            "\r\n10.0.0.1:29071|duplicate\r\n"
             "localhost|home | lan\r\n|no address\r\nno name|\r\nno bar\r\n"
             "nowhere.example|bad one\r\nnowhere.example|bad two\r\n300.1.2.3:5|bad numeric\r\n"
-            "0a0b0c0d.010203040506|ipx\r\n10.0.0.2|" + longName);
+            "0a0b0c0d.010203040506|ipx\r\n10.0.0.2|" +
+            longName);
     r.Go();
     const std::string expected = ExpectedCache(
         {Entry(4, 4, {10, 0, 0, 1}, 29071, std::string(31, 'a')), Entry(2, 4, {}, 0, "home | lan"),
@@ -215,7 +217,7 @@ TEST(ServerCacheTest, OnlyASignedServerListRebuildsTheCache) {
         Refresh r;
         FakePortal documents;
         MemorySequences sequences;
-        test_signer::OpenSslVerifier verifier(key.PublicKey());
+        test_signer::OpenSslVerifier verifier(key);
         SignedSource source{documents, verifier, sequences};
         r.signedSource = &source;
         r.Serve("stamp\r\n10.6.6.6|Plain\r\n");

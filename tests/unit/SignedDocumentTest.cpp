@@ -26,13 +26,12 @@ struct SignedDocumentTest : ::testing::Test {
     static TestKey& Key() { return test_signer::SharedKey(); }
     SignedCheck Check(const std::string& text, uint64_t highest = 0,
                       SignedKind kind = SignedKind::kManifest) {
-        OpenSslVerifier verifier(Key().PublicKey());
+        OpenSslVerifier verifier(Key());
         return CheckSignedDocument(text, kind, highest, verifier);
     }
 };
 
-// Whatever byte is changed, the document is refused, and before any of its
-// content is believed.
+// Refused before any of its content is believed.
 TEST_F(SignedDocumentTest, RefusesATamperedByteAnywhereAndAnyCut) {
     const std::string good = Key().Sign(ManifestBody(5, kEntries));
     for (size_t i = 0; i < good.size(); ++i) {
@@ -61,7 +60,6 @@ TEST_F(SignedDocumentTest, SequenceMustNotGoBack) {
 }
 
 TEST_F(SignedDocumentTest, SizeLimit) {
-    // Filled with delete lines to exactly the limit, then one byte more.
     std::string entries;
     const size_t fixed = ManifestBody(9, "").size() + 10 + 128 + 1;
     const std::string line = "delete base\\" + std::string(100, 'x') + "\n";
@@ -73,14 +71,13 @@ TEST_F(SignedDocumentTest, SizeLimit) {
     ASSERT_EQ(atLimit.size(), kSignedDocumentLimit);
     EXPECT_EQ(Check(atLimit).verdict, SignedVerdict::kAccepted);
     const std::string over = Key().Sign(ManifestBody(9, entries + "delete z\n"));
-    OpenSslVerifier verifier(Key().PublicKey());
+    OpenSslVerifier verifier(Key());
     EXPECT_EQ(CheckSignedDocument(over, SignedKind::kManifest, 0, verifier).verdict,
               SignedVerdict::kOversized);
     EXPECT_EQ(verifier.calls, 0); // not even hashed
 }
 
-// Signed, but not what the launcher may act on: refused whole, naming the
-// first line at fault for the log.
+// Refused whole, naming the first line at fault for the log.
 TEST_F(SignedDocumentTest, RefusesSignedDocumentsThatBreakTheRules) {
     struct Case {
         std::string body;
@@ -125,8 +122,8 @@ struct CorpusEntry {
     std::string verdict, field, text;
 };
 
-// The shared corpus of fields (tests/corpus/fields.txt), which the kit's
-// tests read too: what the kit writes, the launcher must take as written.
+// tests/corpus/fields.txt, which the kit's tests read too: what the kit
+// writes, the launcher must take as written.
 std::vector<CorpusEntry> ReadCorpus() {
     std::ifstream file(VEMOR_FIELD_CORPUS);
     std::vector<CorpusEntry> entries;

@@ -1,6 +1,3 @@
-// The update and the server-list refresh of a launcher built with the
-// community's key: only a good signed document is acted on, and a download
-// is put in place only with the signed SHA-256.
 #include "UpdateFakes.h"
 
 #include "tests/unit/TestSigner.h"
@@ -20,8 +17,7 @@ const char kPlainUrl[] = "http://portal/files.php";
 using test_signer::SharedKey;
 const auto& Key = SharedKey;
 
-// A signed entry with the size and CRC-32 of `bytes` and the SHA-256 of
-// `hashed`: for other bytes, what a forger who fixed up the CRC would face.
+// For bytes other than `hashed`: what a forger who fixed up the CRC would face.
 std::string FileLine(const std::string& name, const std::string& bytes,
                      const std::string* hashed = nullptr) {
     const std::string& sha = hashed ? *hashed : bytes;
@@ -37,7 +33,7 @@ std::string SignedManifest(uint64_t sequence, const std::string& entries) {
 struct SignedCase : UpdateBench<> {
     FakePortal documents;
     MemorySequences sequences;
-    OpenSslVerifier verifier{Key().PublicKey()};
+    OpenSslVerifier verifier{Key()};
     SignedSource source{documents, verifier, sequences};
 
     // What a launcher without a key would take: never looked at here.
@@ -45,8 +41,6 @@ struct SignedCase : UpdateBench<> {
     void Go() { Run(folder, kSignedUrl, &source); }
 };
 
-// Nothing but a good, current signed manifest is acted on: nothing deleted,
-// no FTP file opened, and the player is told.
 TEST(SignedUpdateTest, ARefusedManifestChangesNothing) {
     const std::string entries = FileLine("base\\new.pk3", "new") + "delete stale.pk3\n";
     std::string tampered = SignedManifest(50, entries);
@@ -79,9 +73,7 @@ TEST(SignedUpdateTest, ARefusedManifestChangesNothing) {
     EXPECT_TRUE(unreachable.Failed());
 }
 
-// A launcher built with a floor takes nothing older, also where it stored no
-// sequence (a fresh install) or the stored one cannot be read, which the log
-// says; an accepted sequence is stored, over an unreadable value too.
+// Also where no sequence was stored (a fresh install) or it cannot be read.
 TEST(SignedUpdateTest, NothingBelowTheBuiltFloorIsTaken) {
     const struct {
         uint64_t sequence;
@@ -98,7 +90,7 @@ TEST(SignedUpdateTest, NothingBelowTheBuiltFloorIsTaken) {
         MemorySequences sequences;
         if (c.unreadable)
             sequences.unreadable.insert(SignedKind::kManifest);
-        OpenSslVerifier verifier{Key().PublicKey()};
+        OpenSslVerifier verifier{Key()};
         SignedSource source{documents, verifier, sequences, 100};
         documents.texts[kSignedUrl] = SignedManifest(c.sequence, "");
         CapturedLog log;
@@ -115,8 +107,6 @@ TEST(SignedUpdateTest, NothingBelowTheBuiltFloorIsTaken) {
     }
 }
 
-// Bytes of the listed size and CRC-32 but another SHA-256 never replace the
-// player's copy; a launcher so forged is never handed to the self-update.
 TEST(SignedUpdateTest, AForgedDownloadIsRefused) {
     const std::string good(70000, 'g'), forged(70000, 'f');
     for (const std::string name : {"base\\maps.pk3", "vemor.exe"}) {

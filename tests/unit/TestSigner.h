@@ -1,18 +1,14 @@
 #pragma once
 
-// Test-only signing and verifying through OpenSSL, so that the native tests
-// can make real ECDSA P-256 documents and check the launcher's decisions on
-// them. The program itself verifies through Windows' own API.
+// Real ECDSA P-256 documents for the native tests, through OpenSSL; the
+// program itself verifies through Windows' own API.
 
 #include "digest/Sha256.h"
 #include "signing/SignedDocument.h"
 
-#include <openssl/core_names.h>
 #include <openssl/ecdsa.h>
 #include <openssl/evp.h>
-#include <openssl/param_build.h>
 
-#include <array>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -20,9 +16,6 @@
 namespace test_signer {
 
 using Pkey = std::unique_ptr<EVP_PKEY, decltype(&EVP_PKEY_free)>;
-
-// The public key as the build setting carries it: X then Y, 32 bytes each.
-using RawPublicKey = std::array<uint8_t, 64>;
 
 inline void Require(bool ok, const char* what) {
     if (!ok)
@@ -34,19 +27,6 @@ struct TestKey {
         Require(m_key != nullptr, "key generation");
     }
 
-    RawPublicKey PublicKey() const {
-        uint8_t point[65];
-        size_t length = 0;
-        Require(EVP_PKEY_get_octet_string_param(m_key.get(), OSSL_PKEY_PARAM_PUB_KEY, point,
-                                                sizeof point, &length) == 1 &&
-                    length == 65 && point[0] == 4,
-                "public key");
-        RawPublicKey raw;
-        std::copy(point + 1, point + 65, raw.begin());
-        return raw;
-    }
-
-    // r||s of the signature over body, as 128 lower-case hex characters.
     std::string SignHex(const std::string& body) const {
         EVP_MD_CTX* context = EVP_MD_CTX_new();
         unsigned char der[80];
@@ -69,31 +49,15 @@ struct TestKey {
         return hex;
     }
 
-    // A whole document: body lines (each ended with "\n") and the signature.
     std::string Sign(const std::string& body) const {
         return body + "signature " + SignHex(body) + "\n";
     }
     Pkey m_key;
 };
 
-// Verifies against a raw public key, the form the launcher is built with.
 struct OpenSslVerifier : ISignatureVerifier {
-    explicit OpenSslVerifier(const RawPublicKey& raw) {
-        uint8_t point[65] = {4};
-        std::copy(raw.begin(), raw.end(), point + 1);
-        OSSL_PARAM_BLD* build = OSSL_PARAM_BLD_new();
-        OSSL_PARAM_BLD_push_utf8_string(build, OSSL_PKEY_PARAM_GROUP_NAME, "prime256v1", 0);
-        OSSL_PARAM_BLD_push_octet_string(build, OSSL_PKEY_PARAM_PUB_KEY, point, sizeof point);
-        OSSL_PARAM* params = OSSL_PARAM_BLD_to_param(build);
-        EVP_PKEY_CTX* context = EVP_PKEY_CTX_new_from_name(nullptr, "EC", nullptr);
-        EVP_PKEY* key = nullptr;
-        const bool ok = context && EVP_PKEY_fromdata_init(context) == 1 &&
-                        EVP_PKEY_fromdata(context, &key, EVP_PKEY_PUBLIC_KEY, params) == 1;
-        EVP_PKEY_CTX_free(context);
-        OSSL_PARAM_free(params);
-        OSSL_PARAM_BLD_free(build);
-        Require(ok, "public key import");
-        m_key.reset(key);
+    explicit OpenSslVerifier(const TestKey& key) : m_key(key.m_key.get(), EVP_PKEY_free) {
+        EVP_PKEY_up_ref(m_key.get());
     }
 
     bool Verify(const Sha256Digest& digest, const uint8_t (&signature)[64]) override {
@@ -115,7 +79,7 @@ struct OpenSslVerifier : ISignatureVerifier {
     }
 
     int calls = 0;
-    Pkey m_key{nullptr, EVP_PKEY_free};
+    Pkey m_key;
 };
 
 // One key for a whole test program: generating one is slow.

@@ -1,8 +1,5 @@
 #pragma once
 
-// In-memory stand-ins for the update's seams: a game folder, an FTP server,
-// a portal and a listener that records what the window would be told.
-
 #include "digest/Crc32.h"
 #include "net/FtpConnection.h"
 #include "update/GameFolder.h"
@@ -20,7 +17,6 @@
 #include <string>
 #include <vector>
 
-// Bytes that differ from place to place, so that a piece out of place shows.
 inline std::string Bytes(size_t n, char seed) {
     std::string s(n, '\0');
     for (size_t i = 0; i < n; ++i)
@@ -33,7 +29,6 @@ inline ManifestItem Listed(const std::string& name, const std::string& bytes) {
                         static_cast<uint32_t>(bytes.size())};
 }
 
-// A manifest line for these bytes.
 inline std::string ManifestEntry(const std::string& name, const std::string& bytes) {
     return name + "|" + std::to_string(Crc32(bytes.data(), bytes.size())) + "|" +
            std::to_string(bytes.size()) + "\r\n";
@@ -94,14 +89,11 @@ struct FakeFolder : IGameFolder {
     };
 };
 
-// Files on the server, keyed by their manifest names. A file's first
-// transfers may break off; a hook runs after every read. Like an ordinary
-// Unix server it knows only "/" as a folder separator: a name holding "\\" is
-// not found.
+// Like an ordinary Unix server it knows only "/" as a folder separator: a
+// name holding "\\" is not found.
 struct FakeFtp : IFtpConnector {
-    // The first `times` transfers of a file end after `after` bytes of their
-    // own, looking like the end of the file or, `withError`, as a read error
-    // that also breaks the connection.
+    // The first `times` transfers end after `after` bytes, as the file's end
+    // or, `withError`, as a read error that breaks the connection.
     struct Cut {
         size_t after;
         int times;
@@ -172,7 +164,6 @@ struct FakeFtp : IFtpConnector {
     };
 };
 
-// The texts a portal would serve, plain or signed (a URL missing here fails).
 struct FakePortal : ITextFetch, IDocumentFetch {
     std::map<std::string, std::string> texts;
     bool Fetch(const std::string& url, size_t limit, std::string& text) override {
@@ -206,15 +197,12 @@ struct CountingSelfUpdate : ISelfUpdateStarter {
     bool StartSelfUpdate() override { return ++starts, startable; }
 };
 
-// One update run's stand-ins; Run hands them to RunUpdate with the folder
-// given (the fake folder itself, or a view of it).
 template <class Folder = FakeFolder> struct UpdateBench {
     Folder folder;
     FakeFtp ftp;
     FakePortal portal;
     CountingSelfUpdate selfUpdate;
     RecordingListener listener;
-    // What the run reports to: the recording listener unless a case gives another.
     IUpdateListener* reportsTo = &listener;
     UpdateWorker worker;
 
@@ -227,7 +215,6 @@ template <class Folder = FakeFolder> struct UpdateBench {
     bool Failed() const { return listener.Failed(); }
 };
 
-// The highest sequences a launcher stored.
 struct MemorySequences : ISequenceStore {
     std::map<SignedKind, uint64_t> highest;
     std::set<SignedKind> unreadable;
@@ -238,12 +225,10 @@ struct MemorySequences : ISequenceStore {
     void WriteHighest(SignedKind kind, uint64_t sequence) override { highest[kind] = sequence; }
 };
 
-// The launcher's log, caught in memory while the capture lives.
 struct CapturedLog {
     std::vector<std::string> lines;
     CapturedLog() { TheLog().Open(std::make_unique<Sink>(lines)); }
     ~CapturedLog() { TheLog().Open(nullptr); }
-    // The lines that begin with prefix, each ended by "\n".
     std::string Starting(const std::string& prefix) const {
         std::string found;
         for (const std::string& line : lines)

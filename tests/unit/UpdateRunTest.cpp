@@ -10,7 +10,6 @@ namespace {
 const char kUrl[] = "http://portal/files.php";
 
 struct UpdateCase : UpdateBench<> {
-    // Serves the server's files as the manifest, then the extra lines.
     void ServeManifest(const std::string& extra = "") {
         std::string text = "#\r\n";
         for (const auto& [name, bytes] : ftp.files)
@@ -24,8 +23,6 @@ struct UpdateCase : UpdateBench<> {
     }
 };
 
-// One report per whole percentage of the sizes the manifest lists, never one
-// per read, up to 100.
 TEST(UpdateRunTest, ProgressIsPostedPerWholePercent) {
     UpdateCase r;
     r.ftp.files = {{"base\\big.pk3", Bytes(3 * 1024 * 1024 + 17, 4)}, {"small", Bytes(10, 6)}};
@@ -41,8 +38,6 @@ TEST(UpdateRunTest, ProgressIsPostedPerWholePercent) {
     EXPECT_FALSE(r.Failed());
 }
 
-// Whatever fails, the run still finishes, says so (the log says why), and
-// the old copy stays.
 TEST(UpdateRunTest, FailuresAreReportedButStillFinish) {
     const struct {
         const char* what;
@@ -91,9 +86,7 @@ TEST(UpdateRunTest, FailuresAreReportedButStillFinish) {
     }
 }
 
-// An internal error (a service that throws, in the run or while storing
-// the check cache) is logged and still ends the run, as failed, so that the
-// window enables "Launch!"; the player's copy stays.
+// An internal error still ends the run, so that the window enables "Launch!".
 TEST(UpdateRunTest, AnExceptionEndsTheRunAsFailed) {
     for (bool inTheRun : {true, false}) {
         CapturedLog log;
@@ -117,10 +110,8 @@ TEST(UpdateRunTest, AnExceptionEndsTheRunAsFailed) {
     }
 }
 
-// Each file's line says what became of it: "deleted" only when a file went;
-// one that could not be deleted (read-only, locked) fails the run, as the
-// folder is not in the community's state. Above a few dozen files the
-// current ones are only counted.
+// A file that could not be deleted fails the run: the folder is not in the
+// community's state.
 TEST(UpdateRunTest, TheLogSaysWhatBecameOfEachFile) {
     for (size_t more : {size_t{0}, kCurrentLinesMax}) {
         CapturedLog log;
@@ -153,8 +144,7 @@ TEST(UpdateRunTest, TheLogSaysWhatBecameOfEachFile) {
     }
 }
 
-// The player's stop ends the download after the current read; it is not a
-// failure, and the piece of the file is kept for the next start to go on from.
+// The piece is kept for the next start to go on from.
 TEST(UpdateRunTest, AStopDuringTheThirdOfFiveFiles) {
     UpdateCase r;
     for (char c = '1'; c <= '5'; ++c)
@@ -173,11 +163,8 @@ TEST(UpdateRunTest, AStopDuringTheThirdOfFiveFiles) {
     EXPECT_EQ(r.listener.ends, (std::vector<UpdateEnd>{UpdateEnd::kStopped}));
 }
 
-// The launcher's own executable arrives as "vemor.new" and is handed to
-// "eu.exe". Without a verified new launcher from this run and a started
-// "eu.exe" the launcher must not close: it ends as a failed update and the
-// player can play. A "vemor.new" left by an earlier run is never handed over,
-// nor (not even fetched) a launcher that eu.exe could not put in place before.
+// Without a verified new launcher from this run and a started eu.exe the
+// launcher must not close: the player can still play.
 TEST(UpdateRunTest, HandOffOnlyWhenTheNewLauncherArrivedAndEuStarted) {
     const struct {
         const char* what;
@@ -214,9 +201,7 @@ TEST(UpdateRunTest, HandOffOnlyWhenTheNewLauncherArrivedAndEuStarted) {
     }
 }
 
-// The window may end the process as soon as it hears that the run is over,
-// so the check cache must be stored before that last call, once, whatever
-// the run's end.
+// The window may end the process as soon as it hears that the run is over.
 TEST(UpdateRunTest, WhatMustBeStoredIsStoredBeforeTheLastCall) {
     const std::function<void(UpdateCase&)> ends[] = {
         [](UpdateCase& r) { r.ServeManifest(); },                // up to date

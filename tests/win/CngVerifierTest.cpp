@@ -1,7 +1,5 @@
-// Windows' own ECDSA P-256 verification (CNG) as the launcher uses it, against
-// a document signed outside it (OpenSSL's command-line tool made the key and
-// the signature below). Good and forged documents under a good key are proved
-// by the end-to-end scenarios of signed updates.
+// OpenSSL's command-line tool made the key and the signature below. Good and
+// forged documents under a good key: the end-to-end signed scenarios.
 #include "signing/Win32CngVerifier.h"
 #include "signing/SignedDocument.h"
 
@@ -19,8 +17,7 @@ const std::string kDocument =
     "signature 2240a50dc1c0140b0256706be588e6ede873f322bba4563acca4709ce8fffa64"
     "b5740e399dbcef5f1de53513602a23eab27055a86d8e02bddc76676f39d58a14\n";
 
-// A launcher built with a key that is no key refuses everything rather than
-// falling back to trusting the network.
+// Rather than falling back to trusting the network.
 TEST(CngVerifierTest, AKeyThatIsNoKeyRefusesEverything) {
     CngVerifier good(kPublicKey);
     EXPECT_EQ(CheckSignedDocument(kDocument, SignedKind::kManifest, 0, good).verdict,

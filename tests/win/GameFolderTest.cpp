@@ -1,4 +1,3 @@
-// The game folder's file operations.
 #include "TestFolder.h"
 
 #include "update/Win32GameFolder.h"
@@ -13,7 +12,7 @@
 namespace {
 
 // The stamp in vemor.ini and the moves into place are proved by the
-// end-to-end update scenario.
+// end-to-end scenario kit_on_apache_and_vsftpd.
 TEST(GameFolderTest, SizesCrcDeletesAndAFileInTheWayOfAFolder) {
     TestFolder folder;
     Win32GameFolder files;

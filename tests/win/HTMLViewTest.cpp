@@ -19,7 +19,6 @@ public:
     void OnPageError(unsigned long status) override { errors.push_back(status); }
 };
 
-// The view with the system's browser replaced by a list of what it would get.
 class OpeningView : public HTMLView {
 public:
     std::vector<std::string> opened;
@@ -57,10 +56,8 @@ VARIANT Dispatch(IDispatch* object) {
     return value;
 }
 
-// Raises the control's events at the sink it was given, with the arguments
-// as the control passes them: in the event's parameter order, texts and
-// numbers by reference to a variant, the cancel flag and the new window's
-// object by reference.
+// Raises events with the arguments as the control passes them: in parameter
+// order, texts and numbers by reference to a variant.
 class EventSink {
 public:
     explicit EventSink(IDispatch* sink) : m_sink(sink) {}

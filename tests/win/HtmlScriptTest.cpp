@@ -1,6 +1,4 @@
-// Calls into the page's script through automation, against a stand-in page
-// (under Wine no page ever loads): what each call hands the script, down to
-// the strings' pointers, and how its answer comes back.
+// Against a stand-in page: under Wine no page ever loads.
 #include "portal/HtmlScript.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +8,7 @@
 
 namespace {
 
-// The page's document and its script object in one: the document hands out
-// `script`; the script records the arguments of its last call slot by slot
-// (an array's items in index order) and answers with `answer`, or fails with
-// `failure`. Unknown names are the ones starting with "missing".
+// The document and its script object in one; unknown names start with "missing".
 class StandInPage : public IHTMLDocument {
 public:
     IDispatch* script = this;

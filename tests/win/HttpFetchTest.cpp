@@ -1,8 +1,5 @@
-// The HTTP fetch against real servers on loopback. A working portal is driven
-// by the end-to-end update scenarios; here the ways a server fails that they
-// do not reach, run by update_servers.py, and the HTTPS checks, run by
-// tools/tls/tls_servers.py, which makes the certificates, has the test
-// authority trusted by this Wine prefix and names the ports. Run plainly,
+// Against servers started by update_servers.py (failures the end-to-end
+// scenarios do not reach) and tools/tls/tls_servers.py (HTTPS); run plainly,
 // the tests skip themselves.
 #include "TestFolder.h"
 #include "tests/unit/UpdateFakes.h"
@@ -44,10 +41,7 @@ TEST(HttpFetchTest, ReadsTheWholeTextUpToTheLimit) {
     EXPECT_EQ(text, expected.substr(0, 10001));
 }
 
-// A missing page, a server that is down, one that accepts the connection
-// and then says nothing and one that trickles a byte now and then all give
-// an empty text; the silent one within the stall time-out instead of
-// WinINet's hour, the trickle within the deadline (here a short one).
+// The silent server within the stall time-out instead of WinINet's hour.
 TEST(HttpFetchTest, FailuresGiveAnEmptyText) {
     NEED_SERVERS("VEMOR_TEST_TRICKLE");
     for (const std::string& url :
@@ -62,9 +56,8 @@ TEST(HttpFetchTest, FailuresGiveAnEmptyText) {
     }
 }
 
-// The portal learns which launcher asks (the kit keeps it in its sign-in
-// log), and the log keeps the first line of an error page, where the kit
-// says why it refused.
+// The kit keeps the agent in its sign-in log and says on an error page's
+// first line why it refused.
 TEST(HttpFetchTest, TheServerHearsTheLauncherAndTheLogItsReason) {
     NEED_SERVERS("VEMOR_TEST_TRICKLE");
     CapturedLog log;

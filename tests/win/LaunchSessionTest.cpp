@@ -14,7 +14,6 @@ namespace {
 
 const char kBase[] = "jamp.exe +set fs_game japlus +exec jampconfig_ex.cfg +set cp_clanPwd ";
 
-// The command line the stand-in game recorded in jamp-started.txt.
 std::string RecordedCommandLine() {
     const std::string record = ReadFileBytes("jamp-started.txt");
     if (record.compare(0, 8, "cmdline ") != 0)
@@ -24,7 +23,6 @@ std::string RecordedCommandLine() {
     return record.substr(newline + 1, length);
 }
 
-// The launcher's message box shown by this process, if any.
 HWND OwnMessageBox() {
     HWND box = nullptr;
     while ((box = ::FindWindowExA(nullptr, box, "#32770", win::AppTitle())) != nullptr) {
@@ -51,8 +49,6 @@ TEST(LaunchSessionTest, AnInjectedValueStaysOneValueOfTheClanPassword) {
                                                   "set\tcp_clanPwd\tx +exec other.cfg:c;quit\n");
 }
 
-// The player is told why the game did not start, in the system's words, and
-// nothing waits for a game that is not there.
 TEST(LaunchSessionTest, AGameThatCannotStartIsReportedWithTheSystemsReason) {
     TestFolder folder;
     char reason[256] = {};
@@ -61,10 +57,8 @@ TEST(LaunchSessionTest, AGameThatCannotStartIsReportedWithTheSystemsReason) {
     std::string expected = reason;
     while (!expected.empty() && (expected.back() == '\n' || expected.back() == '\r'))
         expected.pop_back();
-    // Answers the first message box of this process with OK and keeps its text.
     // Other programs share the test display (a scenario's launcher may show
-    // its own box with the same title), so a box of another process is left
-    // alone.
+    // its own box with the same title): only this process's box is answered.
     std::string shown;
     std::thread answerer([&shown] {
         for (int tries = 0; tries < 200 && shown.empty(); ++tries) {

@@ -93,7 +93,6 @@ BOOL CALLBACK FindMainDialog(HWND hwnd, LPARAM) {
     return TRUE;
 }
 
-// Sees the test's thread messages as the launcher's own loop takes them.
 LRESULT CALLBACK OnGetMessage(int code, WPARAM removed, LPARAM lParam) {
     MSG* msg = reinterpret_cast<MSG*>(lParam);
     if (code == HC_ACTION && removed == PM_REMOVE && msg->hwnd == nullptr) {
@@ -157,7 +156,6 @@ TEST(MainDialogTest, GrowsToTheFullLayoutWhenThePortalPageIsReady) {
     ::OleUninitialize();
     ASSERT_TRUE(g_pageReadySent);
 
-    // Created compact, centred in the work area as if it were the whole skin.
     RECT area = {};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &area, 0);
     EXPECT_EQ(Describe(g_compact.frame),

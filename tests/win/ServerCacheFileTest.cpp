@@ -1,4 +1,3 @@
-// The game's server cache file.
 #include "TestFolder.h"
 
 #include "serverlist/Win32ServerList.h"
@@ -10,9 +9,7 @@
 
 namespace {
 
-// A cache that another program holds open (the game reading it, say) exists:
-// it is neither rebuilt as missing nor torn; a replace that cannot take its
-// place leaves it whole and no temporary file behind.
+// Held open by another program, the game reading it, say.
 TEST(ServerCacheFileTest, ALockedCacheExistsAndStaysWhole) {
     TestFolder folder;
     Win32ServerCacheFile cache;

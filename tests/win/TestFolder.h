@@ -2,9 +2,7 @@
 
 #include <string>
 
-// A fresh folder under the temporary directory that is the current directory
-// while the object lives, as the game folder is for the launcher; removed
-// with everything in it afterwards.
+// A fresh temporary folder, the current directory while the object lives.
 class TestFolder {
 public:
     TestFolder();
@@ -19,7 +17,6 @@ private:
     std::string m_previous;
 };
 
-// Whole-file helpers on paths relative to the current directory.
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 // The file's bytes, or "<missing>" when it cannot be read.
 std::string ReadFileBytes(const std::string& path);

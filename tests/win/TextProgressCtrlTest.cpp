@@ -16,8 +16,6 @@ const COLORREF kTextOverBar = RGB(255, 0, 0);
 const COLORREF kText = RGB(0, 255, 0);
 
 // A 104 x 24 bar with the two-line border: its interior is 100 x 20 at (2, 2).
-// The position arithmetic is checked natively (ProgressLogicTest); here
-// what the player sees of it.
 class TextProgressCtrlTest : public ::testing::Test {
 protected:
     TextProgressCtrlTest() : host(RGB(40, 40, 40), 200, 80) {
@@ -53,8 +51,6 @@ protected:
     ui::CTextProgressCtrl bar;
 };
 
-// The launcher shows its status without a percentage, in two colours split
-// at the bar's edge, inside the two-line border.
 TEST_F(TextProgressCtrlTest, TextChangesColourExactlyAtTheBarsEdgeInsideTheBorder) {
     Send(PBM_SETBARCOLOR, 0, kBar);
     Send(PBM_SETBKCOLOR, 0, kBack);

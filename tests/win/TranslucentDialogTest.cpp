@@ -10,8 +10,6 @@ namespace {
 
 const UINT kStep = WM_APP + 10;
 
-// A popup on the real template that counts the close requests it gets and
-// its close notifications; it agrees to close only when told to.
 class CountingPopup : public ui::CStandardDialog {
 public:
     explicit CountingPopup(win::Window* frame)
@@ -30,8 +28,7 @@ protected:
     }
 };
 
-// The frame with the real template and skin; the closes run inside its modal
-// loop as in the launcher.
+// The closes run inside the frame's modal loop as in the launcher.
 class TestFrame : public ui::CTranslucentDialog {
 public:
     TestFrame() : ui::CTranslucentDialog(IDD_FRAME, IDB_SKIN, "IMAGE", nullptr) {}
@@ -54,9 +51,6 @@ protected:
             seen.push_back(std::to_string(Popup()->requests) + "/" +
                            std::to_string(Popup()->closes) + (m_pImage ? " skin" : ""));
         };
-        // Enter on the frame, then Escape, the taskbar's close and Alt+F4 on
-        // the frame and on the popup: all but Enter ask the popup, which
-        // declines.
         ::SendMessageA(m_hWnd, WM_COMMAND, IDOK, 0);
         note();
         ::SendMessageA(m_hWnd, WM_COMMAND, IDCANCEL, 0);

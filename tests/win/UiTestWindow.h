@@ -15,7 +15,6 @@ public:
 
     HWND Get() const { return m_hwnd; }
     HWND AddChild(const char* className, DWORD style, int x, int y, int width, int height, int id);
-    // BN_CLICKED notifications received from children.
     int Clicks() const { return m_clicks; }
 
 private:
@@ -26,9 +25,7 @@ private:
     int m_clicks = 0;
 };
 
-// Runs the window messages that are waiting, through the pre-translation chain.
 void Pump();
-// The colour of a client pixel as the window shows it now.
 COLORREF PixelAt(HWND hwnd, int x, int y);
 
 } // namespace uitest

@@ -1,4 +1,3 @@
-// The relay that carries the update thread's reports to the window.
 #include "tests/unit/UpdateFakes.h"
 
 #include "workers/Win32UpdateRelay.h"
@@ -19,7 +18,6 @@ struct Posted {
     WPARAM wParam;
 };
 
-// A message-only window that keeps what the relay posts to it.
 struct MessageWindow {
     HWND hwnd =
         ::CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
@@ -60,9 +58,6 @@ TEST(UpdateRelayTest, CallsBecomePostedMessagesAndTheEndKeepsItsStatus) {
     EXPECT_EQ(posted.back().wParam, static_cast<WPARAM>(UpdateEnd::kSelfUpdate));
 }
 
-// The window's thread stops the download and detaches while the update thread
-// runs: no call reaches the window afterwards, and every file is whole,
-// absent, or a piece of its start kept for the next start.
 TEST(UpdateRelayTest, StopAndDetachRaceWithARunningDownload) {
     const char url[] = "http://portal/files.php";
     for (int round = 0; round < 20; ++round) {

@@ -1,7 +1,5 @@
-// The FTP download over WinINet against real servers on loopback, run by
-// update_servers.py, which starts them and names their ports (run plainly,
-// the test skips itself). A working FTP server is driven by the end-to-end
-// update scenarios; here the ways a server fails that they do not reach.
+// Against servers started by update_servers.py (run plainly, the test skips
+// itself): the failures that the end-to-end scenarios do not reach.
 #include "TestFolder.h"
 #include "tests/unit/UpdateFakes.h"
 
@@ -19,13 +17,8 @@ namespace {
 // A silent server fails a call within this; the product waits kStallTimeout.
 constexpr DWORD kShortStall = 1500;
 
-// Stock pyftpdlib and vsftpd behind a link that breaks the data connection
-// after 100000 bytes on the first two transfers: the file arrives byte for
-// byte in one run and, restarted where it broke, is sent once (from the start
-// each time by a server that refuses to restart). A server that is down,
-// never greets or goes silent in the middle of every transfer fails the
-// download within the stall time-outs, leaving the player's copy and at most
-// a piece of the file's start. The silent servers stay silent far longer.
+// The link breaks the data connection after 100000 bytes on the first two
+// transfers. The silent servers stay silent far longer than the time-outs.
 TEST(Win32FtpTest, BrokenTransfersOverWinInet) {
     if (TestSetting("VEMOR_TEST_TRICKLE").empty())
         GTEST_SKIP() << "run by update_servers.py";
@@ -35,8 +28,7 @@ TEST(Win32FtpTest, BrokenTransfersOverWinInet) {
     const struct {
         const char* port;
         size_t sent; // 0: the download fails
-    } cases[] = {{"VEMOR_TEST_CUT_FTP_PORT", bytes.size()},
-                 {"VEMOR_TEST_CUT_VSFTPD_PORT", bytes.size()},
+    } cases[] = {{"VEMOR_TEST_CUT_VSFTPD_PORT", bytes.size()},
                  {"VEMOR_TEST_NO_REST_FTP_PORT", bytes.size() + 200000},
                  {"VEMOR_TEST_DOWN_PORT", 0},
                  {"VEMOR_TEST_SILENT_PORT", 0},

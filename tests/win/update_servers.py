@@ -47,7 +47,6 @@ class Trickle(http.server.BaseHTTPRequestHandler):
 
 
 def start_stock_ftp(root):
-    """Stock pyftpdlib over root, the account the launcher logs in with."""
     from pyftpdlib.authorizers import DummyAuthorizer
     from pyftpdlib.handlers import FTPHandler
     from pyftpdlib.ioloop import IOLoop
@@ -65,12 +64,9 @@ def start_stock_ftp(root):
 
 
 def start_breaking_proxy(upstream, counts, after, times, stall=False, refuse_rest=False, port=0):
-    """An FTP proxy in front of a stock server that breaks the data connection
-    of the first `times` transfers that reach `after` bytes there: it closes
-    it as if the file had ended or, with `stall`, keeps it open and silent. It
-    can refuse REST itself. Every byte it passes on to the client is counted
-    in counts/<port>.sent. Returns the port and the proxy, which terminate()
-    stops taking connections."""
+    """Breaks the data connection of the first `times` transfers at `after`
+    bytes: closed as if the file had ended or, with `stall`, left silent.
+    Bytes passed on are counted in counts/<port>.sent. Returns (port, proxy)."""
     listener = socket.create_server(("127.0.0.1", port))
     port = listener.getsockname()[1]
     state = {"left": times, "sent": 0}
@@ -153,8 +149,6 @@ def main():
         env["VEMOR_TEST_TRICKLE"] = "127.0.0.1:%d" % trickle.server_address[1]
         env["VEMOR_TEST_DOWN_PORT"] = str(free_port())
         env["VEMOR_TEST_COUNTS"] = "Z:" + work.replace("/", "\\")
-        # The first two transfers of a file break off after 100000 bytes.
-        env["VEMOR_TEST_CUT_FTP_PORT"] = str(start_breaking_proxy(stock, work, 100000, 2)[0])
         env["VEMOR_TEST_CUT_VSFTPD_PORT"] = str(
             start_breaking_proxy(vsftpd.port, work, 100000, 2)[0])
         env["VEMOR_TEST_NO_REST_FTP_PORT"] = str(
