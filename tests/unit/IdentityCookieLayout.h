@@ -35,6 +35,8 @@ struct MemoryCookieFile : ICookieFile {
         bytes = disk.bytes.substr(0, disk.failReads ? std::min(limit, disk.readableBytes) : limit);
         return disk.failReads ? ReadOutcome::kFailed : ReadOutcome::kRead;
     }
-    void Replace(const std::string& bytes) override { disk.exists = true, disk.bytes = bytes, ++disk.replaces; }
+    void Replace(const std::string& bytes) override {
+        disk.exists = true, disk.bytes = bytes, ++disk.replaces;
+    }
     CookieDisk& disk;
 };

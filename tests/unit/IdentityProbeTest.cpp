@@ -100,7 +100,8 @@ const char kDrive1[] = "\\\\.\\PhysicalDrive1";
 // Without administrator rights only the query-only open succeeds.
 TEST(DriveProbe, SerialFoundOnlyByTheStorageQuery) {
     FakeDrives drives;
-    drives.devices[kDrive0] = {1, IdentifyBlock("NOT-REACHED", "m"), Descriptor("Samsung SSD", "S1AB2CD3"), false};
+    drives.devices[kDrive0] = {1, IdentifyBlock("NOT-REACHED", "m"),
+                               Descriptor("Samsung SSD", "S1AB2CD3"), false};
     std::strcpy(g_driveSerial, "left over");
     EXPECT_STREQ(ReadDriveSerial(drives), "1SBAC23D"); // serials come pairwise swapped
     EXPECT_STREQ(g_driveModel, "Samsung SSD");

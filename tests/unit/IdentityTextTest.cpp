@@ -85,7 +85,10 @@ struct Descriptor {
 TEST(DecodeDescriptorText, HexAndCopyPassesSwapAndTrim) {
     EXPECT_EQ(Descriptor("3132 ").Decode(false), "12");  // a blank is digit 0, the odd one dropped
     EXPECT_EQ(Descriptor("0001").Decode(false), "0001"); // 0x01 is not printable: copied
-    EXPECT_EQ(Descriptor("abc\x01" "def").Decode(false), "");
+    EXPECT_EQ(Descriptor("abc\x01"
+                         "def")
+                  .Decode(false),
+              "");
     EXPECT_EQ(Descriptor("2020202031324142").Decode(true), "21BA");
     EXPECT_EQ(Descriptor("2020").Decode(false), "  "); // all blanks stay
     EXPECT_EQ(Descriptor("ABC").Decode(true), "BA");

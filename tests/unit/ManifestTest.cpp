@@ -44,10 +44,15 @@ TEST(ManifestTest, EntriesSectionsAndLineEnds) {
 }
 
 TEST(ManifestTest, NumbersFollowStrtoulOnThirtyTwoBits) {
-    const std::pair<const char*, uint32_t> cases[] = {
-        {"42abc", 42u}, {" \t+7", 7u}, {"-1", 4294967295u}, {"-5", 4294967291u},
-        {"4294967295", 4294967295u}, {"4294967296", 4294967295u},
-        {"-99999999999999999999", 4294967295u}, {"", 0u}, {"x1", 0u}};
+    const std::pair<const char*, uint32_t> cases[] = {{"42abc", 42u},
+                                                      {" \t+7", 7u},
+                                                      {"-1", 4294967295u},
+                                                      {"-5", 4294967291u},
+                                                      {"4294967295", 4294967295u},
+                                                      {"4294967296", 4294967295u},
+                                                      {"-99999999999999999999", 4294967295u},
+                                                      {"", 0u},
+                                                      {"x1", 0u}};
     for (const auto& [text, number] : cases)
         EXPECT_EQ(ParseManifestNumber(text), number) << text;
 }
@@ -55,11 +60,29 @@ TEST(ManifestTest, NumbersFollowStrtoulOnThirtyTwoBits) {
 // Every form that would leave the game folder (or that Windows reads as a
 // device or rewrites) is skipped, in both sections.
 TEST(ManifestTest, PathsOutsideTheGameFolderAreSkippedInBothSections) {
-    const char* hostile[] = {
-        "\\Windows\\win.ini", "/etc/x", "\\\\host\\share\\x", "\\\\.\\PhysicalDrive0", "CON",
-        "nul.txt", "maps\\AUX.pk3", "com1", "LPT9.log", "prn .txt", "a\\conout$", "file.pk3.",
-        "dir \\x", "a\\\\b", "dir\\", "a*b", "a?b", "dir. \\x", "\\\\?\\C\\x", "tab\there", "C:x",
-        "..\\x", "a..b"};
+    const char* hostile[] = {"\\Windows\\win.ini",
+                             "/etc/x",
+                             "\\\\host\\share\\x",
+                             "\\\\.\\PhysicalDrive0",
+                             "CON",
+                             "nul.txt",
+                             "maps\\AUX.pk3",
+                             "com1",
+                             "LPT9.log",
+                             "prn .txt",
+                             "a\\conout$",
+                             "file.pk3.",
+                             "dir \\x",
+                             "a\\\\b",
+                             "dir\\",
+                             "a*b",
+                             "a?b",
+                             "dir. \\x",
+                             "\\\\?\\C\\x",
+                             "tab\there",
+                             "C:x",
+                             "..\\x",
+                             "a..b"};
     std::string files = "#\r\n";
     std::string deletes = "#DELETE\r\n";
     for (const char* path : hostile) {
