@@ -3,13 +3,13 @@
 #include "app/GameConfig.h"
 #include "app/InstalledAccount.h"
 #include "app/Win32ConfigFiles.h"
-#include "workers/ServerListThread.h"
-#include "workers/UpdateThread.h"
-#include "ui/MainTranslucentDialog.h"
 #include "log/RunLog.h"
+#include "ui/MainTranslucentDialog.h"
 #include "win/ErrorText.h"
 #include "win/MessageBox.h"
 #include "win/Process.h"
+#include "workers/ServerListThread.h"
+#include "workers/UpdateThread.h"
 
 #include <windows.h>
 

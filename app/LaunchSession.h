@@ -1,8 +1,8 @@
 #pragma once
 
 #include "identity/AccountRecord.h"
-#include "ui/ILauncherSession.h"
 #include "signing/SignedUpdate.h"
+#include "ui/ILauncherSession.h"
 
 #include <memory>
 #include <string>

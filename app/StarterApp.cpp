@@ -2,10 +2,10 @@
 
 #include "BuildConfig.h"
 #include "app/LaunchSession.h"
-#include "portal/BrowserAgent.h"
-#include "net/Win32HttpFetch.h"
 #include "log/RunLog.h"
 #include "log/Win32LogFile.h"
+#include "net/Win32HttpFetch.h"
+#include "portal/BrowserAgent.h"
 #include "win/Caught.h"
 #include "win/Handle.h"
 #include "win/MessageBox.h"

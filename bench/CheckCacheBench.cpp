@@ -7,8 +7,8 @@
 #include "InTurns.h"
 #include "LargeGameFolder.h"
 
-#include "update/CachedGameFolder.h"
 #include "digest/Crc32.h"
+#include "update/CachedGameFolder.h"
 #include "update/UpdateCheck.h"
 
 #include <fcntl.h>

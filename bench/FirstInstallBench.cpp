@@ -6,10 +6,10 @@
 // server, and the loopback speed in bytes per second, measured with that loop
 // over the large file; bench/first_install.sh sets them against each other.
 #include "bench/QuietListener.h"
+#include "net/Win32Ftp.h"
 #include "update/FtpDownload.h"
 #include "update/UpdateCheck.h"
 #include "update/UpdateWorker.h"
-#include "net/Win32Ftp.h"
 #include "update/Win32GameFolder.h"
 
 #include <windows.h>

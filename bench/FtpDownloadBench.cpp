@@ -3,12 +3,12 @@
 // them) against a bare WinINet loop that fetches the same file in 64 KiB
 // reads into a local file flushed to the disk, taken in turns. Prints both
 // times in seconds; bench/ftp_download.sh gives the ratio.
-#include "bench/QuietListener.h"
 #include "InTurns.h"
+#include "bench/QuietListener.h"
 
+#include "net/Win32Ftp.h"
 #include "update/FtpDownload.h"
 #include "update/UpdateWorker.h"
-#include "net/Win32Ftp.h"
 #include "update/Win32GameFolder.h"
 
 #include <windows.h>

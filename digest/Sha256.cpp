@@ -1,7 +1,7 @@
 #include "digest/Sha256.h"
 
-#include "text/Numbers.h"
 #include "digest/Sha256ShaNi.h"
+#include "text/Numbers.h"
 
 #include <cstring>
 

@@ -2,8 +2,8 @@
 
 #include "BuildConfig.h"
 #include "log/RunLog.h"
-#include "net/Win32HttpRequest.h"
 #include "log/Win32LogFile.h"
+#include "net/Win32HttpRequest.h"
 #include "win/Internet.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "net/Win32HttpRequest.h"
 
-#include "net/HttpRedirect.h"
 #include "log/RunLog.h"
+#include "net/HttpRedirect.h"
 
 #include <algorithm>
 

@@ -4,8 +4,8 @@
 #include "portal/HtmlScript.h"
 #include "portal/HtmlViewState.h"
 #include "portal/IPortalPage.h"
-#include "win/ComPtr.h"
 #include "win/ChildWindow.h"
+#include "win/ComPtr.h"
 
 // The embedded web-browser view that shows the community portal: the
 // platform's WebBrowser control in a child window of its own, hosted by

@@ -1,8 +1,8 @@
 #include "serverlist/ServerList.h"
 
-#include "text/TextLines.h"
 #include "log/RunLog.h"
 #include "signing/SignedUpdate.h"
+#include "text/TextLines.h"
 
 ServerList ParseServerList(std::string_view text) {
     ServerList list;

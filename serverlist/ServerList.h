@@ -1,8 +1,8 @@
 #pragma once
 
+#include "net/ITextFetch.h"
 #include "serverlist/NetAddress.h"
 #include "serverlist/ServerCache.h"
-#include "net/ITextFetch.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
 #include "signing/SignedDocument.h"
 
-#include "text/Numbers.h"
 #include "text/GamePath.h"
+#include "text/Numbers.h"
 
 #include <algorithm>
 

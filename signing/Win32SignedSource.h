@@ -1,8 +1,8 @@
 #pragma once
 
-#include "signing/Win32CngVerifier.h"
 #include "net/Win32HttpFetch.h"
 #include "signing/SignedUpdate.h"
+#include "signing/Win32CngVerifier.h"
 #include "signing/Win32SequenceStore.h"
 
 #include <string>

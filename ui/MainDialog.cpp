@@ -6,8 +6,8 @@
 #include "ui/FrameLayout.h"
 #include "ui/ILauncherSession.h"
 #include "ui/TranslucentDialog.h"
-#include "workers/WindowMessages.h"
 #include "win/MessageBox.h"
+#include "workers/WindowMessages.h"
 
 #include <commctrl.h>
 

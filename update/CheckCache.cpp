@@ -1,8 +1,8 @@
 #include "update/CheckCache.h"
 
-#include "text/Numbers.h"
 #include "digest/Crc32.h"
 #include "text/GamePath.h"
+#include "text/Numbers.h"
 
 #include <cstdio>
 

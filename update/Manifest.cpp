@@ -1,8 +1,8 @@
 #include "update/Manifest.h"
 
+#include "text/GamePath.h"
 #include "text/Numbers.h"
 #include "text/TextLines.h"
-#include "text/GamePath.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "update/Manifest.h"
 #include "signing/SignedUpdate.h"
+#include "update/Manifest.h"
 
 #include <string>
 

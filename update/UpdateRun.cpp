@@ -1,8 +1,8 @@
 #include "update/UpdateRun.h"
 
+#include "log/RunLog.h"
 #include "update/FtpDownload.h"
 #include "update/Manifest.h"
-#include "log/RunLog.h"
 #include "update/SelfUpdateFiles.h"
 #include "update/SignedManifest.h"
 #include "update/UpdateCheck.h"

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "net/FtpConnection.h"
-#include "update/GameFolder.h"
 #include "net/ITextFetch.h"
-#include "update/IUpdateListener.h"
 #include "signing/SignedUpdate.h"
+#include "update/GameFolder.h"
+#include "update/IUpdateListener.h"
 #include "update/UpdateWorker.h"
 
 #include <functional>

@@ -1,8 +1,8 @@
 #include "workers/ServerListThread.h"
 
 #include "BuildConfig.h"
-#include "portal/PortalAddress.h"
 #include "log/RunLog.h"
+#include "portal/PortalAddress.h"
 #include "serverlist/ServerList.h"
 #include "serverlist/Win32ServerList.h"
 #include "signing/Win32SignedSource.h"

@@ -2,9 +2,9 @@
 // nothing remembered unless it is a path the manifest could name. Each input
 // is tried as it is and with a correct seal added, so that the fuzzer gets
 // past the seal to the lines it guards.
-#include "update/CheckCache.h"
 #include "digest/Crc32.h"
 #include "text/GamePath.h"
+#include "update/CheckCache.h"
 
 #include <algorithm>
 #include <cstddef>

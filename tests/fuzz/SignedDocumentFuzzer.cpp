@@ -2,8 +2,8 @@
 // that the fuzzer reaches the parts read after the signature: no crash, no
 // sanitizer report, and nothing accepted that could reach outside the game
 // folder or that breaks the size limit.
-#include "text/GamePath.h"
 #include "signing/SignedDocument.h"
+#include "text/GamePath.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "UpdateFakes.h"
 
-#include "update/FtpDownload.h"
 #include "log/RunLog.h"
+#include "update/FtpDownload.h"
 
 #include <gtest/gtest.h>
 

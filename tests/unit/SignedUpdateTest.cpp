@@ -1,8 +1,8 @@
 #include "UpdateFakes.h"
 
-#include "tests/unit/TestSigner.h"
 #include "log/RunLog.h"
 #include "signing/SignedUpdate.h"
+#include "tests/unit/TestSigner.h"
 #include "update/UpdateRun.h"
 
 #include <gtest/gtest.h>

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "digest/Crc32.h"
+#include "log/RunLog.h"
 #include "net/FtpConnection.h"
-#include "update/GameFolder.h"
 #include "net/ITextFetch.h"
+#include "signing/SignedUpdate.h"
+#include "update/GameFolder.h"
 #include "update/IUpdateListener.h"
 #include "update/Manifest.h"
-#include "log/RunLog.h"
-#include "signing/SignedUpdate.h"
 #include "update/UpdateRun.h"
 
 #include <algorithm>

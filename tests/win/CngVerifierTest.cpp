@@ -1,7 +1,7 @@
 // OpenSSL's command-line tool made the key and the signature below. Good and
 // forged documents under a good key: the end-to-end signed scenarios.
-#include "signing/Win32CngVerifier.h"
 #include "signing/SignedDocument.h"
+#include "signing/Win32CngVerifier.h"
 
 #include <gtest/gtest.h>
 

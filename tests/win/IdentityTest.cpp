@@ -1,8 +1,8 @@
 #include "TestFolder.h"
 
 #include "identity/AccountRecord.h"
-#include "tests/unit/IdentityCookieLayout.h"
 #include "identity/Win32CookieFile.h"
+#include "tests/unit/IdentityCookieLayout.h"
 
 #include <gtest/gtest.h>
 

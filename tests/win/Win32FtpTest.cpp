@@ -3,8 +3,8 @@
 #include "TestFolder.h"
 #include "tests/unit/UpdateFakes.h"
 
-#include "update/FtpDownload.h"
 #include "net/Win32Ftp.h"
+#include "update/FtpDownload.h"
 #include "update/Win32GameFolder.h"
 
 #include <gtest/gtest.h>
